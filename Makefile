@@ -1,0 +1,46 @@
+# The two commands of the README, and the rest of the daily work.
+BUILD ?= build
+TYPE ?= Release
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench fuzz debug asan clean
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+configure:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Installs, builds and starts recview (with recsim as the recorder when no
+# other port is configured).
+run: deps build
+	bash scripts/run-recview $(BUILD)/bin
+
+# Installs, builds and runs the whole suite.
+test: deps build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+bench: deps
+	$(MAKE) build BUILD=build-bench TYPE=Release
+	bash scripts/run-bench build-bench
+
+fuzz: deps
+	$(MAKE) build BUILD=build-fuzz TYPE=RelWithDebInfo \
+	  CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRECVIEW_FUZZ=ON -DRECVIEW_TESTS=OFF -DRECVIEW_BENCH=OFF"
+	bash scripts/run-fuzz build-fuzz
+
+debug:
+	$(MAKE) build BUILD=build-debug TYPE=Debug
+
+asan:
+	$(MAKE) build BUILD=build-asan TYPE=Debug CMAKE_FLAGS="-DRECVIEW_SANITIZE=ON"
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build build-debug build-asan build-bench build-fuzz

@@ -1,0 +1,40 @@
+# Helpers shared by the folders' CMakeLists.txt files.
+
+# A program that lives in the program directory and finds the module libraries there.
+function(recview_program target)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${RECVIEW_BIN_DIR}
+    BUILD_RPATH "$ORIGIN")
+endfunction()
+
+# A module library (libportcfg.so, ...) in the program directory.
+function(recview_module target)
+  set_target_properties(${target} PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${RECVIEW_BIN_DIR}
+    BUILD_RPATH "$ORIGIN"
+    CXX_VISIBILITY_PRESET default)
+endfunction()
+
+# recview_test(NAME name SOURCES a.cpp b.cpp LIBS lib... [GUI])
+# A GoogleTest executable; every test case becomes a ctest test. The shared
+# test main gives each test process a fresh RECVIEW_HOME and a fixed TZ; GUI
+# tests also get an offscreen QApplication.
+function(recview_test)
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  if(T_GUI)
+    target_link_libraries(${T_NAME} PRIVATE rectest_qtmain ${T_LIBS})
+    set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE rectest_main ${T_LIBS})
+  endif()
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    BUILD_RPATH "${RECVIEW_BIN_DIR}")
+  target_compile_definitions(${T_NAME} PRIVATE
+    RECVIEW_BIN_DIR="${RECVIEW_BIN_DIR}"
+    RECVIEW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
+               TIMEOUT 300)
+endfunction()
