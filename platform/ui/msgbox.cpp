@@ -1,0 +1,34 @@
+#include "platform/ui/msgbox.h"
+
+#include "platform/ui/lang.h"
+
+namespace {
+std::function<QMessageBox::StandardButton(const MsgBoxRequest&)>& Answerer() {
+  static std::function<QMessageBox::StandardButton(const MsgBoxRequest&)> a;
+  return a;
+}
+}  // namespace
+
+void SetMsgBoxAnswerer(std::function<QMessageBox::StandardButton(const MsgBoxRequest&)> answerer) {
+  Answerer() = std::move(answerer);
+}
+
+QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int captionId,
+                                       MsgIcon icon, QMessageBox::StandardButtons buttons) {
+  MsgBoxRequest req{text, lang::String(captionId), icon, buttons};
+  if (Answerer()) return Answerer()(req);
+  QMessageBox::Icon qicon = QMessageBox::Information;
+  switch (icon) {
+    case MsgIcon::Information: qicon = QMessageBox::Information; break;
+    case MsgIcon::Warning: qicon = QMessageBox::Warning; break;
+    case MsgIcon::Error: qicon = QMessageBox::Critical; break;
+    case MsgIcon::Question: qicon = QMessageBox::Question; break;
+  }
+  QMessageBox box(qicon, req.caption, text, buttons, parent);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton MsgBox(QWidget* parent, int textId, int captionId, MsgIcon icon,
+                                   QMessageBox::StandardButtons buttons) {
+  return MsgBoxText(parent, lang::String(textId), captionId, icon, buttons);
+}

@@ -1,0 +1,87 @@
+#include "shell/app.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QScreen>
+#include <QTranslator>
+
+#include "platform/appconfig.h"
+#include "platform/ui/command.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/lang.h"
+#include "shell/mainframe.h"
+#include "shell/singleinstance.h"
+
+CRecviewApp::CRecviewApp() = default;
+
+CRecviewApp::~CRecviewApp() = default;
+
+bool CRecviewApp::InitInstance(const QStringList& arguments) {
+  // 1. The language.
+  language_ = platform::ReadLanguage();
+  // 2-3. Its package becomes the source of every text; without it the start
+  // ends silently.
+  if (!lang::Register(language_)) {
+    exitCode_ = 0;
+    return false;
+  }
+  CommandRouter::Instance().Reset();
+
+  // 4. One instance per user and settings directory.
+  instance_ = std::make_unique<CSingleInstance>();
+  const bool another = instance_->OtherRunning();
+
+  // 5. The only argument used is a file name.
+  QString file;
+  for (int i = 1; i < arguments.size(); ++i) {
+    if (!arguments[i].startsWith("-")) {
+      file = arguments[i];
+      break;
+    }
+  }
+
+  // 6. A second start hands its file over and ends without a window.
+  if (another) {
+    if (!file.isEmpty()) platform::WriteLastDir(file.toStdString());
+    instance_->SendHandOver();
+    instance_.reset();
+    exitCode_ = 0;
+    return false;
+  }
+  instance_->Listen();
+
+  // Standard buttons and dialogs of the toolkit in the same language.
+  if (language_ == 0) {
+    auto* qt = new QTranslator(qApp);
+    if (qt->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(qt);
+  }
+  QApplication::setFont(UiFont(language_));
+
+  // 7. The main frame, maximised, accepting dropped files; then the file.
+  frame_ = std::make_unique<CMainFrame>();
+  if (!frame_->Create()) {
+    frame_.reset();
+    exitCode_ = 1;
+    return false;
+  }
+  QObject::connect(instance_.get(), &CSingleInstance::handOver, frame_.get(),
+                   &CMainFrame::HandOver);
+  // Without a window manager (a bare X server) maximising does nothing; start
+  // at the size of the screen so the frame fills it either way.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->resize(screen->availableSize());
+  frame_->showMaximized();
+  if (!file.isEmpty()) frame_->OpenFile(file);
+  return true;
+}
+
+void CRecviewApp::ExitInstance() {
+  const bool restart = frame_ && frame_->RestartRequested();
+  frame_.reset();
+  if (instance_) instance_->Close();
+  instance_.reset();
+  if (restart) {
+    QProcess::startDetached(QString::fromStdString(platform::GetProgramDir()) + "recview", {});
+  }
+}

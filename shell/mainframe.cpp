@@ -1,0 +1,322 @@
+#include "shell/mainframe.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "platform/appconfig.h"
+#include "platform/ui/commandids.h"
+#include "platform/ui/fonts.h"
+#include "platform/ui/lang.h"
+#include "shell/childframe.h"
+
+namespace {
+
+CMainFrame* g_frame = nullptr;
+
+// The MDI client area: filled with the button-shadow colour and the
+// application title, drawn twice for a shadow.
+class CMdiBackground : public QMdiArea {
+ public:
+  explicit CMdiBackground(QWidget* parent) : QMdiArea(parent) {
+    shadow_ = palette().color(QPalette::Dark);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), shadow_);
+    QFont f = FaceFont("Arial");
+    f.setPointSize(50);
+    p.setFont(f);
+    const QString title = lang::String(128);
+    const QRect big(0, 0, 100000, 100000);
+    p.setPen(QColor(0xCC, 0xCC, 0xCC));
+    p.drawText(big.translated(12, 12), Qt::AlignLeft | Qt::AlignTop, title);
+    p.setPen(QColor(0x00, 0x40, 0x80));  // COLORREF 0x804000
+    p.drawText(big.translated(10, 10), Qt::AlignLeft | Qt::AlignTop, title);
+  }
+  void resizeEvent(QResizeEvent* e) override {
+    QMdiArea::resizeEvent(e);
+    viewport()->update();
+  }
+
+ private:
+  QColor shadow_;
+};
+
+const int kPaneWidths[5] = {160, 300, 100, 320, 1000};
+const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICATOR_TIME,
+                         ID_INDICATOR_INTERVAL};
+
+}  // namespace
+
+CMainFrame::CMainFrame() { g_frame = this; }
+
+CMainFrame::~CMainFrame() {
+  CommandRouter::Instance().SetFrameTarget(nullptr);
+  CommandRouter::Instance().SetActiveViewProvider(nullptr);
+  if (g_frame == this) g_frame = nullptr;
+}
+
+CMainFrame* CMainFrame::Instance() { return g_frame; }
+
+bool CMainFrame::Create() {
+  setWindowTitle(lang::String(128));
+  CommandRouter& router = CommandRouter::Instance();
+  router.SetFrameTarget(this);
+  router.SetActiveViewProvider([this]() -> CommandTarget* {
+    CChildFrame* child = ActiveChild();
+    return child ? child->Target() : nullptr;
+  });
+
+  const lang::MenuItem* menu = lang::Menu(129);
+  if (!menu || lang::Toolbar(128).empty()) return false;
+  for (const lang::MenuItem& top : menu->children) {
+    if (top.kind != lang::MenuItem::Popup) continue;
+    QMenu* m = menuBar()->addMenu(top.text);
+    router.FillMenu(m, top);
+  }
+
+  QToolBar* bar = new QToolBar(this);
+  bar->setObjectName("toolbar128");
+  bar->setIconSize(QSize(24, 24));
+  bar->setMovable(true);
+  bar->setAllowedAreas(Qt::AllToolBarAreas);
+  router.FillToolbar(bar, 128);
+  addToolBar(Qt::LeftToolBarArea, bar);
+
+  for (int i = 0; i < 5; ++i) {
+    panes_[i] = new QLabel(kPaneIds[i] ? lang::String(kPaneIds[i]) : QString(), this);
+    panes_[i]->setFixedWidth(kPaneWidths[i]);
+    panes_[i]->setObjectName(QString::number(kPaneIds[i]));
+    if (i > 0) panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addWidget(panes_[i]);
+  }
+  panes_[0]->setText(lang::String(62004));
+
+  mdi_ = new CMdiBackground(this);
+  mdi_->setViewMode(QMdiArea::SubWindowView);
+  setCentralWidget(mdi_);
+  setAcceptDrops(true);
+
+  // Toolbar buttons follow their handlers while the program is idle.
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, [] { CommandRouter::Instance().UpdateAll(); });
+  idle->start(250);
+  router.UpdateAll();
+  return true;
+}
+
+CChildFrame* CMainFrame::AddChild(QWidget* view, const QString& title, int resourceId,
+                                  int toolbarId, bool live) {
+  auto* frame = new CChildFrame(resourceId, toolbarId, live);
+  frame->SetView(view);
+  frame->setWindowTitle(title);
+  frame->setWindowIcon(windowIcon());
+  mdi_->addSubWindow(frame);
+  frame->showMaximized();
+  frame->setFocus();
+  return frame;
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+  if (!mdi_) return nullptr;
+  return qobject_cast<CChildFrame*>(mdi_->activeSubWindow());
+}
+
+void CMainFrame::SetPaneText(int pane, const QString& text) {
+  if (pane >= 0 && pane < 5 && panes_[pane]) panes_[pane]->setText(text);
+}
+
+QString CMainFrame::PaneText(int pane) const {
+  return pane >= 0 && pane < 5 && panes_[pane] ? panes_[pane]->text() : QString();
+}
+
+QMenu* CMainFrame::ChannelMenu() const {
+  const QList<QAction*> tops = menuBar()->actions();
+  for (int pos : {4, 5}) {
+    if (pos >= tops.size() || !tops[pos]->menu()) continue;
+    const QList<QAction*> items = tops[pos]->menu()->actions();
+    if (items.size() > 5 && items[5]->menu()) return items[5]->menu();
+  }
+  return nullptr;
+}
+
+bool CMainFrame::OpenFile(const QString& path) {
+  // The upper-cased last three characters decide the view.
+  const QByteArray ending = path.right(3).toUpper().toUtf8();
+  bool opened = false;
+  if (ending == lang::String(61275).toUtf8()) {
+    // Recording files open in the history curve view.
+  } else if (ending == lang::String(61286).toUtf8()) {
+    // Cumulative files open in the cumulative view.
+  }
+  if (opened) platform::WriteLastDir(path.toStdString());
+  emit fileOpenRequested(path, opened);
+  return opened;
+}
+
+void CMainFrame::HandOver() {
+  showMaximized();
+  raise();
+  activateWindow();
+  OpenFile(QString::fromStdString(platform::ReadLastDir()));
+}
+
+bool CMainFrame::OnCommand(int id) {
+  switch (id) {
+    case ID_FILE_OPEN: OnFileOpen(); return true;
+    case ID_FILE_CLOSE:
+      if (CChildFrame* c = ActiveChild()) c->close();
+      return true;
+    case ID_APP_ABOUT: OnAbout(); return true;
+    case ID_APP_EXIT: close(); return true;
+    case ID_HELP_CONTENTS: OnHelp(); return true;
+    case ID_RUN_BOX: OnRunBox(); return true;
+    case ID_LANG_CHINESE: OnLanguage(0); return true;
+    case ID_LANG_ENGLISH: OnLanguage(1); return true;
+    case ID_WINDOW_CASCADE: mdi_->cascadeSubWindows(); return true;
+    case ID_WINDOW_TILE_HORZ: mdi_->tileSubWindows(); return true;
+    case ID_WINDOW_ARRANGE: mdi_->tileSubWindows(); return true;
+    default: return false;
+  }
+}
+
+bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
+  switch (id) {
+    case ID_FILE_OPEN:
+    case ID_APP_ABOUT:
+    case ID_APP_EXIT:
+    case ID_HELP_CONTENTS:
+    case ID_RUN_BOX:
+      state.enabled = true;
+      return true;
+    case ID_FILE_CLOSE:
+      state.enabled = ActiveChild() != nullptr;
+      return true;
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+    case ID_WINDOW_ARRANGE:
+      state.enabled = mdi_ && !mdi_->subWindowList().isEmpty();
+      return true;
+    case ID_LANG_CHINESE:
+    case ID_LANG_ENGLISH:
+      state.checkable = true;
+      state.checked = lang::Language() == (id == ID_LANG_ENGLISH ? 1 : 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CMainFrame::OnFileOpen() {
+  const QString last = QString::fromStdString(platform::ReadLastDir());
+  const QString ext = lang::String(61275), cum = lang::String(61286);
+  QByteArray e = ext.toUtf8(), c = cum.toUtf8();
+  QString filter = lang::Format(61287, e.constData(), e.constData(), c.constData(), c.constData());
+  // Files on Linux may carry the extension in lower case; the dialog lists both.
+  filter.replace("*." + ext, "*." + ext + " *." + ext.toLower());
+  filter.replace("*." + cum, "*." + cum + " *." + cum.toLower());
+  QFileDialog dlg(this, QStringLiteral("Open"), QFileInfo(last).isDir() ? last : QFileInfo(last).path(),
+                  filter);
+  dlg.setFileMode(QFileDialog::ExistingFile);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setDefaultSuffix(ext);
+  if (!QFileInfo(last).isDir()) dlg.selectFile(QFileInfo(last).fileName());
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  OpenFile(dlg.selectedFiles().first());
+}
+
+void CMainFrame::OnAbout() {
+  QDialog dlg(this);
+  dlg.setObjectName("100");
+  dlg.setWindowTitle(lang::String(62000));
+  auto* layout = new QVBoxLayout(&dlg);
+  auto* title = new QLabel(lang::String(128), &dlg);
+  QFont big = title->font();
+  big.setPointSize(big.pointSize() + 4);
+  big.setBold(true);
+  title->setFont(big);
+  layout->addWidget(title);
+  layout->addWidget(new QLabel(lang::Format(62001, QCoreApplication::applicationVersion().toUtf8().constData()), &dlg));
+  layout->addWidget(new QLabel(lang::String(62002), &dlg));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
+  buttons->button(QDialogButtonBox::Ok)->setText(lang::String(62003));
+  connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+  layout->addWidget(buttons);
+  dlg.exec();
+}
+
+void CMainFrame::OnHelp() {
+  const QString page = QString::fromStdString(platform::GetProgramDir()) + "help/" +
+                       (lang::Language() != 0 ? "english" : "chinese") + "/index.html";
+  if (QFileInfo::exists(page)) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+void CMainFrame::OnRunBox() {
+  const QString box = QString::fromStdString(platform::GetProgramDir()) + "Box";
+  if (QFileInfo(box).isExecutable()) QProcess::startDetached(box, {});
+}
+
+void CMainFrame::OnLanguage(int language) {
+  platform::WriteLanguage(language);
+  restart_ = true;
+  if (!close()) restart_ = false;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (liveFrame_ && !liveFrame_->CanClose()) {
+    event->ignore();
+    return;
+  }
+  // Every other child closes after its own check.
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    if (auto* c = qobject_cast<CChildFrame*>(w); c && c != liveFrame_ && !c->CanClose()) {
+      event->ignore();
+      return;
+    }
+  }
+  if (liveFrame_) liveFrame_->closeCheck = nullptr;  // already asked
+  mdi_->closeAllSubWindows();
+  event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  for (const QUrl& url : urls) {
+    if (url.isLocalFile()) OpenFile(url.toLocalFile());
+  }
+  event->acceptProposedAction();
+}
+
+bool CMainFrame::event(QEvent* event) {
+  // Fly-by help goes to pane 0 and leaves the other panes in place.
+  if (event->type() == QEvent::StatusTip) {
+    QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (panes_[0]) panes_[0]->setText(tip.isEmpty() ? lang::String(62004) : tip);
+    return true;
+  }
+  return QMainWindow::event(event);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: toolbar on the left, status bar, the painted MDI area, the
+// menus of the language package. It opens data files into child windows,
+// receives dropped files and the hand-over of a second start, and handles the
+// program-wide commands.
+#include <QMainWindow>
+#include <QString>
+
+#include "platform/ui/command.h"
+
+class QLabel;
+class QMdiArea;
+class QMenu;
+class CChildFrame;
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+  Q_OBJECT
+ public:
+  CMainFrame();
+  ~CMainFrame() override;
+
+  // The one main frame of the program (null before creation).
+  static CMainFrame* Instance();
+
+  // Builds the menus, toolbar, status bar and MDI area; false on failure.
+  bool Create();
+
+  // Opens a data file into the view its extension selects; false when nothing
+  // was opened (unknown extension or a file that does not open).
+  bool OpenFile(const QString& path);
+  // The hand-over of a second start: maximise, read "LastDir", open it.
+  void HandOver();
+
+  // Child windows.
+  QMdiArea* MdiArea() const { return mdi_; }
+  CChildFrame* AddChild(QWidget* view, const QString& title, int resourceId, int toolbarId = -1,
+                        bool live = false);
+  CChildFrame* ActiveChild() const;
+  CChildFrame* LiveFrame() const { return liveFrame_; }
+  void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
+
+  // Status bar panes 0-4; panes 1-4 show the recording shown.
+  void SetPaneText(int pane, const QString& text);
+  QString PaneText(int pane) const;
+  // The channel submenu: item 5 of the first of the top-level menus 4 and 5
+  // that has a submenu there. Null when the menus have none.
+  QMenu* ChannelMenu() const;
+
+  // The language change asked the program to start again after it exits.
+  bool RestartRequested() const { return restart_; }
+
+  // CommandTarget
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
+
+ signals:
+  // Every call of OpenFile, with its outcome.
+  void fileOpenRequested(const QString& path, bool opened);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void OnFileOpen();
+  void OnAbout();
+  void OnHelp();
+  void OnRunBox();
+  void OnLanguage(int language);
+
+  QMdiArea* mdi_ = nullptr;
+  QLabel* panes_[5] = {};
+  CChildFrame* liveFrame_ = nullptr;
+  bool restart_ = false;
+};

@@ -1,0 +1,194 @@
+// The main frame: menus, toolbar, status bar, background, command routing,
+// files by extension, language change.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+
+#include "common/testenv.h"
+#include "platform/appconfig.h"
+#include "platform/profile.h"
+#include "platform/programdir.h"
+#include "platform/ui/command.h"
+#include "platform/ui/commandids.h"
+#include "platform/ui/lang.h"
+#include "shell/app.h"
+#include "shell/childframe.h"
+#include "shell/mainframe.h"
+
+namespace {
+
+// A view that handles two commands, to watch the routing.
+class FakeView : public QWidget, public CommandTarget {
+ public:
+  int copies = 0;
+  bool selecting = false;
+  bool OnCommand(int id) override {
+    if (id == ID_EDIT_COPY) {
+      ++copies;
+      return true;
+    }
+    return false;
+  }
+  bool OnUpdateCommand(int id, CommandState& st) override {
+    if (id == ID_EDIT_COPY) {
+      st.enabled = selecting;
+      return true;
+    }
+    if (id == ID_FILE_OPEN) {  // a view may take over a frame command
+      st.enabled = false;
+      return true;
+    }
+    return false;
+  }
+};
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::WritePrivateProfileString("LanguageSetting", "Language", "1",
+                                        platform::SettingsPath("Config.ini"));
+    ASSERT_TRUE(app_.InitInstance({"recview"}));
+    frame_ = app_.MainFrame();
+  }
+  void TearDown() override { app_.ExitInstance(); }
+  CRecviewApp app_;
+  CMainFrame* frame_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainFrameTest, MenusToolbarAndStatusBarFromThePackage) {
+  const QList<QAction*> tops = frame_->menuBar()->actions();
+  ASSERT_EQ(tops.size(), 9);
+  EXPECT_EQ(tops[0]->text(), "&File");
+  ASSERT_NE(frame_->ChannelMenu(), nullptr);
+  EXPECT_EQ(frame_->ChannelMenu(), tops[4]->menu()->actions()[5]->menu());
+
+  auto* bar = frame_->findChild<QToolBar*>("toolbar128");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(frame_->toolBarArea(bar), Qt::LeftToolBarArea);
+  EXPECT_EQ(bar->actions().size(), static_cast<int>(lang::Toolbar(128).size()));
+
+  const int widths[] = {160, 300, 100, 320, 1000};
+  const char* ids[] = {"0", "59143", "59144", "59145", "59146"};
+  for (int i = 0; i < 5; ++i) {
+    auto* pane = frame_->statusBar()->findChild<QLabel*>(ids[i]);
+    ASSERT_NE(pane, nullptr) << ids[i];
+    EXPECT_EQ(pane->width(), widths[i]);
+  }
+  EXPECT_EQ(frame_->PaneText(1), "Title: ");
+  frame_->SetPaneText(1, "Title: T");
+  EXPECT_EQ(frame_->PaneText(1), "Title: T");
+}
+
+TEST_F(MainFrameTest, CommandsGoToTheActiveViewFirstAndUnhandledOnesAreGreyed) {
+  CommandRouter& r = CommandRouter::Instance();
+  // Nobody handles copy without a view, nor the download before its window exists.
+  EXPECT_FALSE(r.Query(ID_EDIT_COPY).enabled);
+  EXPECT_FALSE(r.Query(ID_STATISTICS).enabled);
+  EXPECT_TRUE(r.Query(ID_FILE_OPEN).enabled);
+  EXPECT_TRUE(r.Query(ID_LANG_ENGLISH).checked);
+  EXPECT_FALSE(r.Query(ID_LANG_CHINESE).checked);
+
+  frame_->show();
+  auto* view = new FakeView;
+  CChildFrame* child = frame_->AddChild(view, "child", 133);
+  frame_->MdiArea()->setActiveSubWindow(child);
+  EXPECT_EQ(frame_->ActiveChild(), child);
+  EXPECT_FALSE(r.Query(ID_EDIT_COPY).enabled);
+  EXPECT_FALSE(r.Dispatch(ID_EDIT_COPY));  // greyed commands do not run
+  view->selecting = true;
+  EXPECT_TRUE(r.Query(ID_EDIT_COPY).enabled);
+  r.UpdateAll();  // as the idle update does
+  r.Action(ID_EDIT_COPY)->trigger();
+  EXPECT_EQ(view->copies, 1);
+  EXPECT_FALSE(r.Query(ID_FILE_OPEN).enabled);  // the view's answer holds
+  EXPECT_TRUE(r.Query(ID_FILE_CLOSE).enabled);
+  EXPECT_GE(child->width(), 300);
+
+  r.Dispatch(ID_FILE_CLOSE);
+  QTest::qWait(10);
+  EXPECT_TRUE(frame_->MdiArea()->subWindowList().isEmpty());
+  EXPECT_FALSE(r.Query(ID_FILE_CLOSE).enabled);
+}
+
+TEST_F(MainFrameTest, BackgroundShowsTheTitleOnTheShadowColour) {
+  frame_->resize(1000, 700);
+  QImage img = frame_->MdiArea()->viewport()->grab().toImage();
+  ASSERT_FALSE(img.isNull());
+  const QColor shadow = frame_->palette().color(QPalette::Dark);
+  EXPECT_EQ(img.pixel(img.width() - 2, img.height() - 2), shadow.rgb());
+  // The title's text colour 0x804000 (blue 0x80, green 0x40) and its grey shadow.
+  bool text = false, grey = false;
+  for (int y = 10; y < 90 && !(text && grey); ++y)
+    for (int x = 10; x < 500; ++x) {
+      QRgb px = img.pixel(x, y);
+      text |= px == qRgb(0x00, 0x40, 0x80);
+      grey |= px == qRgb(0xCC, 0xCC, 0xCC);
+    }
+  EXPECT_TRUE(text);
+  EXPECT_TRUE(grey);
+}
+
+TEST_F(MainFrameTest, OpenFileComparesTheUpperCasedEnding) {
+  QSignalSpy spy(frame_, &CMainFrame::fileOpenRequested);
+  const std::string lastBefore = platform::ReadLastDir();
+  EXPECT_FALSE(frame_->OpenFile("/tmp/notes.txt"));
+  EXPECT_FALSE(frame_->OpenFile("/tmp/missing.kvd"));  // the file does not open
+  EXPECT_EQ(spy.count(), 2);
+  EXPECT_EQ(platform::ReadLastDir(), lastBefore);  // nothing opened, nothing stored
+  EXPECT_TRUE(frame_->MdiArea()->subWindowList().isEmpty());
+}
+
+TEST_F(MainFrameTest, DroppedFilesReachOpenFileInOrder) {
+  QSignalSpy spy(frame_, &CMainFrame::fileOpenRequested);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile("/a/1.KVD"), QUrl::fromLocalFile("/a/2.kvd"),
+                QUrl::fromLocalFile("/a/3.KVC")});
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  // Straight to the window: outside a real drag the application drops drop events.
+  static_cast<QObject*>(frame_)->event(&drop);
+  ASSERT_EQ(spy.count(), 3);
+  EXPECT_EQ(spy[0][0].toString(), "/a/1.KVD");
+  EXPECT_EQ(spy[1][0].toString(), "/a/2.kvd");
+  EXPECT_EQ(spy[2][0].toString(), "/a/3.KVC");
+}
+
+TEST_F(MainFrameTest, LanguageChangeWritesTheSettingAndEndsForARestart) {
+  frame_->show();
+  CommandRouter::Instance().Dispatch(ID_LANG_CHINESE);
+  EXPECT_EQ(platform::GetPrivateProfileString("LanguageSetting", "Language", "",
+                                              platform::SettingsPath("Config.ini")),
+            "0");
+  EXPECT_TRUE(frame_->RestartRequested());
+  EXPECT_FALSE(frame_->isVisible());
+}
+
+TEST_F(MainFrameTest, ACloseCheckThatRefusesKeepsEverythingOpen) {
+  frame_->show();
+  auto* live = frame_->AddChild(new QWidget, "live", 135, 132, true);
+  frame_->SetLiveFrame(live);
+  int asked = 0;
+  live->closeCheck = [&] {
+    ++asked;
+    return false;
+  };
+  CommandRouter::Instance().Dispatch(ID_LANG_CHINESE);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(frame_->isVisible());
+  EXPECT_FALSE(frame_->RestartRequested());
+  EXPECT_EQ(frame_->MdiArea()->subWindowList().size(), 1);
+  ASSERT_NE(live->toolbar, nullptr);
+  EXPECT_EQ(live->toolbar->actions().size(), static_cast<int>(lang::Toolbar(132).size()));
+  live->closeCheck = nullptr;
+}
