@@ -12,7 +12,6 @@
 namespace {
 
 const char kSection[] = "ComSet";
-const char kDefaultPort[] = "COM1";
 
 // Cuts text to at most max bytes without splitting a UTF-8 character.
 std::string CutUtf8(const std::string& s, size_t max) {
@@ -33,25 +32,26 @@ std::string CXCom::GetPrivateFile() const { return platform::SettingsPath("XCom.
 
 void CXCom::GetComm(_tagComParam* p) {
   if (!p) return;
+  const _tagComParam d = DefaultComParam();
   const std::string file = GetPrivateFile();
-  auto num = [&](const char* key, int def) {
+  auto num = [&](const char* key, int32_t def) {
     return static_cast<int32_t>(platform::GetPrivateProfileInt(kSection, key, def, file));
   };
-  std::string port = platform::GetPrivateProfileString(kSection, "ComPort", kDefaultPort, file);
+  std::string port = platform::GetPrivateProfileString(kSection, "ComPort", d.ComPort, file);
   port = CutUtf8(port, sizeof(p->ComPort) - 1);
   std::memset(p->ComPort, 0, sizeof(p->ComPort));
   std::memcpy(p->ComPort, port.data(), port.size());
-  p->Baudrate = num("Baudrate", 9600);
-  p->Address = num("Address", 8);
-  p->ReadIntervalTimeout = num("ReadIntervalTimeout", 20);
-  p->ReadTotalTimeoutConstant = num("ReadTotalTimeoutConstant", 20);
-  p->ReadTotalTimeoutMultiplier = num("ReadTotalTimeoutMultiplier", 5);
-  p->WriteTotalTimeoutConstant = num("WriteTotalTimeoutConstant", 50);
-  p->WriteTotalTimeoutMultiplier = num("WriteTotalTimeoutMultiplier", 5);
-  p->ReadDefaultErrorTimes = num("ReadDefaultErrorTimes", 2);
-  p->WriteDefaultErrorTimes = num("WriteDefaultErrorTimes", 3);
-  p->Parity = num("Parity", 0);
-  p->Interval = num("Interval", 1);
+  p->Baudrate = num("Baudrate", d.Baudrate);
+  p->Address = num("Address", d.Address);
+  p->ReadIntervalTimeout = num("ReadIntervalTimeout", d.ReadIntervalTimeout);
+  p->ReadTotalTimeoutConstant = num("ReadTotalTimeoutConstant", d.ReadTotalTimeoutConstant);
+  p->ReadTotalTimeoutMultiplier = num("ReadTotalTimeoutMultiplier", d.ReadTotalTimeoutMultiplier);
+  p->WriteTotalTimeoutConstant = num("WriteTotalTimeoutConstant", d.WriteTotalTimeoutConstant);
+  p->WriteTotalTimeoutMultiplier = num("WriteTotalTimeoutMultiplier", d.WriteTotalTimeoutMultiplier);
+  p->ReadDefaultErrorTimes = num("ReadDefaultErrorTimes", d.ReadDefaultErrorTimes);
+  p->WriteDefaultErrorTimes = num("WriteDefaultErrorTimes", d.WriteDefaultErrorTimes);
+  p->Parity = num("Parity", d.Parity);
+  p->Interval = num("Interval", d.Interval);
 }
 
 bool CXCom::SetComm(_tagComParam* p) {
