@@ -209,6 +209,7 @@ void CComDlg::SetSaver(std::function<bool(_tagComParam*)> saver, const QString& 
 
 void CComDlg::Refuse(QWidget* field, const QString& text) {
   QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box.setFont(font());  // a separate window: it does not inherit the CJK families
   if (language_ == 0) box.button(QMessageBox::Ok)->setText(QString::fromUtf8("确定"));
   box.exec();
   if (field) {
