@@ -196,6 +196,7 @@ CComDlg::CComDlg(int language, const _tagComParam& param, QWidget* parent)
   auto* picture = new QLabel;
   picture->setObjectName(Id(IDC_COM_PICTURE));
   auto* top = new QHBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);  // a fixed window, as settings windows are
   top->addWidget(picture);
   top->addLayout(right, 1);
   picture->setPixmap(Picture(right->sizeHint().height()));

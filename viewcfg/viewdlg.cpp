@@ -286,6 +286,7 @@ CViewDlg::CViewDlg(int language, const _tagViewDef& view, QWidget* parent)
   picture->setObjectName(Id(IDC_VIEW_PICTURE));
   picture->setAlignment(Qt::AlignTop);
   auto* top = new QHBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);  // a fixed window, as settings windows are
   top->addWidget(picture);
   top->addLayout(right, 1);
 
