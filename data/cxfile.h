@@ -127,7 +127,9 @@ class CXFile {
   // Cumulative files: the total of channel ch in the period holding t.
   bool GetCumValue(int ch, time_t t, double* value) const;
 
-  // The header and its channel table, for creators and views.
+  // The header and its channel table, for creators and views. Changes to the
+  // ranges or the log flag of a channel reach GetValue with the next PutHead,
+  // PutChnlDef, WriteHead or CreateTemp.
   _tagDataHead& Head() { return head_; }
   const _tagDataHead& Head() const { return head_; }
   // 0..3 as above, from the model string in the header.
@@ -137,9 +139,13 @@ class CXFile {
   const std::string& GetPath() const { return path_; }
 
  private:
+  // Prepared from the channel table whenever a header is installed (Open,
+  // Create, WriteHead, CreateTemp, PutHead, PutChnlDef), so that GetValue
+  // needs no powers of ten.
   struct ChnlScale {
-    double low;       // value of count 0 (linear), or the low exponent (log)
-    double perCount;  // value step per count (linear) or exponent step (log)
+    double low;   // value of count 0 (linear), or the low exponent (log)
+    double span;  // rangeHigh - rangeLow (linear), or the exponent step per count (log)
+    double full;  // full-scale count
     bool log;
   };
 
