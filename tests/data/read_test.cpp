@@ -121,6 +121,9 @@ TEST(DataRead, Layout0HeaderChannelsAndMarks) {
   EXPECT_FLOAT_EQ(f.GetLimit(1, 3), 10.0f);
   ASSERT_TRUE(f.GetFormat(1, fmt));
   EXPECT_EQ(fmt, "%.1E");
+  EXPECT_EQ(f.FormatValue(0, 21.25), "21.2");
+  EXPECT_EQ(f.FormatValue(1, 1234.0), "1.2E+03");
+  EXPECT_EQ(f.FormatValue(2, 1.0), "");
 
   // Record n lives in slot (3 + n) mod 10, counts 13107 * (slot % 6).
   for (int n = 0; n < 6; ++n) {
