@@ -18,11 +18,17 @@ namespace {
 constexpr int kChannels = 64;
 constexpr time_t kStart = 1709251200;
 
-std::string& Dir() {
-  static std::string dir = [] {
-    char tmpl[] = "/tmp/recview-bench-XXXXXX";
-    std::string d = ::mkdtemp(tmpl) ? tmpl : "/tmp";
-    return d + "/";
+// The scratch directory of this run, removed at exit.
+char g_dir[64] = "/tmp/recview-bench-XXXXXX";
+
+const std::string& Dir() {
+  static const std::string dir = [] {
+    if (!::mkdtemp(g_dir)) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(g_dir, ec);
+    });
+    return std::string(g_dir) + "/";
   }();
   return dir;
 }
@@ -158,12 +164,4 @@ BENCHMARK(BM_Open_1000x64)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  // The scratch files go with the run.
-  std::error_code ec;
-  std::filesystem::remove_all(Dir(), ec);
-  return 0;
-}
+BENCHMARK_MAIN();
