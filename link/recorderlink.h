@@ -91,8 +91,10 @@ class RecorderLink {
   bool ChunkOnce(Chunked kind, uint8_t* out);
   // One RTU exchange: sends request[0..n) with its CRC, waits settleMs, reads
   // the reply and checks address, function and CRC. Returns the reply length
-  // (0 on failure).
-  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply);
+  // (0 on failure; *noReply tells whether nothing came at all). request has
+  // room for the two CRC bytes.
+  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply,
+                  bool* noReply = nullptr);
   // One ASCII exchange: sends the raw request bytes as text with the LRC,
   // waits 200 ms, reads and checks the reply and decodes its data bytes
   // (count byte, then the data) into data. Returns the number of data bytes
