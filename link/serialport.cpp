@@ -167,11 +167,16 @@ int SerialPort::Open(const char* portName, uint32_t baudRate, int parity, int re
   ::ioctl(fd, TIOCEXCL);
 
   const int factor = BaudFactor(baudRate);
-  readInterval_ = readIntervalTimeout * factor;
-  readTotalConstant_ = readTotalTimeoutConstant * factor;
-  readTotalMultiplier_ = readTotalTimeoutMultiplier;
-  writeTotalConstant_ = writeTotalTimeoutConstant * factor;
-  writeTotalMultiplier_ = writeTotalTimeoutMultiplier;
+  // Values from a hand-edited settings file may be anything: keep them within
+  // 0 .. one hour instead of overflowing.
+  auto scaled = [](int ms, int f) {
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(ms) * f, 0, 3600000));
+  };
+  readInterval_ = scaled(readIntervalTimeout, factor);
+  readTotalConstant_ = scaled(readTotalTimeoutConstant, factor);
+  readTotalMultiplier_ = scaled(readTotalTimeoutMultiplier, 1);
+  writeTotalConstant_ = scaled(writeTotalTimeoutConstant, factor);
+  writeTotalMultiplier_ = scaled(writeTotalTimeoutMultiplier, 1);
 
   // Raw 8N1 without flow control first, then the parity on top: a device that
   // refuses the parity (a pseudo-terminal does) still gets a raw line.

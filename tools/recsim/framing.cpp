@@ -6,6 +6,10 @@
 
 namespace recsim {
 
+namespace {
+constexpr size_t kBufferLimit = 64 * 1024;
+}  // namespace
+
 int FrameSplitter::RtuLength(uint8_t function) const {
   switch (function) {
     case 0x03:
@@ -77,7 +81,9 @@ bool FrameSplitter::Next(bool silence, Request* out) {
       return true;
     }
   }
-  if (!silence) return false;
+  // A line that never falls silent must not fill the memory: beyond the
+  // longest frame the link sends many times over, it all counts as one frame.
+  if (!silence && buffer_.size() <= kBufferLimit) return false;
   *out = buffer_[0] == ':' ? MakeAscii(buffer_.data(), buffer_.size())
                            : MakeRtu(buffer_.data(), buffer_.size());
   buffer_.clear();
