@@ -128,9 +128,7 @@ void SerialPort::Fail(int err, const std::string& path) {
     case ENOTTY:
       lastError_ = path + ": not a serial port. Choose a serial port in the serial settings.";
       break;
-    default:
-      lastError_ = path + ": " + std::strerror(err) + ".";
-      break;
+    default: lastError_ = path + ": " + std::strerror(err) + "."; break;
   }
 }
 
@@ -214,9 +212,9 @@ int SerialPort::Close() {
 int SerialPort::Write(const uint8_t* bytes, int n) {
   if (handle_ == kInvalidHandle || n <= 0) return 0;
   ::tcflush(handle_, TCIFLUSH);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(
-                                           static_cast<long long>(writeTotalMultiplier_) * n +
-                                           writeTotalConstant_);
+  const auto deadline =
+      Clock::now() + std::chrono::milliseconds(static_cast<long long>(writeTotalMultiplier_) * n +
+                                               writeTotalConstant_);
   int written = 0;
   while (written < n) {
     ssize_t r = ::write(handle_, bytes + written, static_cast<size_t>(n - written));
@@ -265,8 +263,8 @@ int SerialPort::Read(uint8_t* buffer, int size) {
   if (got < 5) return 0;
   // The rest, ending at the first silence longer than the interval time-out.
   start = Clock::now();
-  readUntil(limit, start + std::chrono::milliseconds(
-                               static_cast<long long>(readTotalMultiplier_) * kQueueSize +
-                               readTotalConstant_));
+  readUntil(limit, start + std::chrono::milliseconds(static_cast<long long>(readTotalMultiplier_) *
+                                                         kQueueSize +
+                                                     readTotalConstant_));
   return got;
 }

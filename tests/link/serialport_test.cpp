@@ -1,3 +1,5 @@
+#include "link/serialport.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,7 +10,6 @@
 #include <cstring>
 
 #include "common/testenv.h"
-#include "link/serialport.h"
 #include "simproc.h"
 
 namespace {
@@ -118,7 +119,8 @@ TEST(SerialPortErrors, PermissionErrorNamesTheGroup) {
     SerialPort port;
     const bool failed =
         port.Open(sim.device().c_str(), 9600, 0, 20, 20, 5, 50, 5) == SerialPort::kInvalidHandle;
-    const std::string report = std::to_string(failed ? port.LastErrno() : 0) + " " + port.LastError();
+    const std::string report =
+        std::to_string(failed ? port.LastErrno() : 0) + " " + port.LastError();
     if (write(fds[1], report.data(), report.size()) < 0) _exit(1);
     _exit(0);
   }
@@ -126,7 +128,8 @@ TEST(SerialPortErrors, PermissionErrorNamesTheGroup) {
   std::string report;
   char buffer[512];
   ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) report.append(buffer, static_cast<size_t>(n));
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+    report.append(buffer, static_cast<size_t>(n));
   close(fds[0]);
   int status = 0;
   waitpid(child, &status, 0);

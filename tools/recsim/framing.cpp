@@ -90,8 +90,7 @@ bool FrameSplitter::Next(bool silence, Request* out) {
   return true;
 }
 
-std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu,
-                                 bool lowerCase) {
+std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu, bool lowerCase) {
   if (framing == Framing::Rtu) {
     std::vector<uint8_t> out = pdu;
     const uint16_t crc = reclink::Crc16(pdu.data(), pdu.size());
