@@ -203,6 +203,9 @@ int SerialPort::Open(const char* portName, uint32_t baudRate, int parity, int re
 
 int SerialPort::Close() {
   if (handle_ == kInvalidHandle) return 0;
+  // The exclusive mode belongs to the line, not to this handle: it would
+  // outlive the close while anyone else (a simulator) holds the line open.
+  ::ioctl(handle_, TIOCNXCL);
   ::flock(handle_, LOCK_UN);
   ::close(handle_);
   handle_ = kInvalidHandle;
