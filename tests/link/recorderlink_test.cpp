@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/checksum.h"
+#include "link/frames.h"
 #include "linkfixture.h"
 #include "platform/gbk.h"
 

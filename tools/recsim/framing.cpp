@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "link/checksum.h"
+#include "link/frames.h"
 
 namespace recsim {
 
