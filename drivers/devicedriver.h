@@ -39,7 +39,8 @@ class DeviceDriver {
   virtual uint8_t GetValueWidth() = 0;
   // The current values of channels 0 .. count-1 as float32, channel 0 first.
   virtual int ReadValues(int count, float* out) = 0;
-  // Keeps the link for all reading operations (null: none). No traffic.
+  // Keeps the link for all reading operations (null: none) and forgets the
+  // channel block and device words read over an earlier link. No traffic.
   // Returns the device object.
   virtual DeviceDriver* SetLink(RecorderLink* link) = 0;
   // The recorder title (17 bytes of recorder memory).

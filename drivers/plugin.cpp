@@ -74,8 +74,13 @@ class ModelDriver final : public DeviceDriver {
     return 1;
   }
 
+  // What was read over the previous link came from the recorder on it, which
+  // need not be the one on the new link: the held channel block and device
+  // words are forgotten, so that no channel gets another recorder's settings.
   DeviceDriver* SetLink(RecorderLink* link) override {
     link_ = link;
+    blockIndex_ = -1;
+    std::memset(wordCache_, 0, sizeof wordCache_);
     return this;
   }
 
