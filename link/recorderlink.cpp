@@ -87,7 +87,8 @@ int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int da
   if (reclink::HexByte(ch(1), ch(2)) != raw[0] || reclink::HexByte(ch(3), ch(4)) != raw[1])
     return -1;
   uint8_t sum = 0;
-  for (int i = 1; i + 1 <= got - 5; i += 2) sum = static_cast<uint8_t>(sum + reclink::HexByte(ch(i), ch(i + 1)));
+  for (int i = 1; i + 1 <= got - 5; i += 2)
+    sum = static_cast<uint8_t>(sum + reclink::HexByte(ch(i), ch(i + 1)));
   const uint8_t lrc = static_cast<uint8_t>(-sum);
   checkHi_ = static_cast<uint8_t>(reclink::HexDigit(lrc >> 4));
   checkLo_ = static_cast<uint8_t>(reclink::HexDigit(lrc));
@@ -223,8 +224,8 @@ int RecorderLink::ReadBlock(uint32_t address, uint8_t* buffer, int length, int f
 int RecorderLink::ReadRecordsAt(time_t time, int recordsPerRequest, int channelCount,
                                 uint8_t* buffer, int bufferSize) {
   if (!isOpen_) return 0;
-  if (recordsPerRequest < 1 || recordsPerRequest > 255 || channelCount < 1 ||
-      channelCount > 255 || !buffer || bufferSize <= 0)
+  if (recordsPerRequest < 1 || recordsPerRequest > 255 || channelCount < 1 || channelCount > 255 ||
+      !buffer || bufferSize <= 0)
     return 0;
   struct tm t;
   if (!localtime_r(&time, &t)) return 0;

@@ -1,9 +1,10 @@
+#include "link/checksum.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "link/checksum.h"
 #include "link/serialport.h"
 
 namespace {
@@ -52,7 +53,7 @@ TEST(SerialPortNames, BaudFactors) {
   const struct {
     uint32_t baud;
     int factor;
-  } table[] = {{1200, 48}, {2400, 24}, {4800, 12}, {9600, 6}, {19200, 3},
+  } table[] = {{1200, 48}, {2400, 24}, {4800, 12},  {9600, 6},  {19200, 3},
                {38400, 2}, {57600, 1}, {115200, 1}, {14400, 1}, {0, 1}};
   for (const auto& row : table) EXPECT_EQ(SerialPort::BaudFactor(row.baud), row.factor) << row.baud;
 }

@@ -322,7 +322,8 @@ TEST_F(LinkTest, OtherStationsAreNotAnswered) {
 // A pause inside a reply ends it when it is longer than the interval
 // time-out, which scales with the baud rate.
 TEST_F(LinkTest, SilenceInsideAReplyEndsItAtTheScaledIntervalTimeOut) {
-  StartSim(With(kBlockRecorder, {"--fault", "gap:fn=0x16,bytes=6,ms=200"}));
+  StartSim(With(kBlockRecorder, {"--fault", "gap:fn=0x16,bytes=6,ms=200,count=1", "--fault",
+                                 "gap:fn=0x16,bytes=6,ms=400"}));
   uint8_t buffer[17];
   OpenLink(1, 9600);  // 120 ms
   EXPECT_EQ(link_.ReadBytes(0xC002, 17, buffer), 1);

@@ -59,8 +59,8 @@ bool ParseClock(const std::string& text, Recorder* r) {
   int y, mo, d, h, mi, s;
   char sep;
   if (std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &y, &mo, &d, &sep, &h, &mi, &s) != 7 ||
-      (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 ||
-      d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
+      (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 ||
+      h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
     return false;
   tm.tm_year = y - 1900;
   tm.tm_mon = mo - 1;
