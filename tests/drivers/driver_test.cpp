@@ -89,7 +89,8 @@ class DriverTest : public ::testing::Test {
       std::string word;
       in >> word;  // framing
       Bytes bytes;
-      while (in >> word && word != "->") bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
+      while (in >> word && word != "->")
+        bytes.push_back(static_cast<uint8_t>(std::stoul(word, nullptr, 16)));
       out.push_back(bytes);
     }
     return out;
@@ -179,8 +180,8 @@ TEST_F(DriverTest, EveryPluginAnswersWithoutLinkAndFailsToRead) {
 }
 
 TEST_F(DriverTest, TitleCountAndChannelBlockInOneExchange) {
-  Start("P6GV1", {"--model", "KVP6GV1", "--channels", "6", "--title", "锅炉房 7",
-                  "--chan", "3:name=Flow,unit=m3/h,low=-1.5,high=250.0,l1=1,l2=2.2,l3=-3,l4=4.44,l5=5"});
+  Start("P6GV1", {"--model", "KVP6GV1", "--channels", "6", "--title", "锅炉房 7", "--chan",
+                  "3:name=Flow,unit=m3/h,low=-1.5,high=250.0,l1=1,l2=2.2,l3=-3,l4=4.44,l5=5"});
   char text[DeviceDriver::kTextSize];
   ASSERT_EQ(dev_->ReadTitle(text), 1);
   EXPECT_EQ(platform::GbkToUtf8(text, sizeof text), "锅炉房 7");
@@ -218,8 +219,9 @@ TEST_F(DriverTest, TitleCountAndChannelBlockInOneExchange) {
 TEST_F(DriverTest, FailedReadsKeepWhatWasReadBefore) {
   // Every block read after the first and every register read after the
   // first is dropped; one attempt per read.
-  Start("P3GV1", {"--model", "KVP3GV1", "--channels", "8", "--chan", "3:name=Keep,unit=bar,low=0.5",
-                  "--fault", "drop:fn=0x16,skip=1", "--fault", "drop:fn=0x03,skip=1"},
+  Start("P3GV1",
+        {"--model", "KVP3GV1", "--channels", "8", "--chan", "3:name=Keep,unit=bar,low=0.5",
+         "--fault", "drop:fn=0x16,skip=1", "--fault", "drop:fn=0x03,skip=1"},
         1);
   char text[DeviceDriver::kTextSize];
   ASSERT_EQ(dev_->ReadChnlName(3, text), 1);
@@ -336,9 +338,10 @@ TEST_F(DriverTest, ShortBlocksOfP5LV1) {
 }
 
 TEST_F(DriverTest, ExponentBytesOfLogarithmicChannels) {
-  const std::vector<std::string> sim{"--model", "KVP6GV1", "--channels", "4",
-                                     "--chan", "2:log=-2:3,low=1.5",
-                                     "--chan", "1:low=1.5,high=9.75"};
+  const std::vector<std::string> sim{"--model",    "KVP6GV1",
+                                     "--channels", "4",
+                                     "--chan",     "2:log=-2:3,low=1.5",
+                                     "--chan",     "1:low=1.5,high=9.75"};
   // P6GV1 takes the exponents from block bytes 56 and 57.
   Start("P6GV1", sim);
   uint8_t log = 0;
@@ -361,9 +364,9 @@ TEST_F(DriverTest, NoExponentBytesInP3GV1) {
 }
 
 TEST_F(DriverTest, CurrentValuesAsFloats) {
-  Start("P6GV2", {"--model", "KVP6GV2", "--channels", "8", "--clock", kClock,
-                  "--chan", "1:low=-20.0,high=80.0", "--chan", "2:log=-2:3",
-                  "--chan", "5:low=0.125,high=0.5"});
+  Start("P6GV2",
+        {"--model", "KVP6GV2", "--channels", "8", "--clock", kClock, "--chan",
+         "1:low=-20.0,high=80.0", "--chan", "2:log=-2:3", "--chan", "5:low=0.125,high=0.5"});
   float values[8];
   std::fill(values, values + 8, -1.0f);
   ASSERT_EQ(dev_->ReadValues(8, values), 1);
@@ -375,7 +378,8 @@ TEST_F(DriverTest, CurrentValuesAsFloats) {
   };
   EXPECT_FLOAT_EQ(values[0], linear(0, 0.0, 100.0));
   EXPECT_FLOAT_EQ(values[1], linear(1, -20.0, 80.0));
-  EXPECT_FLOAT_EQ(values[2], static_cast<float>(std::pow(10.0, -2 + 5 * (SimRaw(2, now) / 65535.0))));
+  EXPECT_FLOAT_EQ(values[2],
+                  static_cast<float>(std::pow(10.0, -2 + 5 * (SimRaw(2, now) / 65535.0))));
   EXPECT_FLOAT_EQ(values[5], linear(5, 0.125, 0.5));
   EXPECT_FLOAT_EQ(values[7], linear(7, 0.0, 100.0));
 

@@ -59,8 +59,7 @@ TEST(LoadDriver, LibraryWithoutGetDeviceGivesNull) {
 
 TEST(LoadDriver, NamesThatLeaveThePluginFolderAreRefused) {
   DeviceDriver* device = nullptr;
-  for (const char* name : {"", "..", "../loaderdir", "NoExport/../NoExport", "P6 GV1",
-                           "/tmp/x"}) {
+  for (const char* name : {"", "..", "../loaderdir", "NoExport/../NoExport", "P6 GV1", "/tmp/x"}) {
     std::string error;
     EXPECT_EQ(LoadDriver(name, &device, &error), nullptr) << name;
     EXPECT_FALSE(error.empty()) << name;
