@@ -1,0 +1,876 @@
+#include "data/cxfile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/programdir.h"
+
+namespace {
+
+// Fixed places of the header blocks.
+constexpr int64_t kHeadBlock = 256;      // layout 0 header; data starts at 256 + 160 N in 0-2
+constexpr int64_t kPInfo = 64;           // family P info block
+constexpr int64_t kPDefs = 128;          // family P channel definitions
+constexpr int64_t kMarksGap = 768;       // zero bytes between the data area and the marks
+constexpr int kMaxMarks = 255;
+
+// Little-endian fields, byte by byte.
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Get32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+int64_t Get64(const uint8_t* p) {
+  uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+  return static_cast<int64_t>(v);
+}
+float GetF(const uint8_t* p) {
+  uint32_t u = Get32(p);
+  float f;
+  std::memcpy(&f, &u, sizeof(f));
+  return f;
+}
+void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void PutF(uint8_t* p, float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, sizeof(u));
+  Put32(p, u);
+}
+
+// Form 1 (layouts 0 and 1) and form 2 (layout 2) of a channel definition.
+void DecodeDef(const uint8_t* d, bool form2, _tagChnlDef& def) {
+  def = _tagChnlDef{};
+  std::memcpy(def.name, d + 0x00, 32);
+  std::memcpy(def.unit, d + 0x20, 16);
+  std::memcpy(def.spare, d + 0x30, 16);
+  _tagScaleNum* nums[7] = {&def.rangeLow, &def.rangeHigh, &def.limit1, &def.limit2,
+                           &def.limit3,   &def.limit4,    &def.limit5};
+  for (int i = 0; i < 7; ++i) *nums[i] = ScaleNumFromBytes(d + 0x40 + 4 * i);
+  def.devWord[0] = Get32(d + 0x5C);
+  if (form2) {
+    def.devWord[1] = Get32(d + 0x60);
+    def.colour = Get32(d + 0x64);
+    def.shown = d[0x68];
+    def.penWidth = d[0x69];
+    def.logScale = d[0x6A];
+  } else {
+    def.colour = Get32(d + 0x61);
+    def.shown = d[0x65];
+    def.penWidth = d[0x66];
+    def.logScale = d[0x67];
+  }
+}
+
+void EncodeDef(const _tagChnlDef& def, bool form2, uint8_t* d) {
+  std::memset(d, 0, kChnlDefSize);
+  std::memcpy(d + 0x00, def.name, 32);
+  std::memcpy(d + 0x20, def.unit, 16);
+  std::memcpy(d + 0x30, def.spare, 16);
+  const _tagScaleNum* nums[7] = {&def.rangeLow, &def.rangeHigh, &def.limit1, &def.limit2,
+                                 &def.limit3,   &def.limit4,    &def.limit5};
+  for (int i = 0; i < 7; ++i) ScaleNumToBytes(*nums[i], d + 0x40 + 4 * i);
+  Put32(d + 0x5C, def.devWord[0]);
+  if (form2) {
+    Put32(d + 0x60, def.devWord[1]);
+    Put32(d + 0x64, def.colour);
+    d[0x68] = def.shown;
+    d[0x69] = def.penWidth;
+    d[0x6A] = def.logScale;
+  } else {
+    Put32(d + 0x61, def.colour);
+    d[0x65] = def.shown;
+    d[0x66] = def.penWidth;
+    d[0x67] = def.logScale;
+  }
+}
+
+int LayoutOfModel(const char* model) {
+  if (model[2] != 'P') return 0;
+  if (model[10] == 'P') return 3;
+  return model[6] == '1' ? 1 : 2;
+}
+
+bool WriteAll(int fd, const void* data, size_t n, off_t at) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  while (n > 0) {
+    ssize_t w = ::pwrite(fd, p, n, at);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= static_cast<size_t>(w);
+    at += w;
+  }
+  return true;
+}
+
+double Pow10(int e) { return std::pow(10.0, e); }
+
+}  // namespace
+
+CXFile::CXFile() { head_.expFormat = 1; }
+
+CXFile::~CXFile() { Close(); }
+
+int CXFile::GetLayout() const { return LayoutOfModel(head_.model); }
+
+// ---------------------------------------------------------------- geometry
+
+int64_t CXFile::DataOffset() const {
+  if (layout_ == 3) return 192 + 64 * static_cast<int64_t>(head_.chnlCount);
+  return kHeadBlock + kChnlDefSize * static_cast<int64_t>(head_.chnlCount);
+}
+
+int64_t CXFile::DataBytes() const {
+  int64_t width = layout_ == 3 ? 8 : head_.valueWidth;
+  return static_cast<int64_t>(head_.chnlCount) * width * std::max<int64_t>(head_.capacity, 0);
+}
+
+int64_t CXFile::MarksOffset() const {
+  return kHeadBlock + kMarksGap + kChnlDefSize * static_cast<int64_t>(head_.chnlCount) +
+         static_cast<int64_t>(head_.chnlCount) * head_.valueWidth *
+             std::max<int64_t>(head_.capacity, 0);
+}
+
+int64_t CXFile::FileEnd() const { return MarksOffset() + 4 * static_cast<int64_t>(head_.markCount); }
+
+// ---------------------------------------------------------------- mapping
+
+void CXFile::Unmap() {
+  if (view_) ::munmap(view_, viewSize_);
+  view_ = nullptr;
+  viewSize_ = 0;
+}
+
+bool CXFile::MapExisting(const std::string& path) {
+  std::string p = path.empty() ? path_ : path;
+  Unmap();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  readOnly_ = false;
+  if (p.empty()) return false;
+
+  fd_ = ::open(p.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    readOnly_ = fd_ >= 0;
+  }
+  if (fd_ < 0) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+    ::close(fd_);
+    fd_ = -1;
+    readOnly_ = false;
+    return false;
+  }
+  size_t size = static_cast<size_t>(st.st_size);
+  void* v = ::mmap(nullptr, size, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
+  if (v == MAP_FAILED) {
+    ::close(fd_);
+    fd_ = -1;
+    readOnly_ = false;
+    return false;
+  }
+  view_ = static_cast<uint8_t*>(v);
+  viewSize_ = size;
+  path_ = p;
+  return true;
+}
+
+bool CXFile::Open(const std::string& path) {
+  if (path.empty()) return false;
+  Close();
+  path_ = path;
+  if (!MapExisting(path)) {
+    path_.clear();
+    return false;
+  }
+  if (!Load()) {
+    Close();
+    head_ = _tagDataHead{};
+    head_.expFormat = 1;
+    for (auto& s : scales_) s = ChnlScale{};
+    return false;
+  }
+  return true;
+}
+
+// Copies the header of the mapped file into head_ and checks that everything
+// it promises lies inside the file.
+bool CXFile::Load() {
+  const uint8_t* v = view_;
+  const int64_t size = static_cast<int64_t>(viewSize_);
+  if (size < kHeadBlock || v[0] != 'K' || v[1] != 'V') return false;
+
+  _tagDataHead h;
+  h.expFormat = 1;
+  std::memcpy(h.model, v, 16);
+  const int layout = LayoutOfModel(h.model);
+
+  if (layout == 0) {
+    std::memcpy(h.title, v + 0x10, 32);
+    std::memcpy(h.startStamp, v + 0x30, 6);
+    std::memcpy(h.endStamp, v + 0x36, 6);
+    h.station = v[0x3C];
+    h.interval = v[0x3D];
+    h.chnlCount = v[0x3E];
+    h.reserved1 = v[0x3F];
+    h.markCount = v[0x40];
+    h.xMode = v[0x41];
+    h.yMode = v[0x42];
+    h.yLow = GetF(v + 0x43);
+    h.yHigh = GetF(v + 0x47);
+    h.xGrids = v[0x4B];
+    h.yGrids = v[0x4C];
+    h.clrGrid = Get32(v + 0x4D);
+    h.clrBack = Get32(v + 0x51);
+    h.gridShown = v[0x55];
+    h.lastIndex = static_cast<int32_t>(Get32(v + 0x56));
+    h.ringStart = static_cast<int32_t>(Get32(v + 0x5A));
+    h.capacity = static_cast<int32_t>(Get32(v + 0x5E));
+    h.valueWidth = v[0x62];
+    h.descSize = Get16(v + 0x63);
+    h.expFormat = v[0x65];
+    h.tagByte = v[0x66];
+    h.kindByte = v[0x67];
+    h.refShown1 = v[0x68];
+    h.refShown2 = v[0x69];
+    h.refValue1 = GetF(v + 0x6A);
+    h.refValue2 = GetF(v + 0x6E);
+    std::memcpy(h.refLabel1, v + 0x72, 11);
+    std::memcpy(h.refLabel2, v + 0x7D, 11);
+    if (h.descSize != kChnlDefSize) return false;
+    if (h.chnlCount > kMaxChannels) return false;
+    if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount)) return false;
+    for (int ch = 0; ch < h.chnlCount; ++ch)
+      DecodeDef(v + kHeadBlock + kChnlDefSize * ch, false, h.channels[ch]);
+  } else if (layout == 1 || layout == 2) {
+    const uint8_t* info = v + kPInfo;
+    std::memcpy(h.title, info, 32);
+    h.chnlCount = info[0x20];
+    h.reserved1 = info[0x21];
+    h.interval = Get16(info + 0x22);
+    h.station = info[0x24];
+    h.expFormat = info[0x25];
+    h.markCount = info[0x26];
+    h.valueWidth = info[0x27];
+    if (h.chnlCount > kMaxChannels) return false;
+    const int64_t n = h.chnlCount;
+    if (size < kHeadBlock + kChnlDefSize * n) return false;
+    for (int ch = 0; ch < h.chnlCount; ++ch)
+      DecodeDef(v + kPDefs + kChnlDefSize * ch, layout == 2, h.channels[ch]);
+    const uint8_t* disp = v + kPDefs + kChnlDefSize * n;
+    h.xMode = disp[0x00];
+    h.yMode = disp[0x01];
+    h.yLow = GetF(disp + 0x02);
+    h.yHigh = GetF(disp + 0x06);
+    h.xGrids = Get16(disp + 0x0A);
+    h.yGrids = Get16(disp + 0x0C);
+    h.clrGrid = Get32(disp + 0x0E);
+    h.clrBack = Get32(disp + 0x12);
+    h.gridShown = disp[0x16];
+    h.tagByte = disp[0x17];
+    h.kindByte = disp[0x18];
+    h.refShown1 = disp[0x19];
+    h.refShown2 = disp[0x1A];
+    h.refValue1 = GetF(disp + 0x1B);
+    h.refValue2 = GetF(disp + 0x1F);
+    std::memcpy(h.refLabel1, disp + 0x23, 11);
+    std::memcpy(h.refLabel2, disp + 0x2E, 11);
+    const uint8_t* tb = disp + 64;
+    std::memcpy(h.startStamp, tb, 6);
+    std::memcpy(h.endStamp, tb + 0x06, 6);
+    h.lastIndex = static_cast<int32_t>(Get32(tb + 0x0C));
+    h.ringStart = static_cast<int32_t>(Get32(tb + 0x10));
+    h.capacity = static_cast<int32_t>(Get32(tb + 0x14));
+    h.valueWidth = tb[0x18];
+    h.spare2 = tb[0x19];
+    h.descSize = kChnlDefSize;
+  } else {  // layout 3: cumulative totals
+    const uint8_t* info = v + kPInfo;
+    std::memcpy(h.title, info, 32);
+    h.chnlCount = info[0x20];
+    h.cumPeriod = info[0x21];
+    h.cumByte1 = info[0x22];
+    h.cumByte2 = info[0x23];
+    if (h.chnlCount > kMaxChannels) return false;
+    const int64_t n = h.chnlCount;
+    if (size < 192 + 64 * n) return false;
+    const uint8_t* tb = v + 128 + 64 * n;
+    std::memcpy(h.startStamp, tb, 6);
+    std::memcpy(h.endStamp, tb + 0x06, 6);
+    h.lastIndex = static_cast<int32_t>(Get32(tb + 0x0C));
+    h.ringStart = static_cast<int32_t>(Get32(tb + 0x10));
+    h.capacity = static_cast<int32_t>(Get32(tb + 0x14));
+    h.spare2 = tb[0x19];
+    h.valueWidth = 8;
+    h.interval = CumPeriodInterval(h.cumPeriod);
+    h.descSize = kChnlDefSize;
+  }
+
+  // What the header promises must lie inside the file.
+  if (h.interval <= 0 || h.capacity <= 0 || h.ringStart < 0) return false;
+  if (layout != 3 && h.valueWidth != 1 && h.valueWidth != 2) return false;
+
+  h.tagByte = 10;
+  h.startTime = StampToTime(h.startStamp);
+  h.endTime = StampToTime(h.endStamp);
+
+  const _tagDataHead saved = head_;
+  const int savedLayout = layout_;
+  head_ = h;
+  layout_ = layout;
+  bool fits = DataOffset() + DataBytes() <= size;
+  if (layout != 3 && h.markCount > 0) fits = fits && FileEnd() <= size;
+  if (!fits) {
+    head_ = saved;
+    layout_ = savedLayout;
+    return false;
+  }
+
+  if (head_.endTime < head_.startTime) {
+    recordCount_ = 0;
+  } else {
+    int64_t count = (static_cast<int64_t>(head_.endTime) - head_.startTime) / head_.interval + 1;
+    recordCount_ = static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+  }
+  PrepareScales();
+  return true;
+}
+
+void CXFile::PrepareScales() {
+  const double full = FullScale(head_.valueWidth);
+  for (int ch = 0; ch < kMaxChannels; ++ch) {
+    const _tagChnlDef& d = head_.channels[ch];
+    ChnlScale& s = scales_[ch];
+    s.log = d.logScale != 0;
+    if (s.log) {
+      int lo = ScaleNumExponent(d.rangeLow);
+      int hi = ScaleNumExponent(d.rangeHigh);
+      s.low = lo;
+      s.span = (hi - lo) * (1.0 / 65535.0);
+      s.full = full;
+    } else {
+      double lo = ScaleNumValue(d.rangeLow);
+      double hi = ScaleNumValue(d.rangeHigh);
+      s.low = lo;
+      s.span = hi - lo;
+      s.full = full;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- creating
+
+bool CXFile::Create(const std::string& path) {
+  Close();
+  if (path.empty()) return false;
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) return false;
+  path_ = path;
+  wrote_ = true;
+  layout_ = GetLayout();
+  PrepareScales();
+  return true;
+}
+
+void CXFile::BuildHeadImage(uint8_t* img) const {
+  const _tagDataHead& h = head_;
+  const int64_t n = h.chnlCount;
+  std::memset(img, 0, static_cast<size_t>(kHeadBlock + kChnlDefSize * n));
+  if (layout_ == 0) {
+    std::memcpy(img, h.model, 16);
+    std::memcpy(img + 0x10, h.title, 32);
+    std::memcpy(img + 0x30, h.startStamp, 6);
+    std::memcpy(img + 0x36, h.endStamp, 6);
+    img[0x3C] = h.station;
+    img[0x3D] = static_cast<uint8_t>(h.interval);
+    img[0x3E] = h.chnlCount;
+    img[0x3F] = h.reserved1;
+    img[0x40] = h.markCount;
+    img[0x41] = h.xMode;
+    img[0x42] = h.yMode;
+    PutF(img + 0x43, h.yLow);
+    PutF(img + 0x47, h.yHigh);
+    img[0x4B] = static_cast<uint8_t>(h.xGrids);
+    img[0x4C] = static_cast<uint8_t>(h.yGrids);
+    Put32(img + 0x4D, h.clrGrid);
+    Put32(img + 0x51, h.clrBack);
+    img[0x55] = h.gridShown;
+    Put32(img + 0x56, static_cast<uint32_t>(h.lastIndex));
+    Put32(img + 0x5A, static_cast<uint32_t>(h.ringStart));
+    Put32(img + 0x5E, static_cast<uint32_t>(h.capacity));
+    img[0x62] = h.valueWidth;
+    Put16(img + 0x63, kChnlDefSize);
+    img[0x65] = h.expFormat;
+    img[0x66] = h.tagByte;
+    img[0x67] = h.kindByte;
+    img[0x68] = h.refShown1;
+    img[0x69] = h.refShown2;
+    PutF(img + 0x6A, h.refValue1);
+    PutF(img + 0x6E, h.refValue2);
+    std::memcpy(img + 0x72, h.refLabel1, 11);
+    std::memcpy(img + 0x7D, h.refLabel2, 11);
+    for (int ch = 0; ch < n; ++ch)
+      EncodeDef(h.channels[ch], false, img + kHeadBlock + kChnlDefSize * ch);
+    return;
+  }
+  std::memcpy(img, h.model, 16);
+  uint8_t* info = img + kPInfo;
+  std::memcpy(info, h.title, 32);
+  info[0x20] = h.chnlCount;
+  info[0x21] = h.reserved1;
+  Put16(info + 0x22, static_cast<uint16_t>(h.interval));
+  info[0x24] = h.station;
+  info[0x25] = h.expFormat;
+  info[0x26] = h.markCount;
+  info[0x27] = h.valueWidth;
+  for (int ch = 0; ch < n; ++ch)
+    EncodeDef(h.channels[ch], layout_ == 2, img + kPDefs + kChnlDefSize * ch);
+  uint8_t* disp = img + kPDefs + kChnlDefSize * n;
+  disp[0x00] = h.xMode;
+  disp[0x01] = h.yMode;
+  PutF(disp + 0x02, h.yLow);
+  PutF(disp + 0x06, h.yHigh);
+  Put16(disp + 0x0A, h.xGrids);
+  Put16(disp + 0x0C, h.yGrids);
+  Put32(disp + 0x0E, h.clrGrid);
+  Put32(disp + 0x12, h.clrBack);
+  disp[0x16] = h.gridShown;
+  disp[0x17] = h.tagByte;
+  disp[0x18] = h.kindByte;
+  disp[0x19] = h.refShown1;
+  disp[0x1A] = h.refShown2;
+  PutF(disp + 0x1B, h.refValue1);
+  PutF(disp + 0x1F, h.refValue2);
+  std::memcpy(disp + 0x23, h.refLabel1, 11);
+  std::memcpy(disp + 0x2E, h.refLabel2, 11);
+  uint8_t* tb = disp + 64;
+  std::memcpy(tb, h.startStamp, 6);
+  std::memcpy(tb + 0x06, h.endStamp, 6);
+  Put32(tb + 0x0C, static_cast<uint32_t>(h.lastIndex));
+  Put32(tb + 0x10, static_cast<uint32_t>(h.ringStart));
+  Put32(tb + 0x14, static_cast<uint32_t>(h.capacity));
+  tb[0x18] = h.valueWidth;
+  tb[0x19] = h.spare2;
+}
+
+// The header fields a file can hold: a channel table of at most 64, a count
+// width of 1 or 2, and (layout 0 keeps one byte of it) an interval that fits.
+static bool HeadStorable(const _tagDataHead& h, int layout) {
+  if (layout == 3 || h.chnlCount > kMaxChannels) return false;
+  if (h.valueWidth != 1 && h.valueWidth != 2) return false;
+  if (h.interval <= 0 || h.interval > (layout == 0 ? 0xFF : 0xFFFF)) return false;
+  return true;
+}
+
+bool CXFile::WriteHead() {
+  if (fd_ < 0 || view_) return false;
+  layout_ = GetLayout();
+  if (!HeadStorable(head_, layout_)) return false;
+  head_.descSize = kChnlDefSize;
+  std::vector<uint8_t> img(static_cast<size_t>(kHeadBlock + kChnlDefSize * head_.chnlCount));
+  BuildHeadImage(img.data());
+  PrepareScales();
+  if (!WriteAll(fd_, img.data(), img.size(), 0)) return false;
+  recordCount_ = 0;
+  return true;
+}
+
+bool CXFile::PutHead() {
+  if (!view_ || readOnly_) return false;
+  if (tempFlag_) layout_ = GetLayout();
+  if (layout_ == 3 || head_.chnlCount > kMaxChannels) return false;
+  const size_t n = static_cast<size_t>(kHeadBlock + kChnlDefSize * head_.chnlCount);
+  if (n > viewSize_) return false;
+  head_.descSize = kChnlDefSize;
+  BuildHeadImage(view_);
+  PrepareScales();
+  return true;
+}
+
+bool CXFile::PutChnlDef(const _tagChnlDef& def, int ch) {
+  if (ch < 0 || ch >= kMaxChannels) return false;
+  head_.channels[ch] = def;
+  PrepareScales();
+  if (!view_ || readOnly_ || layout_ == 3 || ch >= head_.chnlCount) return true;
+  const int64_t at = (layout_ == 0 ? kHeadBlock : kPDefs) + kChnlDefSize * ch;
+  if (at + kChnlDefSize > static_cast<int64_t>(viewSize_)) return false;
+  EncodeDef(def, layout_ == 2, view_ + at);
+  return true;
+}
+
+void CXFile::StoreStamp(const uint8_t* stamp, int which) {
+  if (!view_ || readOnly_ || layout_ == 3) return;
+  int64_t at = layout_ == 0 ? 0x30 : 192 + kChnlDefSize * static_cast<int64_t>(head_.chnlCount);
+  at += 6 * which;
+  if (at + 6 > static_cast<int64_t>(viewSize_)) return;
+  std::memcpy(view_ + at, stamp, 6);
+}
+
+void CXFile::SetStartTime(time_t t) {
+  head_.startTime = t;
+  TimeToStamp(t, head_.startStamp);
+  StoreStamp(head_.startStamp, 0);
+}
+
+void CXFile::SetEndTime(time_t t) {
+  if (recordCount_ != -1)
+    t = head_.startTime + static_cast<time_t>(recordCount_ - 1) * head_.interval;
+  head_.endTime = t;
+  TimeToStamp(t, head_.endStamp);
+  StoreStamp(head_.endStamp, 1);
+}
+
+bool CXFile::WriteValues(const void* buffer, int count, int index) {
+  if (fd_ < 0 || view_ || count < 0 || index < 0 || layout_ == 3) return false;
+  const int64_t n = head_.chnlCount;
+  const int64_t vw = head_.valueWidth;
+  const int64_t cap = head_.capacity;
+  if (vw != 1 && vw != 2) return false;
+  int64_t at, bytes;
+  if (layout_ == 0) {
+    if (index >= n || recordCount_ < 0 || recordCount_ + count > cap) return false;
+    at = DataOffset() + vw * (index * cap + recordCount_);
+    bytes = count * vw;
+  } else {
+    if (n == 0 || index > cap || n * vw * index + count > n * vw * cap) return false;
+    at = kHeadBlock + n * (kChnlDefSize + vw * index);
+    bytes = count;
+  }
+  return WriteAll(fd_, buffer, static_cast<size_t>(bytes), static_cast<off_t>(at));
+}
+
+void CXFile::Advance(int n) {
+  recordCount_ += n;
+  if (recordCount_ > head_.capacity) recordCount_ = 0;
+}
+
+// ---------------------------------------------------------------- live store
+
+bool CXFile::CreateTemp() {
+  Close();
+  const _tagDataHead& h = head_;
+  if (h.chnlCount == 0 || h.chnlCount > kMaxChannels || (h.valueWidth != 1 && h.valueWidth != 2) ||
+      h.capacity <= 0)
+    return false;
+  const int64_t size = static_cast<int64_t>(h.chnlCount) * (h.capacity + 160) * h.valueWidth + 256;
+  if (size > UINT32_MAX) return false;
+  std::string path = platform::SettingsPath("temp.tmp");
+  ::unlink(path.c_str());
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  // Reserve the blocks now: a full disk must fail here, not while recording.
+  if (::posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0 &&
+      ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return false;
+  }
+  void* v = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (v == MAP_FAILED) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return false;
+  }
+  fd_ = fd;
+  view_ = static_cast<uint8_t*>(v);
+  viewSize_ = static_cast<size_t>(size);
+  mapSize_ = static_cast<uint32_t>(size);
+  tempPath_ = path;
+  tempFlag_ = 1;
+  readOnly_ = false;
+  layout_ = GetLayout();
+  PrepareScales();
+  return true;
+}
+
+bool CXFile::AppendRecord(const void* values, int slot) {
+  if (!view_ || readOnly_ || layout_ == 3 || slot < 0 || slot >= head_.capacity) return false;
+  const int64_t n = head_.chnlCount;
+  const int64_t vw = head_.valueWidth;
+  const int64_t cap = head_.capacity;
+  if (vw != 1 && vw != 2) return false;
+  if (DataOffset() + n * vw * cap > static_cast<int64_t>(viewSize_)) return false;
+  const uint8_t* src = static_cast<const uint8_t*>(values);
+  uint8_t* data = view_ + DataOffset();
+  if (layout_ == 0) {
+    for (int64_t ch = 0; ch < n; ++ch)
+      std::memcpy(data + vw * (ch * cap + slot), src + vw * ch, static_cast<size_t>(vw));
+  } else {
+    std::memcpy(data + vw * n * slot, src, static_cast<size_t>(vw * n));
+  }
+  recordCount_ = slot + 1;
+  return true;
+}
+
+int CXFile::GetSlotCount() const {
+  const int64_t per = static_cast<int64_t>(head_.chnlCount) * head_.valueWidth;
+  if (per <= 0) return 0;
+  const int64_t free = static_cast<int64_t>(mapSize_) - 160 * head_.chnlCount - 256;
+  return free <= 0 ? 0 : static_cast<int>(free / per);
+}
+
+bool CXFile::SaveAs(const std::string& path) {
+  if (!view_ || path.empty() || layout_ == 3) return false;
+  layout_ = GetLayout();
+  if (!HeadStorable(head_, layout_)) return false;
+  const int64_t n = head_.chnlCount;
+  const int64_t vw = head_.valueWidth;
+  const int32_t oldCap = head_.capacity;
+  const int32_t oldLast = head_.lastIndex;
+  const int32_t records = std::max<int32_t>(recordCount_, 0);
+  if (records > oldCap || DataOffset() + n * vw * oldCap > static_cast<int64_t>(viewSize_))
+    return false;
+
+  // The saved header describes a compact file: as many slots as records.
+  head_.capacity = records;
+  head_.lastIndex = records - 1;
+  std::vector<uint8_t> img(static_cast<size_t>(kHeadBlock + kChnlDefSize * n));
+  head_.descSize = kChnlDefSize;
+  BuildHeadImage(img.data());
+  const int64_t end = FileEnd();
+  head_.capacity = oldCap;
+  head_.lastIndex = oldLast;
+
+  // Written beside the target and renamed over it only when complete, so a
+  // failed save (full disk) leaves any earlier file at path intact.
+  const std::string part = path + ".part";
+  int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, img.data(), img.size(), 0);
+  const uint8_t* data = view_ + DataOffset();
+  off_t at = static_cast<off_t>(img.size());
+  if (layout_ == 0) {
+    for (int64_t ch = 0; ok && ch < n; ++ch) {
+      ok = WriteAll(fd, data + vw * ch * oldCap, static_cast<size_t>(vw * records), at);
+      at += static_cast<off_t>(vw * records);
+    }
+  } else if (ok) {
+    ok = WriteAll(fd, data, static_cast<size_t>(n * vw * records), at);
+  }
+  ok = ok && ::ftruncate(fd, static_cast<off_t>(end)) == 0 && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(part.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(part.c_str());
+  return ok;
+}
+
+// ---------------------------------------------------------------- marks
+
+bool CXFile::StoreMarkCount() {
+  if (!view_ || readOnly_) return false;
+  const int64_t at = layout_ == 0 ? 0x40 : kPInfo + 0x26;
+  if (at >= static_cast<int64_t>(viewSize_)) return false;
+  view_[at] = head_.markCount;
+  return true;
+}
+
+bool CXFile::AddMark(time_t t) {
+  if (!view_ || readOnly_ || tempFlag_ || layout_ == 3 || fd_ < 0) return false;
+  if (t < head_.startTime || t > head_.endTime || head_.markCount >= kMaxMarks) return false;
+  uint8_t bytes[4];
+  Put32(bytes, static_cast<uint32_t>(static_cast<int32_t>(t)));
+  const int64_t at = MarksOffset() + 4 * static_cast<int64_t>(head_.markCount);
+  if (!WriteAll(fd_, bytes, 4, static_cast<off_t>(at))) return false;
+  wrote_ = true;
+  ++head_.markCount;
+  StoreMarkCount();
+  return MapExisting("");
+}
+
+bool CXFile::DeleteMark(int i) {
+  if (!view_ || readOnly_ || layout_ == 3 || i < 0 || i >= head_.markCount) return false;
+  const int64_t at = MarksOffset();
+  if (FileEnd() > static_cast<int64_t>(viewSize_)) return false;
+  uint8_t* marks = view_ + at;
+  std::memmove(marks + 4 * i, marks + 4 * (i + 1), static_cast<size_t>(4 * (head_.markCount - i - 1)));
+  std::memset(marks + 4 * (head_.markCount - 1), 0, 4);
+  --head_.markCount;
+  wrote_ = true;
+  return StoreMarkCount();
+}
+
+time_t CXFile::GetMark(int i) const {
+  if (!view_ || i < 0 || i >= head_.markCount) return 0;
+  const int64_t at = MarksOffset() + 4 * static_cast<int64_t>(i);
+  if (at + 4 > static_cast<int64_t>(viewSize_)) return 0;
+  return static_cast<time_t>(static_cast<int32_t>(Get32(view_ + at)));
+}
+
+// ---------------------------------------------------------------- closing
+
+void CXFile::Close() {
+  Unmap();
+  if (fd_ >= 0) {
+    const bool kvModel = head_.model[0] == 'K' || head_.model[1] == 'V';
+    if (wrote_ && !tempFlag_ && kvModel && layout_ != 3) {
+      if (::ftruncate(fd_, static_cast<off_t>(FileEnd())) != 0) {
+        // The file keeps its length; nothing is lost.
+      }
+    }
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (tempFlag_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+  tempFlag_ = 0;
+  tempPath_.clear();
+  path_.clear();
+  wrote_ = false;
+  readOnly_ = false;
+  recordCount_ = -1;
+}
+
+// ---------------------------------------------------------------- reads
+
+std::string CXFile::GetTitle() const { return GbkField(head_.title); }
+std::string CXFile::GetModel() const { return GbkField(head_.model); }
+
+std::string CXFile::GetChnlName(int ch) const {
+  if (ch < 0 || ch >= head_.chnlCount) return std::string();
+  return GbkField(head_.channels[ch].name);
+}
+
+std::string CXFile::GetChnlUnit(int ch) const {
+  if (ch < 0 || ch >= head_.chnlCount) return std::string();
+  return GbkField(head_.channels[ch].unit);
+}
+
+static float ScaledValue(const _tagScaleNum& num, bool log) {
+  return log ? static_cast<float>(Pow10(ScaleNumExponent(num))) : ScaleNumValue(num);
+}
+
+float CXFile::GetRangeLow(int ch) const {
+  if (ch < 0 || ch >= head_.chnlCount) return 0;
+  const _tagChnlDef& d = head_.channels[ch];
+  return ScaledValue(d.rangeLow, d.logScale != 0);
+}
+
+float CXFile::GetRangeHigh(int ch) const {
+  if (ch < 0 || ch >= head_.chnlCount) return 0;
+  const _tagChnlDef& d = head_.channels[ch];
+  return ScaledValue(d.rangeHigh, d.logScale != 0);
+}
+
+float CXFile::GetLimit(int ch, int k) const {
+  if (ch < 0 || ch >= head_.chnlCount || k < 1 || k > 5) return 0;
+  const _tagChnlDef& d = head_.channels[ch];
+  const _tagScaleNum* lim[5] = {&d.limit1, &d.limit2, &d.limit3, &d.limit4, &d.limit5};
+  return ScaledValue(*lim[k - 1], d.logScale != 0);
+}
+
+uint64_t CXFile::GetChnlDef(int ch) const {
+  if (ch < 0 || ch >= head_.chnlCount) return 0;
+  const _tagChnlDef& d = head_.channels[ch];
+  return static_cast<uint64_t>(d.devWord[0]) | (static_cast<uint64_t>(d.devWord[1]) << 32);
+}
+
+bool CXFile::GetValue(int ch, time_t t, float* value, float* percent) const {
+  const _tagDataHead& h = head_;
+  if (static_cast<unsigned>(ch) >= h.chnlCount || !view_ || layout_ == 3) return false;
+  if (t < h.startTime || t > h.endTime || h.interval <= 0) return false;
+  const uint64_t d = static_cast<uint64_t>(t - h.startTime);
+  const uint64_t n = (d >> 32) == 0 ? static_cast<uint32_t>(d) / static_cast<uint32_t>(h.interval)
+                                    : d / static_cast<uint64_t>(h.interval);
+  const uint64_t vw = h.valueWidth;
+  const uint64_t cap = static_cast<uint64_t>(h.capacity);
+  const uint64_t ring = static_cast<uint64_t>(h.ringStart);
+  uint64_t off;
+  if (layout_ == 0) {
+    uint64_t pos = 0;
+    if (ring < cap && n < cap) {
+      pos = ring + n;
+      if (pos >= cap) pos -= cap;
+    }
+    off = vw * (static_cast<uint64_t>(ch) * cap + pos);
+  } else {
+    const uint64_t rec = vw * h.chnlCount;
+    const uint64_t area = rec * cap;
+    uint64_t pos = 0;
+    if (ring < area && n < cap) {
+      pos = ring + n * rec;
+      if (pos >= area) pos -= area;
+    }
+    off = pos + vw * static_cast<uint64_t>(ch);
+    if (off + vw > area) return false;  // a ring start inside a record
+  }
+  const uint64_t dataOff = kHeadBlock + kChnlDefSize * static_cast<uint64_t>(h.chnlCount);
+  if (dataOff + off + vw > viewSize_) return false;
+  const uint8_t* p = view_ + dataOff + off;
+  const uint32_t q = vw == 1 ? p[0] : static_cast<uint32_t>(p[0] | (p[1] << 8));
+  const ChnlScale& s = scales_[ch];
+  if (value) {
+    if (s.log)
+      *value = static_cast<float>(std::pow(10.0, s.low + s.span * q));
+    else
+      *value = static_cast<float>(s.low + s.span * q / s.full);
+  }
+  if (percent) *percent = static_cast<float>(q * 100.0 / (vw == 1 ? 255.0 : 65535.0));
+  return true;
+}
+
+bool CXFile::GetFormat(int ch, std::string& format) const {
+  if (ch < 0 || ch >= head_.chnlCount) return false;
+  const _tagChnlDef& d = head_.channels[ch];
+  if (d.logScale) {
+    format = head_.expFormat == 1 ? "%.1E" : "%.2f";
+  } else {
+    char buf[16];
+    std::snprintf(buf, sizeof(buf), "%%.%df", d.rangeLow.decimals);
+    format = buf;
+  }
+  return true;
+}
+
+bool CXFile::FindValue(_tagFindQuery& query) const {
+  const _tagDataHead& h = head_;
+  if (h.interval <= 0) {
+    query.time = 0;
+    return false;
+  }
+  const int first = query.channel == 0 ? 0 : query.channel - 1;
+  const int last = query.channel == 0 ? h.chnlCount - 1 : query.channel - 1;
+  const time_t step = query.direction ? -static_cast<time_t>(h.interval) : h.interval;
+  for (time_t t = query.time;; t += step) {
+    if (t < h.startTime || t > h.endTime) {
+      query.time = 0;
+      return false;
+    }
+    for (int ch = first; ch <= last; ++ch) {
+      float v;
+      if (!GetValue(ch, t, &v, nullptr)) continue;
+      if (!(v - query.tolerance > query.target) && query.target <= v + query.tolerance) {
+        query.time = t;
+        return true;
+      }
+    }
+  }
+}
+
+bool CXFile::GetCumValue(int ch, time_t t, double* value) const {
+  const _tagDataHead& h = head_;
+  if (layout_ != 3 || !view_ || ch < 0 || ch >= h.chnlCount) return false;
+  if (t < h.startTime || t > h.endTime || h.interval <= 0) return false;
+  int64_t s = (static_cast<int64_t>(t) - h.startTime) / h.interval;
+  if (s >= h.capacity) s = 0;
+  const int64_t at = DataOffset() + 8 * (s * h.chnlCount + ch);
+  if (at + 8 > static_cast<int64_t>(viewSize_)) return false;
+  if (value) *value = static_cast<double>(Get64(view_ + at));
+  return true;
+}

@@ -1,0 +1,179 @@
+#pragma once
+// CXFile: the one object through which a recording is created, filled,
+// mapped, read, marked, saved and closed.
+//
+// Four file layouts are read. The family letter (model character 2) 'P'
+// selects the record-major family: layout 1 (version digit, character 6, '1')
+// or layout 2 (other digits, with the longer device word), and layout 3 for
+// cumulative files (character 10 also 'P', read only). Any other letter is
+// layout 0, channel-major. New files take their layout from the header's
+// model string the same way.
+//
+// Three ways of use:
+//   download: Create, WriteHead, WriteValues/Advance ..., SetEndTime, Close
+//   live:     CreateTemp, PutHead, PutChnlDef, AppendRecord ..., SetEndTime,
+//             SaveAs, Close ("temp.tmp" in the settings directory)
+//   viewer:   Open, reads, AddMark/DeleteMark, PutHead, Close
+//
+// Failures are results: false (or an empty/neutral value); nothing is shown.
+// A file that the user may not write opens read-only; then PutHead, AddMark
+// and DeleteMark return false. A file whose header promises more than the file
+// holds is refused by Open and left as it is. Close cuts a file to its computed
+// length only when this object created, saved or re-marked it.
+//
+// Texts come out as UTF-8. No locks: one thread at a time.
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "data/records.h"
+
+class CXFile {
+ public:
+  CXFile();
+  virtual ~CXFile();
+  CXFile(const CXFile&) = delete;
+  CXFile& operator=(const CXFile&) = delete;
+
+  // --- the four virtual operations after the destructor, in this order ---
+
+  // Puts one channel definition into the header's table and, when a view is
+  // mapped, its disk form into the mapped header. False for ch out of 0..63.
+  virtual bool PutChnlDef(const _tagChnlDef& def, int ch);
+  // Store the time and its stamp in the header and, when a writable view is
+  // mapped, in the mapped header. While records are being counted
+  // (GetRecordCount() != -1) SetEndTime ignores its argument and stores
+  // start + (records - 1) x interval.
+  virtual void SetStartTime(time_t t);
+  virtual void SetEndTime(time_t t);
+  // The 64-bit device word of channel ch (first 32 bits low); 0 out of range.
+  virtual uint64_t GetChnlDef(int ch) const;
+
+  // --- files ---
+
+  // Maps an existing data file for viewing and loads its header. False for an
+  // empty path, a missing or unreadable file, a file that is not a recording
+  // ("KV" magic, descSize 160 in layout 0) or whose header does not fit the
+  // file (size, channel count, value width, capacity, interval, marks).
+  bool Open(const std::string& path);
+  // Unmaps what is open and maps the whole file at path (empty: the remembered
+  // path), read-write, or read-only when the user may not write it.
+  bool MapExisting(const std::string& path);
+  // The live store: closes what is open and creates "temp.tmp" in the settings
+  // directory, sized for the header's chnlCount, capacity and valueWidth, mapped.
+  bool CreateTemp();
+  // A new file for a download (replacing any file at path); no mapping.
+  bool Create(const std::string& path);
+  // Writes the whole header (layout of the model string, descSize 160) through
+  // the file handle of Create; record count becomes 0.
+  bool WriteHead();
+  // The same header image into the mapped view (live store, or display
+  // settings of an opened file). False when nothing writable is mapped or the
+  // file is a cumulative one.
+  bool PutHead();
+  // Download: stores raw counts through the file handle.
+  //  layout 0: buffer holds count counts of channel index, stored at slot
+  //            GetRecordCount() of that channel.
+  //  family P: buffer holds count bytes of whole records, stored from record
+  //            slot index on.
+  // False when the write fails or would leave the data area.
+  bool WriteValues(const void* buffer, int count, int index);
+  // Record count += n; past the capacity it starts again at 0.
+  void Advance(int n);
+  // Live: one record (one count per channel, valueWidth bytes each, channel
+  // order) into slot of the mapped store; record count becomes slot + 1.
+  // False (and nothing done) when slot is outside 0..capacity-1.
+  bool AppendRecord(const void* values, int slot);
+  // Record slots the mapped store holds.
+  int GetSlotCount() const;
+  int GetRecordCount() const { return recordCount_; }
+  // Live: copies the store into a new compact file at path (capacity = record
+  // count). The store stays open.
+  bool SaveAs(const std::string& path);
+  // Marks: 32-bit times stored after the data area. AddMark needs a time
+  // inside [start, end] and a writable file with fewer than 255 marks.
+  bool AddMark(time_t t);
+  bool DeleteMark(int i);
+  time_t GetMark(int i) const;
+  // Unmaps and closes; deletes "temp.tmp" when this object made it. Keeps the
+  // header; the record count returns to -1.
+  void Close();
+
+  // --- reads ---
+  int GetChnlCount() const { return head_.chnlCount; }
+  int GetInterval() const { return head_.interval; }
+  time_t GetStartTime() const { return head_.startTime; }
+  time_t GetEndTime() const { return head_.endTime; }
+  std::string GetTitle() const;
+  std::string GetModel() const;
+  int GetStation() const { return head_.station; }
+  int GetMarkCount() const { return head_.markCount; }
+  std::string GetChnlName(int ch) const;
+  std::string GetChnlUnit(int ch) const;
+  float GetRangeLow(int ch) const;
+  float GetRangeHigh(int ch) const;
+  // k = 1..5; 0 for a channel or k out of range.
+  float GetLimit(int ch, int k) const;
+  // Engineering value and percent of full scale of channel ch at time t
+  // (either output may be null). False outside [start, end], for a channel
+  // out of range, with nothing mapped, or in a cumulative file.
+  bool GetValue(int ch, time_t t, float* value, float* percent) const;
+  // The printf format of the channel's values ("%.2f", "%.1E"); false for a
+  // channel out of range.
+  bool GetFormat(int ch, std::string& format) const;
+  // Search by value from query.time; on success query.time is the match, on
+  // failure it becomes 0.
+  bool FindValue(_tagFindQuery& query) const;
+  // Cumulative files: the total of channel ch in the period holding t.
+  bool GetCumValue(int ch, time_t t, double* value) const;
+
+  // The header and its channel table, for creators and views. Changes to the
+  // ranges or the log flag of a channel reach GetValue with the next PutHead,
+  // PutChnlDef, WriteHead or CreateTemp.
+  _tagDataHead& Head() { return head_; }
+  const _tagDataHead& Head() const { return head_; }
+  // 0..3 as above, from the model string in the header.
+  int GetLayout() const;
+  // True when a file is mapped read-only (the user may not write it).
+  bool IsReadOnly() const { return readOnly_; }
+  const std::string& GetPath() const { return path_; }
+
+ private:
+  // Prepared from the channel table whenever a header is installed (Open,
+  // Create, WriteHead, CreateTemp, PutHead, PutChnlDef), so that GetValue
+  // needs no powers of ten.
+  struct ChnlScale {
+    double low;   // value of count 0 (linear), or the low exponent (log)
+    double span;  // rangeHigh - rangeLow (linear), or the exponent step per count (log)
+    double full;  // full-scale count
+    bool log;
+  };
+
+  bool Load();
+  void Unmap();
+  void PrepareScales();
+  int64_t DataOffset() const;
+  int64_t DataBytes() const;
+  int64_t MarksOffset() const;
+  int64_t FileEnd() const;
+  void BuildHeadImage(uint8_t* image) const;
+  bool StoreMarkCount();
+  void StoreStamp(const uint8_t* stamp, int which);
+
+  int32_t recordCount_ = -1;
+  int fd_ = -1;
+  uint8_t* view_ = nullptr;
+  std::string tempPath_;
+  std::string path_;
+  int tempFlag_ = 0;
+  _tagDataHead head_;
+  uint32_t mapSize_ = 0x800000;
+
+  // Beyond the classic members: the mapped length, how the file is held, the
+  // layout loaded, and per-channel scales prepared on load.
+  size_t viewSize_ = 0;
+  bool readOnly_ = false;
+  bool wrote_ = false;
+  int layout_ = 0;
+  ChnlScale scales_[kMaxChannels] = {};
+};

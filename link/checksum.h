@@ -1,0 +1,31 @@
+#pragma once
+// Check sums and hexadecimal text of the recorder protocol, shared by the link
+// and the recorder simulator.
+#include <cstddef>
+#include <cstdint>
+
+namespace reclink {
+
+// CRC-16/MODBUS: initial value 0xFFFF, reflected polynomial 0xA001, no final
+// XOR. On the wire the low byte comes first.
+uint16_t Crc16(const uint8_t* bytes, size_t n);
+
+// The Modbus ASCII LRC: the two's complement of the 8-bit sum of the bytes.
+uint8_t Lrc(const uint8_t* bytes, size_t n);
+
+// Upper-case hexadecimal digit of a nibble (0-15).
+char HexDigit(unsigned nibble);
+
+// The value a received character stands for: "0"-"9" 0-9, "A"-"Z" the
+// character minus 55, "a"-"z" the character minus 87 (so both cases of A-F
+// count 10-15); any other character 0.
+unsigned HexValue(char c);
+
+// The byte of two received characters: (high << 4) + low, kept to 8 bits.
+uint8_t HexByte(char high, char low);
+
+// Writes ':' + two hexadecimal characters per byte + LRC + CR LF into out
+// (room for 2 * n + 5 characters). Returns the length, 2 * n + 5.
+size_t EncodeAsciiFrame(const uint8_t* raw, size_t n, char* out, bool lowerCase = false);
+
+}  // namespace reclink
