@@ -196,6 +196,7 @@ CComDlg::CComDlg(int language, const _tagComParam& param, QWidget* parent)
   auto* picture = new QLabel;
   picture->setObjectName(Id(IDC_COM_PICTURE));
   auto* top = new QHBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);  // a fixed window, as settings windows are
   top->addWidget(picture);
   top->addLayout(right, 1);
   picture->setPixmap(Picture(right->sizeHint().height()));
@@ -209,6 +210,7 @@ void CComDlg::SetSaver(std::function<bool(_tagComParam*)> saver, const QString& 
 
 void CComDlg::Refuse(QWidget* field, const QString& text) {
   QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box.setFont(font());  // a separate window: it does not inherit the CJK families
   if (language_ == 0) box.button(QMessageBox::Ok)->setText(QString::fromUtf8("确定"));
   box.exec();
   if (field) {

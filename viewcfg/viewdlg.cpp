@@ -140,6 +140,7 @@ void CColorButton::paintEvent(QPaintEvent*) {
 void CColorButton::Pick() {
   QColorDialog picker(ToQColor(color_), this);
   if (!pickerTitle_.isEmpty()) picker.setWindowTitle(pickerTitle_);
+  picker.setFont(window()->font());
   if (picker.exec() == QDialog::Accepted && picker.selectedColor().isValid())
     SetColor(ToColorRef(picker.selectedColor()));
 }
@@ -285,6 +286,7 @@ CViewDlg::CViewDlg(int language, const _tagViewDef& view, QWidget* parent)
   picture->setObjectName(Id(IDC_VIEW_PICTURE));
   picture->setAlignment(Qt::AlignTop);
   auto* top = new QHBoxLayout(this);
+  top->setSizeConstraint(QLayout::SetFixedSize);  // a fixed window, as settings windows are
   top->addWidget(picture);
   top->addLayout(right, 1);
 
@@ -318,6 +320,7 @@ void CViewDlg::SetSaver(std::function<bool(_tagViewDef*)> saver, const QString& 
 
 void CViewDlg::Refuse(QWidget* field, const QString& text) {
   QMessageBox box(QMessageBox::Critical, U(kTexts[language_].caption), text, QMessageBox::Ok, this);
+  box.setFont(font());  // a separate window: it does not inherit the CJK families
   if (language_ == 0) box.button(QMessageBox::Ok)->setText(U("确定"));
   box.exec();
   if (field) {

@@ -1,0 +1,123 @@
+// rectool dump FILE [--from TIME] [--to TIME] [--step N]: the records of a
+// data file as tab-separated text, one line per record.
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "data/cxfile.h"
+
+namespace rectool {
+namespace {
+
+// A stored total shown with d decimals: total / 10^d, exactly.
+std::string FixedPoint(int64_t total, int d) {
+  const bool negative = total < 0;
+  uint64_t mag = negative ? 0 - static_cast<uint64_t>(total) : static_cast<uint64_t>(total);
+  std::string digits = std::to_string(mag);
+  if (d > 0) {
+    if (static_cast<int>(digits.size()) <= d) digits.insert(0, static_cast<size_t>(d) + 1 - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<size_t>(d), ".");
+  }
+  return negative ? "-" + digits : digits;
+}
+
+bool ParseStep(const std::string& text, int64_t* step) {
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno || end == text.c_str() || *end != '\0' || v < 1) return false;
+  *step = v;
+  return true;
+}
+
+int Run(const std::vector<std::string>& args) {
+  Options opt;
+  std::string error;
+  if (!opt.Parse(args, {"from", "to", "step"}, {}, &error)) return Usage("dump", error);
+  if (opt.positional.size() != 1) return Usage("dump", "give one data file");
+  time_t from = 0, to = 0;
+  int64_t step = 1;
+  if (opt.Has("from") && !ParseTime(opt.Value("from"), &from))
+    return Usage("dump", "--from \"" + opt.Value("from") + "\" is not a time like 2024-03-01 08:00:00");
+  if (opt.Has("to") && !ParseTime(opt.Value("to"), &to))
+    return Usage("dump", "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
+  if (opt.Has("step") && !ParseStep(opt.Value("step"), &step))
+    return Usage("dump", "--step needs a whole number of records, 1 or more");
+  if (opt.Has("from") && opt.Has("to") && from > to) return Usage("dump", "--from is after --to");
+
+  CXFile f;
+  if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
+  const int n = f.GetChnlCount();
+  const bool cumulative = f.GetLayout() == 3;
+  const int decimals = f.Head().cumByte2;
+  const time_t start = f.GetStartTime();
+  const int64_t interval = f.GetInterval();
+  const int64_t records = f.GetRecordCount();
+
+  // First and last record index inside the requested span.
+  int64_t first = 0, last = records - 1;
+  if (opt.Has("from") && from > start) first = (static_cast<int64_t>(from - start) + interval - 1) / interval;
+  if (opt.Has("to")) {
+    if (to < start)
+      last = -1;
+    else
+      last = std::min<int64_t>(last, static_cast<int64_t>(to - start) / interval);
+  }
+
+  std::vector<std::string> formats(static_cast<size_t>(n));
+  std::string line = "time";
+  for (int ch = 0; ch < n; ++ch) {
+    if (!f.GetFormat(ch, formats[static_cast<size_t>(ch)])) formats[static_cast<size_t>(ch)] = "%g";
+    std::string name = f.GetChnlName(ch);
+    if (name.empty() && cumulative) name = DefaultChnlName(ch + 1);
+    line += "\t" + name + "(" + f.GetChnlUnit(ch) + ")";
+  }
+  line += "\n";
+  std::string out = line;
+  char buf[512];
+  for (int64_t i = first; i <= last; i += step) {
+    const time_t t = start + static_cast<time_t>(i * interval);
+    out += FormatTime(t);
+    for (int ch = 0; ch < n; ++ch) {
+      out += '\t';
+      if (cumulative) {
+        double total;
+        if (f.GetCumValue(ch, t, &total))
+          out += FixedPoint(static_cast<int64_t>(std::llround(total)), decimals);
+        else
+          out += "----";
+        continue;
+      }
+      float v;
+      if (f.GetValue(ch, t, &v, nullptr)) {
+        std::snprintf(buf, sizeof(buf), formats[static_cast<size_t>(ch)].c_str(), v);
+        out += buf;
+      } else {
+        out += "----";
+      }
+    }
+    out += '\n';
+    if (out.size() > (1 << 16)) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size())
+        return Fail("cannot write the output");
+      out.clear();
+    }
+  }
+  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
+    return Fail("cannot write the output");
+  return 0;
+}
+
+Registrar reg({"dump", "FILE [--from TIME] [--to TIME] [--step N]",
+               "the records of a data file as tab-separated text (every Nth record with --step); "
+               "cumulative files give their period totals",
+               &Run});
+
+}  // namespace
+}  // namespace rectool

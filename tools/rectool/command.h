@@ -1,0 +1,64 @@
+#pragma once
+// The commands of rectool. A command is a source file of its own that defines
+// a Command and registers it with a static Registrar:
+//
+//   static rectool::Registrar reg({"info", "FILE [--json]", "header, channels and marks", &Run});
+//
+// A command prints its results on standard output, progress on standard
+// error, and returns the process exit code: 0 on success, 1 on failure (after
+// a message from Fail), 2 on a usage error (after a message from Usage).
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class CXFile;
+
+namespace rectool {
+
+struct Command {
+  const char* name;
+  const char* synopsis;  // the arguments, for the usage text
+  const char* summary;   // one line
+  int (*run)(const std::vector<std::string>& args);
+};
+
+void Register(const Command& command);
+struct Registrar {
+  explicit Registrar(const Command& command) { Register(command); }
+};
+
+// Command-line options: "--name value" for the names in `valued`, "--name"
+// for the names in `flags`, everything else positional.
+struct Options {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  std::set<std::string> flags;
+
+  // False with a message in *error for an unknown option or a missing value.
+  bool Parse(const std::vector<std::string>& args, std::initializer_list<const char*> valued,
+             std::initializer_list<const char*> flagNames, std::string* error);
+  bool Has(const std::string& name) const { return values.count(name) || flags.count(name); }
+  std::string Value(const std::string& name) const {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+  }
+};
+
+// "rectool: <message>" on standard error; returns 1.
+int Fail(const std::string& message);
+// "rectool <command>: <message>" and the command's synopsis; returns 2.
+int Usage(const char* command, const std::string& message);
+
+// Opens a data file for reading, with a message saying why when it cannot.
+bool OpenDataFile(const std::string& path, CXFile& file, std::string* error);
+
+// JSON text of a UTF-8 string, quoted and escaped.
+std::string JsonString(const std::string& text);
+// A JSON number ("null" for values that JSON cannot hold); a float in its
+// shortest text that reads back as the same float.
+std::string JsonNumber(double value);
+std::string JsonNumber(float value);
+
+}  // namespace rectool

@@ -1,0 +1,157 @@
+// rectool: recview's data files and recorders from the command line.
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "command.h"
+#include "data/cxfile.h"
+
+namespace rectool {
+namespace {
+
+std::vector<Command>& Commands() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+const Command* Find(const std::string& name) {
+  for (const Command& c : Commands())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+void PrintHelp(FILE* out) {
+  std::fprintf(out, "usage: rectool COMMAND [ARGS]\n\ncommands:\n");
+  std::vector<Command> sorted = Commands();
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
+  for (const Command& c : sorted)
+    std::fprintf(out, "  %-9s %s\n  %-9s   %s\n", c.name, c.synopsis, "", c.summary);
+  std::fprintf(out, "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n");
+}
+
+}  // namespace
+
+void Register(const Command& command) { Commands().push_back(command); }
+
+bool Options::Parse(const std::vector<std::string>& args, std::initializer_list<const char*> valued,
+                    std::initializer_list<const char*> flagNames, std::string* error) {
+  auto in = [](std::initializer_list<const char*> list, const std::string& s) {
+    for (const char* n : list)
+      if (s == n) return true;
+    return false;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      const std::string name = a.substr(2);
+      if (in(valued, name)) {
+        if (i + 1 >= args.size()) {
+          *error = "option " + a + " needs a value";
+          return false;
+        }
+        values[name] = args[++i];
+      } else if (in(flagNames, name)) {
+        flags.insert(name);
+      } else {
+        *error = "unknown option " + a;
+        return false;
+      }
+    } else {
+      positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "rectool: %s\n", message.c_str());
+  return 1;
+}
+
+int Usage(const char* command, const std::string& message) {
+  const Command* c = Find(command);
+  std::fprintf(stderr, "rectool %s: %s\nusage: rectool %s %s\n", command, message.c_str(), command,
+               c ? c->synopsis : "");
+  return 2;
+}
+
+bool OpenDataFile(const std::string& path, CXFile& file, std::string* error) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    *error = "cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    *error = "cannot open " + path + ": it is a directory";
+    return false;
+  }
+  if (!file.Open(path)) {
+    *error = "cannot open " + path +
+             ": not a recorder data file, or damaged (its header does not fit the file)";
+    return false;
+  }
+  return true;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof(buf), "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonNumber(double value) {
+  if (!std::isfinite(value)) return "null";
+  char buf[32];
+  std::snprintf(buf, sizeof(buf), "%.9g", value);
+  return buf;
+}
+
+std::string JsonNumber(float value) {
+  if (!std::isfinite(value)) return "null";
+  char buf[32];
+  for (int digits = 6; digits <= 9; ++digits) {
+    std::snprintf(buf, sizeof(buf), "%.*g", digits, static_cast<double>(value));
+    if (std::strtof(buf, nullptr) == value) break;
+  }
+  return buf;
+}
+
+}  // namespace rectool
+
+int main(int argc, char** argv) {
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+      !std::strcmp(argv[1], "help")) {
+    rectool::PrintHelp(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  const rectool::Command* c = rectool::Find(argv[1]);
+  if (!c) {
+    std::fprintf(stderr, "rectool: unknown command \"%s\" (rectool --help lists them)\n", argv[1]);
+    return 2;
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  return c->run(args);
+}
