@@ -13,9 +13,9 @@
 //    function 0x16, clock with 0x14, samples with 0x13 by time, whole records
 //    of all channels at once.
 //
-// Use: Connect, CheckSpan, (block family) ReadStation, Prepare, WriteHead is
-// done by Prepare, Run. A session is used by one thread at a time, except
-// Stop(), which any thread may call while Prepare or Run is running.
+// Use: Connect, CheckSpan, ReadStation (for the file name), ResetStop,
+// Prepare (which writes the header), Run. A session is used by one thread at
+// a time, except Stop(), which any thread may call while Prepare or Run runs.
 #include <atomic>
 #include <cstdint>
 #include <ctime>
@@ -137,8 +137,8 @@ class DownloadSession {
 
   // Creates the file at path, reads the recorder's definitions into its
   // header, writes the header and keeps the file open for Run. start and end
-  // come from CheckSpan. progress tells the channel being read. Resets the stop
-  // event first.
+  // come from CheckSpan. progress tells the channel being read. Stop() ends
+  // it before the next channel.
   PrepareStatus Prepare(const std::string& path, time_t start, time_t end,
                         const _tagViewDef& view, const ProgressFn& progress);
 
@@ -147,8 +147,10 @@ class DownloadSession {
   // deletes the file.
   RunStatus Run(const ProgressFn& progress);
 
-  // Asks a running Prepare or Run to stop before its next read.
+  // Asks a running Prepare or Run to stop before its next read; ResetStop
+  // forgets such a request (each download starts with it).
   void Stop() { stop_.Set(); }
+  void ResetStop() { stop_.Reset(); }
 
   const DownloadReport& Report() const { return report_; }
   // The path of the prepared (or last completed) file.

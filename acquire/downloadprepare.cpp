@@ -69,7 +69,6 @@ void ResetHead(_tagDataHead* head) {
 
 PrepareStatus DownloadSession::Prepare(const std::string& path, time_t start, time_t end,
                                        const _tagViewDef& view, const ProgressFn& progress) {
-  stop_.Reset();
   if (fileOpen_) Discard();
   ResetHead(&file_.Head());
   if (!file_.Create(path)) return PrepareStatus::CreateFailed;
