@@ -46,20 +46,18 @@ speed_t SpeedConstant(uint32_t baud, bool* known) {
   }
 }
 
-// Waits until fd is readable or the time is up. True when readable (or the
-// line hung up, which the following read reports).
+// Waits until fd is readable or the time is up, to the microsecond. True
+// when readable (or the line hung up, which the following read reports).
 bool WaitReadable(int fd, Clock::time_point until) {
   for (;;) {
-    int ms = MsUntil(until);
-    if (ms <= 0) return false;
+    const auto left = until - Clock::now();
+    if (left <= Clock::duration::zero()) return false;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     pollfd p{fd, POLLIN, 0};
-    int r = ::poll(&p, 1, ms);
+    const int r = ::ppoll(&p, 1, &ts, nullptr);
     if (r > 0) return true;
-    if (r == 0) {
-      if (Clock::now() >= until) return false;
-      continue;
-    }
-    if (errno != EINTR) return false;
+    if (r < 0 && errno != EINTR) return false;
   }
 }
 
