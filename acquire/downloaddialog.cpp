@@ -82,7 +82,10 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat("HH:mm:ss");
   spanText_ = new QLabel(this);
   spanText_->setObjectName("1026");
+  // Room for the two times, and for the few lines of the waiting or failure text.
   spanText_->setMinimumWidth(spanText_->fontMetrics().horizontalAdvance("0000-00-00 00:00:00") * 2);
+  spanText_->setMinimumHeight(spanText_->fontMetrics().lineSpacing() * 4);
+  spanText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   spanText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   spanText_->setWordWrap(true);
   openWhenDone_ = new QCheckBox(lang::String(kOpenWhenDone), this);
@@ -130,6 +133,9 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   connect(close_, &QPushButton::clicked, this, &DownloadDialog::reject);
   connect(whole_, &QCheckBox::toggled, this, &DownloadDialog::OnWholeSpan);
 
+  const time_t now = time(nullptr);
+  SetPickers(startDate_, startTime_, now - 3600);
+  SetPickers(endDate_, endTime_, now);
   CXCom().GetComm(&param_);
   spanText_->setText(lang::String(kWaiting));
   stop_->setEnabled(false);
