@@ -159,8 +159,10 @@ void DownloadDialog::ShowSpanText() {
                      QString::fromStdString(FormatTime(s.newest)));
 }
 
-void DownloadDialog::ConnectRecorder() {
-  if (busy_) return;
+void DownloadDialog::ConnectRecorder() { RunConnectionStep(); }
+
+acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
+  if (busy_) return acquire::ConnectStatus::ReadFailed;
   start_->setEnabled(false);
   reconnect_->setEnabled(false);
   spanText_->setText(lang::String(kNoConnection));
@@ -195,6 +197,7 @@ void DownloadDialog::ConnectRecorder() {
   start_->setEnabled(true);
   reconnect_->setEnabled(true);
   emit connectionDone(status == acquire::ConnectStatus::Connected);
+  return status;
 }
 
 void DownloadDialog::OnWholeSpan(bool whole) {
@@ -233,9 +236,10 @@ QString DownloadDialog::AskFileName(int station, time_t end) {
 void DownloadDialog::OnStart() {
   if (busy_) return;
   if (!session_.IsConnected()) {
-    // Connect again; a start needs the span the recorder holds now.
-    ConnectRecorder();
-    if (!session_.IsConnected()) MsgBox(this, kNoConnection, kCaption, MsgIcon::Information);
+    // Connect again; a start needs the span the recorder holds now. A failure
+    // that the connection step did not report itself is reported here.
+    if (RunConnectionStep() == acquire::ConnectStatus::ReadFailed)
+      MsgBox(this, kNoConnection, kCaption, MsgIcon::Information);
     return;
   }
 

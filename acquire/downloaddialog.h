@@ -52,6 +52,7 @@ class DownloadDialog : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  acquire::ConnectStatus RunConnectionStep();
   void OnStart();
   void OnStop();
   void OnWholeSpan(bool whole);
