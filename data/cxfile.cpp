@@ -838,6 +838,14 @@ bool CXFile::GetFormat(int ch, std::string& format) const {
   return true;
 }
 
+std::string CXFile::FormatValue(int ch, double value) const {
+  std::string format;
+  if (!GetFormat(ch, format)) return std::string();
+  char buf[320];  // "%.255f" of a float fits
+  std::snprintf(buf, sizeof(buf), format.c_str(), value);
+  return buf;
+}
+
 bool CXFile::FindValue(_tagFindQuery& query) const {
   const _tagDataHead& h = head_;
   if (h.interval <= 0) {

@@ -121,6 +121,9 @@ class CXFile {
   // The printf format of the channel's values ("%.2f", "%.1E"); false for a
   // channel out of range.
   bool GetFormat(int ch, std::string& format) const;
+  // A value of channel ch printed with that format (empty for a channel out
+  // of range): the text every table, read-out and export shows.
+  std::string FormatValue(int ch, double value) const;
   // Search by value from query.time; on success query.time is the match, on
   // failure it becomes 0.
   bool FindValue(_tagFindQuery& query) const;

@@ -23,6 +23,8 @@
 
 #include "acquire/downloaddialog.h"
 #include "platform/appconfig.h"
+#include "portcfg/xcom.h"
+#include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/lang.h"
@@ -197,6 +199,8 @@ bool CMainFrame::OnCommand(int id) {
     case ID_APP_EXIT: close(); return true;
     case ID_HELP_CONTENTS: OnHelp(); return true;
     case ID_RUN_BOX: OnRunBox(); return true;
+    case ID_COMM_SETTINGS: CXCom().ShowXWnd(lang::Language()); return true;
+    case ID_VIEW_DEFAULTS: CXViewDef().ShowXWnd(lang::Language()); return true;
     case ID_LANG_CHINESE: OnLanguage(0); return true;
     case ID_LANG_ENGLISH: OnLanguage(1); return true;
     case ID_WINDOW_CASCADE: mdi_->cascadeSubWindows(); return true;
@@ -214,6 +218,8 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:
     case ID_RUN_BOX:
+    case ID_COMM_SETTINGS:
+    case ID_VIEW_DEFAULTS:
       state.enabled = true;
       return true;
     case ID_FILE_CLOSE:

@@ -55,17 +55,17 @@ static void PutDef(std::string& b, size_t at, const Channel& c, bool form2) {
   }
 }
 
-size_t DataOffset(const Spec& s) {
+size_t DataOffset(const Recipe& s) {
   size_t n = s.channels.size();
   return LayoutOf(s.model) == 3 ? 192 + 64 * n : 256 + 160 * n;
 }
 
-size_t MarksOffset(const Spec& s) {
+size_t MarksOffset(const Recipe& s) {
   size_t n = s.channels.size();
   return 1024 + 160 * n + n * s.width * s.capacity;
 }
 
-std::string Build(const Spec& s) {
+std::string Build(const Recipe& s) {
   const int layout = LayoutOf(s.model);
   const size_t n = s.channels.size();
   std::string b;

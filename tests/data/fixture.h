@@ -23,7 +23,7 @@ struct Channel {
   uint8_t shown = 1, pen = 1, log = 0;
 };
 
-struct Spec {
+struct Recipe {
   std::string model = "KVR3GV2";  // decides the layout, as in the files
   std::string title;               // GBK bytes
   uint8_t start[6] = {24, 3, 1, 8, 0, 0};
@@ -56,10 +56,10 @@ struct Spec {
 // Layout of a model string: 0, 1, 2 or 3.
 int LayoutOf(const std::string& model);
 // The file image; marks and the 768 zero bytes included.
-std::string Build(const Spec& spec);
+std::string Build(const Recipe& recipe);
 // Offset of a named place, for tests that damage a file.
-size_t DataOffset(const Spec& spec);
-size_t MarksOffset(const Spec& spec);
+size_t DataOffset(const Recipe& recipe);
+size_t MarksOffset(const Recipe& recipe);
 
 // Little-endian pokes into a file image.
 void Put8(std::string& b, size_t at, uint8_t v);

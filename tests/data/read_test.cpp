@@ -21,9 +21,9 @@ fixture::Channel Linear(int16_t lo, int16_t hi, uint8_t dec) {
   return c;
 }
 
-std::string Save(const fixture::Spec& spec, const std::string& name = "f.dat") {
+std::string Save(const fixture::Recipe& recipe, const std::string& name = "f.dat") {
   std::string path = testenv::NewDir() + name;
-  EXPECT_TRUE(testenv::WriteFile(path, fixture::Build(spec)));
+  EXPECT_TRUE(testenv::WriteFile(path, fixture::Build(recipe)));
   return path;
 }
 
@@ -35,7 +35,7 @@ int CountAt(const CXFile& f, int ch, time_t t, int width) {
 }
 
 TEST(DataRead, Layout0HeaderChannelsAndMarks) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.model = "KVR3GV2";
   s.title = "\xB2\xE2\xCA\xD4 01";  // "测试 01" in GBK
   fixture::Channel a = Linear(-500, 1500, 1);
@@ -121,6 +121,9 @@ TEST(DataRead, Layout0HeaderChannelsAndMarks) {
   EXPECT_FLOAT_EQ(f.GetLimit(1, 3), 10.0f);
   ASSERT_TRUE(f.GetFormat(1, fmt));
   EXPECT_EQ(fmt, "%.1E");
+  EXPECT_EQ(f.FormatValue(0, 21.25), "21.2");
+  EXPECT_EQ(f.FormatValue(1, 1234.0), "1.2E+03");
+  EXPECT_EQ(f.FormatValue(2, 1.0), "");
 
   // Record n lives in slot (3 + n) mod 10, counts 13107 * (slot % 6).
   for (int n = 0; n < 6; ++n) {
@@ -142,7 +145,7 @@ TEST(DataRead, Layout0HeaderChannelsAndMarks) {
 }
 
 TEST(DataRead, NeutralResultsAndSpanEdges) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels = {Linear(0, 1000, 0)};
   s.count = [](int, int slot) -> int64_t { return slot * 100; };
   std::string path = Save(s);
@@ -179,7 +182,7 @@ TEST(DataRead, NeutralResultsAndSpanEdges) {
 }
 
 TEST(DataRead, OneByteCountsFullScaleAndRingPastCapacity) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.width = 1;
   s.channels = {Linear(0, 100, 0), Linear(-20, 80, 1)};
   s.capacity = 4;
@@ -217,7 +220,7 @@ TEST(DataRead, OneByteCountsFullScaleAndRingPastCapacity) {
 }
 
 TEST(DataRead, Layout1RecordMajorOneByte) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.model = "KVP3GV1";  // byte 2 'P', byte 6 '1': layout 1, definition form 1
   s.width = 1;
   s.title = "P-one";
@@ -271,7 +274,7 @@ TEST(DataRead, Layout1RecordMajorOneByte) {
 }
 
 TEST(DataRead, Layout2FormTwoAndByteRing) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.model = "KVP6GV2";
   fixture::Channel c = Linear(0, 1000, 0);
   c.dev0 = 0x89ABCDEF;
@@ -298,7 +301,7 @@ TEST(DataRead, Layout2FormTwoAndByteRing) {
 }
 
 TEST(DataRead, Layout3CumulativeTotals) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.model = "KVP6GV1000P";  // byte 10 'P' wins over byte 6 '1'
   s.title = "cum";
   s.channels.resize(3);
@@ -336,7 +339,7 @@ TEST(DataRead, Layout3CumulativeTotals) {
   EXPECT_FALSE(f.PutHead());                              // cumulative files are read only
   EXPECT_FALSE(f.AddMark(kStart));
   // A recording file has no totals.
-  fixture::Spec plain;
+  fixture::Recipe plain;
   plain.channels = {Linear(0, 10, 0)};
   CXFile g;
   ASSERT_TRUE(g.Open(Save(plain)));
@@ -344,7 +347,7 @@ TEST(DataRead, Layout3CumulativeTotals) {
 }
 
 TEST(DataRead, FindValueForwardBackwardAndAllChannels) {
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels = {Linear(0, 1000, 0), Linear(0, 1000, 0)};
   // counts: channel 0 ramps, channel 1 constant 0 except slot 4
   s.count = [](int ch, int slot) -> int64_t {

@@ -101,7 +101,7 @@ TEST(Records, StampsAcrossDaylightSaving) {
   EXPECT_EQ(t, b);
 
   // A file spanning the switch counts real seconds: 01:30 to 03:30 is 1 hour.
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels.resize(1);
   std::memcpy(s.start, before, 6);
   std::memcpy(s.end, after, 6);

@@ -35,8 +35,8 @@ Result Rectool(const std::string& args) {
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // Two channels: "温度" in ℃ (-50.0 .. 150.0) and a logarithmic "P" in Pa.
-fixture::Spec Sample() {
-  fixture::Spec s;
+fixture::Recipe Sample() {
+  fixture::Recipe s;
   s.title = "\xB2\xE2\xCA\xD4";  // 测试
   fixture::Channel t;
   t.name = "\xCE\xC2\xB6\xC8";  // 温度
@@ -64,7 +64,7 @@ fixture::Spec Sample() {
   return s;
 }
 
-std::string SaveSample(const fixture::Spec& s) {
+std::string SaveSample(const fixture::Recipe& s) {
   const std::string path = testenv::NewDir("rt") + "s.dat";
   EXPECT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
   return path;
@@ -143,7 +143,7 @@ TEST(Rectool, DumpEveryRecordAndSpans) {
 TEST(Rectool, DumpUnreadableValuesAndCumulativeTotals) {
   // A ring start in the middle of a record (byte offset 1): the last channel
   // of the last slot would lie past the data area and reads as "----".
-  fixture::Spec s;
+  fixture::Recipe s;
   s.model = "KVP6GV2";
   fixture::Channel c;
   c.hi = 100;
@@ -155,7 +155,7 @@ TEST(Rectool, DumpUnreadableValuesAndCumulativeTotals) {
   EXPECT_EQ(r.out.substr(r.out.find('\n') + 1).substr(0, 20), "2024-03-01 08:00:50\t");
   EXPECT_NE(r.out.find("\t----\n"), std::string::npos) << r.out;
 
-  fixture::Spec cum;
+  fixture::Recipe cum;
   cum.model = "KVP6GV1000P";
   cum.channels.resize(2);
   cum.cumPeriod = 0;

@@ -10,8 +10,8 @@
 
 namespace {
 
-fixture::Spec Base(const std::string& model, int marks = 2) {
-  fixture::Spec s;
+fixture::Recipe Base(const std::string& model, int marks = 2) {
+  fixture::Recipe s;
   s.model = model;
   fixture::Channel c;
   c.hi = 100;
@@ -45,7 +45,7 @@ bool Accepts(const std::string& image) {
 
 TEST(DataRefuse, TruncatedFilesOfEveryLayout) {
   for (const char* model : {"KVR3GV2", "KVP3GV1", "KVP6GV2", "KVP6GV1000P"}) {
-    const fixture::Spec s = Base(model, fixture::LayoutOf(model) == 3 ? 0 : 2);
+    const fixture::Recipe s = Base(model, fixture::LayoutOf(model) == 3 ? 0 : 2);
     const std::string full = fixture::Build(s);
     ASSERT_TRUE(Accepts(full)) << model;
     // Every cut short of the complete file is refused: the data area and the
@@ -56,8 +56,8 @@ TEST(DataRefuse, TruncatedFilesOfEveryLayout) {
 }
 
 TEST(DataRefuse, HeaderFieldsThatCannotBeTrue) {
-  const fixture::Spec s0 = Base("KVR3GV2");
-  const fixture::Spec sp = Base("KVP6GV2");
+  const fixture::Recipe s0 = Base("KVR3GV2");
+  const fixture::Recipe sp = Base("KVP6GV2");
   const std::string l0 = fixture::Build(s0);
   const std::string lp = fixture::Build(sp);
   const size_t tb = 192 + 160 * 3;  // time block of layout 2

@@ -240,7 +240,7 @@ TEST(DataWrite, CreateTempNeedsAHeaderThatFits) {
 
 TEST(DataWrite, MarksTwoAddedOneDeleted) {
   const std::string path = testenv::NewDir("m") + "m.dat";
-  fixture::Spec s;
+  fixture::Recipe s;
   fixture::Channel c;
   s.channels = {c, c};
   ASSERT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
@@ -272,7 +272,7 @@ TEST(DataWrite, MarksTwoAddedOneDeleted) {
 
 TEST(DataWrite, MarkCountStopsAt255) {
   const std::string path = testenv::NewDir() + "full.dat";
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels.resize(1);
   for (int i = 0; i < 254; ++i) s.marks.push_back(static_cast<int32_t>(kStart));
   ASSERT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
@@ -288,7 +288,7 @@ TEST(DataWrite, ViewingNeverShortensAFile) {
   // A file longer than its header says: opening, reading, PutHead and Close
   // keep every byte.
   const std::string path = testenv::NewDir() + "long.dat";
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels.resize(2);
   s.extraTail = 5000;
   ASSERT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
@@ -308,7 +308,7 @@ TEST(DataWrite, ViewingNeverShortensAFile) {
 TEST(DataWrite, PutChnlDefLandsInTheFamilysTable) {
   for (const char* model : {"KVR3GV2", "KVP6GV2"}) {
     const std::string path = testenv::NewDir() + "p.dat";
-    fixture::Spec s;
+    fixture::Recipe s;
     s.model = model;
     s.channels.resize(3);
     ASSERT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
@@ -350,7 +350,7 @@ TEST(DataWrite, ReadOnlyFilesOpenForViewingOnly) {
   ASSERT_NE(::mkdtemp(tmpl), nullptr);
   ::chmod(tmpl, 0755);
   const std::string path = std::string(tmpl) + "/ro.dat";
-  fixture::Spec s;
+  fixture::Recipe s;
   s.channels.resize(2);
   s.marks = {static_cast<int32_t>(kStart + 10)};
   const std::string image = fixture::Build(s);

@@ -167,13 +167,4 @@ TEST_F(XComTest, RefusesWhatCannotBeStoredAndReportsWriteFailures) {
   EXPECT_EQ(back.Baudrate, 9600);  // nothing there: the defaults
 }
 
-TEST_F(XComTest, ObjectsHoldNothingAndCopyNothing) {
-  EXPECT_EQ(sizeof(CXCom), sizeof(void*));
-  CXCom a, b(a);
-  b = a;
-  EXPECT_EQ(sizeof(_tagComParam), 108u);
-  EXPECT_EQ(offsetof(_tagComParam, Baudrate), 64u);
-  EXPECT_EQ(offsetof(_tagComParam, Interval), 104u);
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "common/modal.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
 #include "platform/profile.h"
@@ -191,4 +193,23 @@ TEST_F(MainFrameTest, ACloseCheckThatRefusesKeepsEverythingOpen) {
   ASSERT_NE(live->toolbar, nullptr);
   EXPECT_EQ(live->toolbar->actions().size(), static_cast<int>(lang::Toolbar(132).size()));
   live->closeCheck = nullptr;
+}
+
+TEST_F(MainFrameTest, SettingsWindowsOpenInTheCurrentLanguage) {
+  QString title;
+  testenv::OnModal([&](QWidget* w) {
+    title = w->windowTitle();
+    w->close();
+  });
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_COMM_SETTINGS));
+  EXPECT_EQ(title, "Comm Settting");
+  title.clear();
+  testenv::OnModal([&](QWidget* w) {
+    title = w->windowTitle();
+    w->close();
+  });
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_VIEW_DEFAULTS));
+  EXPECT_FALSE(title.isEmpty());
+  // Nothing confirmed, nothing written.
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(platform::SettingsPath("XCom.ini"))));
 }

@@ -144,14 +144,4 @@ TEST_F(ViewDefTest, AFailedWriteIsReported) {
   EXPECT_FALSE(written);
 }
 
-TEST_F(ViewDefTest, ObjectsHoldNothingAndCopyNothing) {
-  EXPECT_EQ(sizeof(CXViewDef), sizeof(void*));
-  CXViewDef a, b(a);
-  b = a;
-  EXPECT_EQ(offsetof(_tagViewDef, YLow), 4u);
-  EXPECT_EQ(offsetof(_tagViewDef, XGrids), 12u);
-  EXPECT_EQ(offsetof(_tagViewDef, ClrGrid), 16u);
-  EXPECT_EQ(offsetof(_tagViewDef, clrChnl), 24u);
-}
-
 }  // namespace

@@ -16,14 +16,6 @@ std::string StampText(const uint8_t* s) {
   return buf;
 }
 
-std::string Formatted(const CXFile& f, int ch, double value) {
-  std::string fmt;
-  if (!f.GetFormat(ch, fmt)) fmt = "%g";
-  char buf[64];
-  std::snprintf(buf, sizeof(buf), fmt.c_str(), value);
-  return buf;
-}
-
 const char* LayoutName(int layout) {
   switch (layout) {
     case 0: return "channel blocks";
@@ -59,9 +51,9 @@ void PrintText(const CXFile& f, const std::string& path) {
     for (int ch = 0; ch < f.GetChnlCount(); ++ch) {
       const _tagChnlDef& d = h.channels[ch];
       std::printf("  %-3d %-20s %-8s %12s %12s", ch + 1, f.GetChnlName(ch).c_str(),
-                  f.GetChnlUnit(ch).c_str(), Formatted(f, ch, f.GetRangeLow(ch)).c_str(),
-                  Formatted(f, ch, f.GetRangeHigh(ch)).c_str());
-      for (int k = 1; k <= 5; ++k) std::printf(" %12s", Formatted(f, ch, f.GetLimit(ch, k)).c_str());
+                  f.GetChnlUnit(ch).c_str(), f.FormatValue(ch, f.GetRangeLow(ch)).c_str(),
+                  f.FormatValue(ch, f.GetRangeHigh(ch)).c_str());
+      for (int k = 1; k <= 5; ++k) std::printf(" %12s", f.FormatValue(ch, f.GetLimit(ch, k)).c_str());
       std::printf(" %06X   %-5s %-3s %016llX\n", d.colour, d.shown ? "yes" : "no",
                   d.logScale ? "yes" : "no", static_cast<unsigned long long>(f.GetChnlDef(ch)));
     }
