@@ -42,9 +42,11 @@ void Measure(benchmark::State& state, const std::vector<std::string>& args, doub
       state.SkipWithError("the exchange failed");
       return;
     }
-    total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    total +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   }
-  state.counters["overhead_ms"] = total / static_cast<double>(state.iterations()) - fixedMs - kSilenceMs;
+  state.counters["overhead_ms"] =
+      total / static_cast<double>(state.iterations()) - fixedMs - kSilenceMs;
 }
 
 // Settle 150 ms, 50 ms after the chunk, 50 ms after the last chunk.

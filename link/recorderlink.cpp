@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/checksum.h"
+#include "link/frames.h"
 
 namespace {
 
@@ -61,13 +61,13 @@ int RecorderLink::ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* re
   Pause(settleMs);
   const int got = port_.Read(reply, SerialPort::kReceiveLimit);
   if (noReply) *noReply = got == 0;
-  if (got < 5) return 0;
-  if (reply[0] != request[0] || reply[1] != request[1]) return 0;
-  const uint16_t check = reclink::Crc16(reply, static_cast<size_t>(got - 2));
-  checkLo_ = static_cast<uint8_t>(check & 0xFF);
-  checkHi_ = static_cast<uint8_t>(check >> 8);
-  if (reply[got - 2] != checkLo_ || reply[got - 1] != checkHi_) return 0;
-  return got;
+  uint16_t check = 0;
+  const bool valid = reclink::CheckRtuReply(request, reply, got, &check);
+  if (got >= 5) {
+    checkLo_ = static_cast<uint8_t>(check & 0xFF);
+    checkHi_ = static_cast<uint8_t>(check >> 8);
+  }
+  return valid ? got : 0;
 }
 
 int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int dataSize) {
@@ -80,24 +80,13 @@ int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int da
 
   uint8_t reply[SerialPort::kReceiveLimit];
   const int got = port_.Read(reply, sizeof reply);
-  // ':' AA FF CC (data pairs) LRC CR LF: at least 11 characters, always odd.
-  if (got < 11 || (got & 1) == 0) return -1;
-  auto ch = [&](int i) { return static_cast<char>(reply[i]); };
-  if (ch(0) != ':' || ch(got - 2) != '\r' || ch(got - 1) != '\n') return -1;
-  if (reclink::HexByte(ch(1), ch(2)) != raw[0] || reclink::HexByte(ch(3), ch(4)) != raw[1])
-    return -1;
-  uint8_t sum = 0;
-  for (int i = 1; i + 1 <= got - 5; i += 2) sum = static_cast<uint8_t>(sum + reclink::HexByte(ch(i), ch(i + 1)));
-  const uint8_t lrc = static_cast<uint8_t>(-sum);
-  checkHi_ = static_cast<uint8_t>(reclink::HexDigit(lrc >> 4));
-  checkLo_ = static_cast<uint8_t>(reclink::HexDigit(lrc));
-  if (reclink::HexByte(ch(got - 4), ch(got - 3)) != lrc) return -1;
-
-  // The count byte is the low byte of the number of data bytes carried.
-  const int carried = (got - 11) / 2;
-  if (carried == 0 || reclink::HexByte(ch(5), ch(6)) != (carried & 0xFF)) return -1;
-  const int copy = std::min(carried, dataSize);
-  for (int k = 0; k < copy; ++k) data[k] = reclink::HexByte(ch(7 + 2 * k), ch(8 + 2 * k));
+  int lrc = -1;
+  const int carried = reclink::DecodeAsciiReply(raw, reply, got, data, dataSize, &lrc);
+  if (lrc >= 0) {
+    checkHi_ = static_cast<uint8_t>(reclink::HexDigit(static_cast<unsigned>(lrc) >> 4));
+    checkLo_ = static_cast<uint8_t>(reclink::HexDigit(static_cast<unsigned>(lrc)));
+  }
+  if (carried < 0) return -1;
   Pause(30);
   return carried;
 }
@@ -223,8 +212,8 @@ int RecorderLink::ReadBlock(uint32_t address, uint8_t* buffer, int length, int f
 int RecorderLink::ReadRecordsAt(time_t time, int recordsPerRequest, int channelCount,
                                 uint8_t* buffer, int bufferSize) {
   if (!isOpen_) return 0;
-  if (recordsPerRequest < 1 || recordsPerRequest > 255 || channelCount < 1 ||
-      channelCount > 255 || !buffer || bufferSize <= 0)
+  if (recordsPerRequest < 1 || recordsPerRequest > 255 || channelCount < 1 || channelCount > 255 ||
+      !buffer || bufferSize <= 0)
     return 0;
   struct tm t;
   if (!localtime_r(&time, &t)) return 0;

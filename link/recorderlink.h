@@ -25,7 +25,7 @@ class RecorderLink {
  public:
   static constexpr int kChunkSize = 256;  // longest data part of one request
   static constexpr int kIdentitySize = 10;
-  static constexpr int kRtu = 0;    // framing argument of ReadBlock
+  static constexpr int kRtu = 0;  // framing argument of ReadBlock
   static constexpr int kAscii = 1;
 
   RecorderLink();
@@ -93,15 +93,16 @@ class RecorderLink {
   // the reply and checks address, function and CRC. Returns the reply length
   // (0 on failure; *noReply tells whether nothing came at all). request has
   // room for the two CRC bytes.
-  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply,
-                  bool* noReply = nullptr);
+  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply, bool* noReply = nullptr);
   // One ASCII exchange: sends the raw request bytes as text with the LRC,
   // waits 200 ms, reads and checks the reply and decodes its data bytes
   // (count byte, then the data) into data. Returns the number of data bytes
   // the reply carries, -1 on failure.
   int ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int dataSize);
   uint8_t Station() const { return static_cast<uint8_t>(param_.Address & 0xFF); }
-  int Attempts() const { return param_.ReadDefaultErrorTimes > 0 ? param_.ReadDefaultErrorTimes : 1; }
+  int Attempts() const {
+    return param_.ReadDefaultErrorTimes > 0 ? param_.ReadDefaultErrorTimes : 1;
+  }
 
   // The layout shared with the driver plug-ins, in this order.
   uint16_t curAddress_;

@@ -128,9 +128,7 @@ void SerialPort::Fail(int err, const std::string& path) {
     case ENOTTY:
       lastError_ = path + ": not a serial port. Choose a serial port in the serial settings.";
       break;
-    default:
-      lastError_ = path + ": " + std::strerror(err) + ".";
-      break;
+    default: lastError_ = path + ": " + std::strerror(err) + "."; break;
   }
 }
 
@@ -167,11 +165,16 @@ int SerialPort::Open(const char* portName, uint32_t baudRate, int parity, int re
   ::ioctl(fd, TIOCEXCL);
 
   const int factor = BaudFactor(baudRate);
-  readInterval_ = readIntervalTimeout * factor;
-  readTotalConstant_ = readTotalTimeoutConstant * factor;
-  readTotalMultiplier_ = readTotalTimeoutMultiplier;
-  writeTotalConstant_ = writeTotalTimeoutConstant * factor;
-  writeTotalMultiplier_ = writeTotalTimeoutMultiplier;
+  // Values from a hand-edited settings file may be anything: keep them within
+  // 0 .. one hour instead of overflowing.
+  auto scaled = [](int ms, int f) {
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(ms) * f, 0, 3600000));
+  };
+  readInterval_ = scaled(readIntervalTimeout, factor);
+  readTotalConstant_ = scaled(readTotalTimeoutConstant, factor);
+  readTotalMultiplier_ = scaled(readTotalTimeoutMultiplier, 1);
+  writeTotalConstant_ = scaled(writeTotalTimeoutConstant, factor);
+  writeTotalMultiplier_ = scaled(writeTotalTimeoutMultiplier, 1);
 
   // Raw 8N1 without flow control first, then the parity on top: a device that
   // refuses the parity (a pseudo-terminal does) still gets a raw line.
@@ -200,6 +203,9 @@ int SerialPort::Open(const char* portName, uint32_t baudRate, int parity, int re
 
 int SerialPort::Close() {
   if (handle_ == kInvalidHandle) return 0;
+  // The exclusive mode belongs to the line, not to this handle: it would
+  // outlive the close while anyone else (a simulator) holds the line open.
+  ::ioctl(handle_, TIOCNXCL);
   ::flock(handle_, LOCK_UN);
   ::close(handle_);
   handle_ = kInvalidHandle;
@@ -209,9 +215,9 @@ int SerialPort::Close() {
 int SerialPort::Write(const uint8_t* bytes, int n) {
   if (handle_ == kInvalidHandle || n <= 0) return 0;
   ::tcflush(handle_, TCIFLUSH);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(
-                                           static_cast<long long>(writeTotalMultiplier_) * n +
-                                           writeTotalConstant_);
+  const auto deadline =
+      Clock::now() + std::chrono::milliseconds(static_cast<long long>(writeTotalMultiplier_) * n +
+                                               writeTotalConstant_);
   int written = 0;
   while (written < n) {
     ssize_t r = ::write(handle_, bytes + written, static_cast<size_t>(n - written));
@@ -260,8 +266,8 @@ int SerialPort::Read(uint8_t* buffer, int size) {
   if (got < 5) return 0;
   // The rest, ending at the first silence longer than the interval time-out.
   start = Clock::now();
-  readUntil(limit, start + std::chrono::milliseconds(
-                               static_cast<long long>(readTotalMultiplier_) * kQueueSize +
-                               readTotalConstant_));
+  readUntil(limit, start + std::chrono::milliseconds(static_cast<long long>(readTotalMultiplier_) *
+                                                         kQueueSize +
+                                                     readTotalConstant_));
   return got;
 }

@@ -40,8 +40,7 @@ TEST_P(ReplyFault, FailsAfterEveryAttempt) {
 }
 
 TEST_P(ReplyFault, RetryOvercomesAFaultOfTheFirstAttempt) {
-  Start(std::string(GetParam().rule) + (std::strchr(GetParam().rule, ':') ? "," : ":") +
-        "count=1");
+  Start(std::string(GetParam().rule) + (std::strchr(GetParam().rule, ':') ? "," : ":") + "count=1");
   uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
   EXPECT_EQ(Read(buffer), 1);
   ASSERT_EQ(Log().size(), 2u);
@@ -49,15 +48,23 @@ TEST_P(ReplyFault, RetryOvercomesAFaultOfTheFirstAttempt) {
 }
 
 const FaultCase kCases[] = {
-    {"drop", false},           {"drop", true},
+    {"drop", false},
+    {"drop", true},
     {"late:ms=250", false},
-    {"truncate:bytes=4", false}, {"truncate:bytes=4", true},
-    {"truncate:bytes=8", false}, {"truncate:bytes=12", true},
-    {"corrupt", false},        {"corrupt", true},
-    {"exception", false},      {"exception", true},
-    {"count", false},          {"count", true},
-    {"short", false},          {"short", true},
-    {"station", false},        {"station", true},
+    {"truncate:bytes=4", false},
+    {"truncate:bytes=4", true},
+    {"truncate:bytes=8", false},
+    {"truncate:bytes=12", true},
+    {"corrupt", false},
+    {"corrupt", true},
+    {"exception", false},
+    {"exception", true},
+    {"count", false},
+    {"count", true},
+    {"short", false},
+    {"short", true},
+    {"station", false},
+    {"station", true},
     {"gap:bytes=5,ms=250", false},
 };
 

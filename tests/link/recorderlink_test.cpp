@@ -2,12 +2,13 @@
 // every operation in both framings, the checks on replies, retries and pauses.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
-#include "link/checksum.h"
+#include "link/frames.h"
 #include "linkfixture.h"
 #include "platform/gbk.h"
 
@@ -322,13 +323,46 @@ TEST_F(LinkTest, OtherStationsAreNotAnswered) {
 // A pause inside a reply ends it when it is longer than the interval
 // time-out, which scales with the baud rate.
 TEST_F(LinkTest, SilenceInsideAReplyEndsItAtTheScaledIntervalTimeOut) {
-  StartSim(With(kBlockRecorder, {"--fault", "gap:fn=0x16,bytes=6,ms=200"}));
+  StartSim(With(kBlockRecorder, {"--fault", "gap:fn=0x16,bytes=6,ms=200,count=1", "--fault",
+                                 "gap:fn=0x16,bytes=6,ms=400"}));
   uint8_t buffer[17];
   OpenLink(1, 9600);  // 120 ms
   EXPECT_EQ(link_.ReadBytes(0xC002, 17, buffer), 1);
   link_.Close();
   OpenLink(1, 57600);  // 20 ms
   EXPECT_EQ(link_.ReadBytes(0xC002, 17, buffer), 0);
+}
+
+}  // namespace
+
+namespace {
+
+double MsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// The recorders rely on the pauses between requests: only lower bounds are
+// checked here (how close the link comes to them is for the benchmark).
+TEST_F(LinkTest, PausesOfTheProtocolAreKept) {
+  StartSim(With(kBlockRecorder, {"--fault", "drop:fn=0x03", "--fault", "drop:fn=0x13"}));
+  OpenLink(2);
+  uint8_t buffer[256];
+  // First-read time-out at 57600 baud: 5 x 5 + 20 ms.
+  auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(link_.ReadRegisters(0, 4, buffer), 0);
+  EXPECT_GE(MsSince(t0), 2 * (150 + 45) + 200);  // 200 ms between attempts
+
+  t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(link_.ReadBytes(0xC000, 1, buffer), 1);
+  EXPECT_GE(MsSince(t0), 150 + 50 + 50);
+
+  t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(link_.ReadClock(buffer), 1);
+  EXPECT_GE(MsSince(t0), 150 + 50 + 50);
+
+  t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(link_.ReadBlock(0, buffer, 256, RecorderLink::kRtu), 0);
+  EXPECT_GE(MsSince(t0), 50 + 45 + 100);  // 100 ms after no reply at all
 }
 
 }  // namespace

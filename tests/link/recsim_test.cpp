@@ -35,10 +35,15 @@ TEST(Recsim, StopsByItselfAfterTheTimeGiven) {
 }
 
 TEST(Recsim, BadOptionsAreRefusedWithExitStatus2) {
-  for (std::vector<std::string> args :
-       {std::vector<std::string>{"--channels", "65"}, {"--fault", "melt"},
-        {"--fault", "drop:rate=2"}, {"--clock", "yesterday"}, {"--chan", "9:name=x"},
-        {"--chan", "0:low=99999"}, {"--model", "XY1"}, {"stray"}, {"--station"}}) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--channels", "65"},
+                                        {"--fault", "melt"},
+                                        {"--fault", "drop:rate=2"},
+                                        {"--clock", "yesterday"},
+                                        {"--chan", "9:name=x"},
+                                        {"--chan", "0:low=99999"},
+                                        {"--model", "XY1"},
+                                        {"stray"},
+                                        {"--station"}}) {
     testenv::SimProcess sim;
     EXPECT_FALSE(sim.Start(args)) << args[0];
     EXPECT_NE(sim.error().find("exit status 2"), std::string::npos) << sim.error();
@@ -48,7 +53,8 @@ TEST(Recsim, BadOptionsAreRefusedWithExitStatus2) {
 TEST(Recsim, XcomSettingsGiveTheStationAndReceiveThePort) {
   const std::string dir = testenv::NewDir("xcom");
   const std::string ini = dir + "XCom.ini";
-  ASSERT_TRUE(testenv::WriteFile(ini, "[ComSet]\r\nComPort=COM1\r\nAddress=12\r\nBaudrate=57600\r\n"));
+  ASSERT_TRUE(
+      testenv::WriteFile(ini, "[ComSet]\r\nComPort=COM1\r\nAddress=12\r\nBaudrate=57600\r\n"));
   testenv::SimProcess sim;
   ASSERT_TRUE(sim.Start({"--xcom", ini, "--link", dir + "demo.tty"})) << sim.error();
   EXPECT_EQ(platform::GetPrivateProfileString("ComSet", "ComPort", "", ini), dir + "demo.tty");
@@ -81,7 +87,7 @@ TEST_F(LinkTest, RegisterMapOfRowOneWithChannelDefinitions) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(b + 12)), Gbk("℃"));
   const uint8_t ranges[] = {0x38, 0xFF, 1, 0x25, 0x03, 1};  // -200/10, 805/10
   EXPECT_EQ(std::memcmp(b + 34, ranges, 6), 0);
-  const uint8_t limits[] = {1, 0, 0,  0xF3, 0xFD, 2,  70, 0, 0,  2, 0, 0,  5, 0, 1};
+  const uint8_t limits[] = {1, 0, 0, 0xF3, 0xFD, 2, 70, 0, 0, 2, 0, 0, 5, 0, 1};
   EXPECT_EQ(std::memcmp(b + 40, limits, 15), 0);  // limit1, 3, 4, 2, 5
   EXPECT_EQ(b[59], 0);
 

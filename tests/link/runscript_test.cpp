@@ -23,14 +23,16 @@ int RunShell(const std::string& command) {
 // notes the port it was given and whether that port is a device.
 std::string ProgramDir(bool withRecview) {
   const std::string dir = testenv::NewDir("bin");
-  EXPECT_EQ(symlink((std::string(RECVIEW_BIN_DIR) + "/recsim").c_str(), (dir + "recsim").c_str()), 0);
+  EXPECT_EQ(symlink((std::string(RECVIEW_BIN_DIR) + "/recsim").c_str(), (dir + "recsim").c_str()),
+            0);
   if (withRecview) {
-    EXPECT_TRUE(testenv::WriteFile(dir + "recview",
-                                   "#!/bin/sh\n"
-                                   "port=$(grep -i '^ComPort=' \"$RECVIEW_HOME/XCom.ini\" | cut -d= -f2)\n"
-                                   "if [ -c \"$port\" ]; then echo \"device $port $*\"; else echo \"none $port\"; fi"
-                                   " > \"$RECVIEW_HOME/seen\"\n"
-                                   "exit 3\n"));
+    EXPECT_TRUE(testenv::WriteFile(
+        dir + "recview",
+        "#!/bin/sh\n"
+        "port=$(grep -i '^ComPort=' \"$RECVIEW_HOME/XCom.ini\" | cut -d= -f2)\n"
+        "if [ -c \"$port\" ]; then echo \"device $port $*\"; else echo \"none $port\"; fi"
+        " > \"$RECVIEW_HOME/seen\"\n"
+        "exit 3\n"));
     chmod((dir + "recview").c_str(), 0755);
   }
   return dir;
@@ -39,10 +41,10 @@ std::string ProgramDir(bool withRecview) {
 TEST(RunRecview, StartsTheDemoRecorderWhenNoPortExistsAndStopsItAfterwards) {
   const std::string bin = ProgramDir(true);
   const std::string home = testenv::NewDir("home");
-  ASSERT_TRUE(testenv::WriteFile(home + "XCom.ini",
-                                 "[ComSet]\r\nComPort=ttyRECVIEW-gone\r\nAddress=8\r\nBaudrate=9600\r\n"));
-  const int status = RunShell("RECVIEW_HOME=" + home + " bash " + kScript + " " + bin +
-                         " file.rec 2>/dev/null");
+  ASSERT_TRUE(testenv::WriteFile(
+      home + "XCom.ini", "[ComSet]\r\nComPort=ttyRECVIEW-gone\r\nAddress=8\r\nBaudrate=9600\r\n"));
+  const int status =
+      RunShell("RECVIEW_HOME=" + home + " bash " + kScript + " " + bin + " file.rec 2>/dev/null");
   EXPECT_EQ(status, 3);  // recview's own exit status
   const std::string link = home + "recsim.tty";
   EXPECT_EQ(testenv::ReadFile(home + "seen"), "device " + link + " file.rec\n");

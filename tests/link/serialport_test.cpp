@@ -1,5 +1,8 @@
+#include "link/serialport.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -7,7 +10,6 @@
 #include <cstring>
 
 #include "common/testenv.h"
-#include "link/serialport.h"
 #include "simproc.h"
 
 namespace {
@@ -102,17 +104,67 @@ TEST(SerialPortErrors, MissingPortAndNoSerialPortSayWhy) {
   EXPECT_EQ(port.LastErrno(), ENOTTY);
 }
 
+// Runs body in a child process, as an ordinary user when the test runs as
+// root (root passes the checks this is about). Returns what body reported.
+template <typename Body>
+std::string AsOrdinaryUser(Body body) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
+    const std::string report = body();
+    if (write(fds[1], report.data(), report.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string report;
+  char buffer[512];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+    report.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report : "child failed";
+}
+
 TEST(SerialPortErrors, PermissionErrorNamesTheGroup) {
-  if (geteuid() == 0) GTEST_SKIP() << "root opens every device";
   testenv::SimProcess sim;
   ASSERT_TRUE(sim.Start({})) << sim.error();
-  ASSERT_EQ(chmod(sim.device().c_str(), 0), 0);
-  SerialPort port;
-  EXPECT_EQ(port.Open(sim.device().c_str(), 9600, 0, 20, 20, 5, 50, 5),
-            SerialPort::kInvalidHandle);
-  EXPECT_EQ(port.LastErrno(), EACCES);
-  EXPECT_NE(port.LastError().find("group"), std::string::npos);
-  EXPECT_NE(port.LastError().find("usermod"), std::string::npos);
+  ASSERT_EQ(chmod(sim.device().c_str(), 0600), 0);
+  const std::string report = AsOrdinaryUser([&] {
+    SerialPort port;
+    const bool failed =
+        port.Open(sim.device().c_str(), 9600, 0, 20, 20, 5, 50, 5) == SerialPort::kInvalidHandle;
+    return std::to_string(failed ? port.LastErrno() : 0) + " " + port.LastError();
+  });
+  EXPECT_EQ(report.rfind(std::to_string(EACCES) + " ", 0), 0u) << report;
+  EXPECT_NE(report.find(sim.device()), std::string::npos) << report;
+  EXPECT_NE(report.find("group \""), std::string::npos) << report;
+  EXPECT_NE(report.find("usermod"), std::string::npos) << report;
+}
+
+// The exclusive hold ends with the close, also while recsim keeps the line.
+TEST(SerialPortErrors, OrdinaryUserCanOpenAgainAfterClose) {
+  testenv::SimProcess sim;
+  ASSERT_TRUE(sim.Start({})) << sim.error();
+  ASSERT_EQ(chmod(sim.device().c_str(), 0666), 0);
+  const std::string report = AsOrdinaryUser([&] {
+    SerialPort first, second;
+    auto open = [&](SerialPort& p) {
+      return p.Open(sim.device().c_str(), 57600, 0, 20, 20, 5, 50, 5) != SerialPort::kInvalidHandle
+                 ? std::string("open ")
+                 : "fail(" + std::to_string(p.LastErrno()) + ") ";
+    };
+    std::string r = open(first);
+    r += open(second);
+    first.Close();
+    r += open(second);
+    return r;
+  });
+  EXPECT_EQ(report, "open fail(" + std::to_string(EBUSY) + ") open ");
 }
 
 }  // namespace

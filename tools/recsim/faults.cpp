@@ -122,18 +122,16 @@ void SpoilPdu(const FaultPlan& plan, int countAt, std::vector<uint8_t>* pdu) {
     case FaultKind::Short: {
       const int fewer = plan.rule->bytes >= 0 ? plan.rule->bytes : 1;
       const size_t keep = pdu->size() > 3 + static_cast<size_t>(fewer)
-                              ? pdu->size() - static_cast<size_t>(fewer) : 3;
+                              ? pdu->size() - static_cast<size_t>(fewer)
+                              : 3;
       const size_t removed = pdu->size() - keep;
       pdu->resize(keep);
       if (countAt >= 0 && countAt < static_cast<int>(pdu->size()))
         (*pdu)[countAt] = static_cast<uint8_t>((*pdu)[countAt] - removed);
       break;
     }
-    case FaultKind::Station:
-      ++(*pdu)[0];
-      break;
-    default:
-      break;
+    case FaultKind::Station: ++(*pdu)[0]; break;
+    default: break;
   }
 }
 

@@ -41,12 +41,12 @@ struct FaultRule {
   int framing = -1;   // -1: any, 0 RTU, 1 ASCII
   double rate = 1.0;
   long skip = 0;
-  long count = -1;    // -1: no limit
+  long count = -1;  // -1: no limit
   int ms = 1000;
-  int bytes = -1;     // -1: the kind's default
+  int bytes = -1;  // -1: the kind's default
   int code = 4;
-  long seen = 0;      // matching requests so far
-  long hit = 0;       // requests spoilt so far
+  long seen = 0;  // matching requests so far
+  long hit = 0;   // requests spoilt so far
 };
 
 // Parses one rule; false with a message on error.

@@ -2,9 +2,13 @@
 
 #include <cstdio>
 
-#include "link/checksum.h"
+#include "link/frames.h"
 
 namespace recsim {
+
+namespace {
+constexpr size_t kBufferLimit = 64 * 1024;
+}  // namespace
 
 int FrameSplitter::RtuLength(uint8_t function) const {
   switch (function) {
@@ -77,15 +81,16 @@ bool FrameSplitter::Next(bool silence, Request* out) {
       return true;
     }
   }
-  if (!silence) return false;
+  // A line that never falls silent must not fill the memory: beyond the
+  // longest frame the link sends many times over, it all counts as one frame.
+  if (!silence && buffer_.size() <= kBufferLimit) return false;
   *out = buffer_[0] == ':' ? MakeAscii(buffer_.data(), buffer_.size())
                            : MakeRtu(buffer_.data(), buffer_.size());
   buffer_.clear();
   return true;
 }
 
-std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu,
-                                 bool lowerCase) {
+std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu, bool lowerCase) {
   if (framing == Framing::Rtu) {
     std::vector<uint8_t> out = pdu;
     const uint16_t crc = reclink::Crc16(pdu.data(), pdu.size());

@@ -40,8 +40,7 @@ class FrameSplitter {
 };
 
 // The reply frame of a pdu (station, function, data) in the given framing.
-std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu,
-                                 bool lowerCase);
+std::vector<uint8_t> EncodeReply(Framing framing, const std::vector<uint8_t>& pdu, bool lowerCase);
 
 // The request as a log text: RTU bytes in hexadecimal, ASCII as its text.
 std::string DescribeWire(const Request& r);

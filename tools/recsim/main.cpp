@@ -65,8 +65,8 @@ void MakeRaw(int fd, int baud) {
 void Sleep(int ms) {
   const auto until = Clock::now() + std::chrono::milliseconds(ms);
   while (!g_stop && Clock::now() < until)
-    std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(10),
-                                                          until - Clock::now()));
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(std::chrono::milliseconds(10), until - Clock::now()));
 }
 
 void WriteAll(int fd, const uint8_t* bytes, size_t n) {
@@ -86,9 +86,9 @@ void WriteAll(int fd, const uint8_t* bytes, size_t n) {
 }
 
 struct Line {
-  int fd = -1;        // what requests are read from and replies written to
-  int slave = -1;     // our own hold on a pseudo-terminal's device side
-  std::string path;   // the device users open
+  int fd = -1;       // what requests are read from and replies written to
+  int slave = -1;    // our own hold on a pseudo-terminal's device side
+  std::string path;  // the device users open
 };
 
 Line OpenLine(const recsim::Options& o) {
@@ -145,12 +145,10 @@ int main(int argc, char** argv) {
       if (!S_ISLNK(st.st_mode)) Fail(o.link + " exists and is no symbolic link; not replaced");
       unlink(o.link.c_str());
     }
-    if (symlink(line.path.c_str(), o.link.c_str()) != 0)
-      Fail(o.link + ": " + std::strerror(errno));
+    if (symlink(line.path.c_str(), o.link.c_str()) != 0) Fail(o.link + ": " + std::strerror(errno));
   }
-  if (!o.xcom.empty() &&
-      !platform::WritePrivateProfileString("ComSet", "ComPort",
-                                           o.link.empty() ? line.path : o.link, o.xcom)) {
+  if (!o.xcom.empty() && !platform::WritePrivateProfileString(
+                             "ComSet", "ComPort", o.link.empty() ? line.path : o.link, o.xcom)) {
     if (!o.link.empty()) unlink(o.link.c_str());
     Fail(o.xcom + ": cannot write the port into the settings file");
   }
@@ -170,10 +168,10 @@ int main(int argc, char** argv) {
   Server server(recorder);
   FaultInjector faults(o.seed);
   for (const FaultRule& rule : o.faults) faults.Add(rule);
-  const auto stopAt = o.stopAfter >= 0
-                          ? Clock::now() + std::chrono::milliseconds(
-                                               static_cast<long long>(o.stopAfter * 1000))
-                          : Clock::time_point::max();
+  const auto stopAt =
+      o.stopAfter >= 0
+          ? Clock::now() + std::chrono::milliseconds(static_cast<long long>(o.stopAfter * 1000))
+          : Clock::time_point::max();
 
   // The log line is written before the reply goes out, so that whoever got
   // the reply finds its line.
@@ -204,8 +202,8 @@ int main(int argc, char** argv) {
       note(q, outcome);
       if (plan.kind == FaultKind::Late) Sleep(plan.rule->ms);
       if (plan.kind == FaultKind::Gap) {
-        const size_t first = std::min(frame.size(),
-                                      static_cast<size_t>(plan.rule->bytes >= 0 ? plan.rule->bytes : 5));
+        const size_t first = std::min(
+            frame.size(), static_cast<size_t>(plan.rule->bytes >= 0 ? plan.rule->bytes : 5));
         WriteAll(line.fd, frame.data(), first);
         Sleep(plan.rule->ms);
         WriteAll(line.fd, frame.data() + first, frame.size() - first);
@@ -219,7 +217,8 @@ int main(int argc, char** argv) {
   while (!g_stop && Clock::now() < stopAt) {
     int timeout = splitter.Pending() ? kFrameGapMs : 200;
     if (stopAt != Clock::time_point::max()) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(stopAt - Clock::now()).count();
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(stopAt - Clock::now()).count();
       timeout = static_cast<int>(std::max<long long>(0, std::min<long long>(timeout, left + 1)));
     }
     pollfd p{line.fd, POLLIN, 0};

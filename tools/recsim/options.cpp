@@ -59,8 +59,8 @@ bool ParseClock(const std::string& text, Recorder* r) {
   int y, mo, d, h, mi, s;
   char sep;
   if (std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &y, &mo, &d, &sep, &h, &mi, &s) != 7 ||
-      (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 ||
-      d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
+      (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 ||
+      h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
     return false;
   tm.tm_year = y - 1900;
   tm.tm_mon = mo - 1;
@@ -74,11 +74,11 @@ bool ParseClock(const std::string& text, Recorder* r) {
   return true;
 }
 
-bool ApplyChannel(const std::string& spec, Recorder* r, std::string* error) {
-  const size_t colon = spec.find(':');
+bool ApplyChannel(const std::string& definition, Recorder* r, std::string* error) {
+  const size_t colon = definition.find(':');
   long index = 0;
   if (colon == std::string::npos ||
-      !ParseLong(spec.substr(0, colon).c_str(), 0, kMaxChannels - 1, &index)) {
+      !ParseLong(definition.substr(0, colon).c_str(), 0, kMaxChannels - 1, &index)) {
     *error = "--chan needs I:KEY=VALUE,... with a channel index from 0";
     return false;
   }
@@ -89,7 +89,7 @@ bool ApplyChannel(const std::string& spec, Recorder* r, std::string* error) {
   }
   Channel& c = r->channels[static_cast<size_t>(index)];
   bool lowGiven = false, highGiven = false;
-  std::string rest = spec.substr(colon + 1);
+  std::string rest = definition.substr(colon + 1);
   while (!rest.empty()) {
     const size_t comma = rest.find(',');
     const std::string item = rest.substr(0, comma);
@@ -145,7 +145,7 @@ bool ApplyChannel(const std::string& spec, Recorder* r, std::string* error) {
 bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
   *o = Options{};
   long channels = 8;
-  std::vector<std::string> chanSpecs;
+  std::vector<std::string> channelDefinitions;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](const char** out) {
@@ -188,7 +188,7 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
     } else if (arg == "--chan") {
-      chanSpecs.push_back(v);
+      channelDefinitions.push_back(v);
     } else if (arg == "--title") {
       o->recorder.title = v;
     } else if (arg == "--interval") {
@@ -251,8 +251,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
   }
   o->recorder.channels.clear();
   for (int m = 0; m < channels; ++m) o->recorder.channels.push_back(DefaultChannel(m));
-  for (const std::string& spec : chanSpecs)
-    if (!ApplyChannel(spec, &o->recorder, error)) return false;
+  for (const std::string& definition : channelDefinitions)
+    if (!ApplyChannel(definition, &o->recorder, error)) return false;
   return true;
 }
 

@@ -86,7 +86,7 @@ struct Recorder {
   int devWordWidth() const;
   int intervalSeconds() const;
 
-  time_t Now() const;  // the recorder's current time
+  time_t Now() const;     // the recorder's current time
   time_t Newest() const;  // time of the newest record
   uint32_t NewestRingIndex() const;
 

@@ -113,10 +113,8 @@ Answer Server::BlockFamily(const Request& q) const {
   }
   const uint8_t fn = q.pdu[1];
   switch (fn) {
-    case 0x03:
-      return Registers(q);
-    case 0x41:
-      return Identity(q);
+    case 0x03: return Registers(q);
+    case 0x41: return Identity(q);
     case 0x14: {
       if (q.pdu.size() != 3) return Exception(q, 3);
       Answer a;
@@ -150,8 +148,7 @@ Answer Server::BlockFamily(const Request& q) const {
       RecordBytes(recorder_, t, records, channels, &a.pdu[10]);
       return a;
     }
-    default:
-      return Exception(q, 1);
+    default: return Exception(q, 1);
   }
 }
 

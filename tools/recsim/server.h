@@ -21,10 +21,10 @@
 namespace recsim {
 
 struct Answer {
-  bool reply = false;          // false: stay silent
-  std::vector<uint8_t> pdu;    // station, function, data
-  int countAt = -1;            // index of the count byte in pdu, -1: none
-  std::string note;            // why silent, for the log
+  bool reply = false;        // false: stay silent
+  std::vector<uint8_t> pdu;  // station, function, data
+  int countAt = -1;          // index of the count byte in pdu, -1: none
+  std::string note;          // why silent, for the log
 };
 
 class Server {

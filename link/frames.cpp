@@ -1,4 +1,4 @@
-#include "link/checksum.h"
+#include "link/frames.h"
 
 namespace reclink {
 
@@ -56,6 +56,34 @@ size_t EncodeAsciiFrame(const uint8_t* raw, size_t n, char* out, bool lowerCase)
   out[k++] = '\r';
   out[k++] = '\n';
   return k;
+}
+
+bool CheckRtuReply(const uint8_t* request, const uint8_t* reply, int n, uint16_t* check) {
+  if (n < 5) return false;
+  const uint16_t crc = Crc16(reply, static_cast<size_t>(n - 2));
+  if (check) *check = crc;
+  if (reply[0] != request[0] || reply[1] != request[1]) return false;
+  return reply[n - 2] == (crc & 0xFF) && reply[n - 1] == (crc >> 8);
+}
+
+int DecodeAsciiReply(const uint8_t* raw, const uint8_t* reply, int n, uint8_t* data, int dataSize,
+                     int* lrcOut) {
+  // ':' AA FF CC (data pairs) LRC CR LF
+  if (n < 11 || (n & 1) == 0) return -1;
+  auto ch = [reply](int i) { return static_cast<char>(reply[i]); };
+  if (ch(0) != ':' || ch(n - 2) != '\r' || ch(n - 1) != '\n') return -1;
+  if (HexByte(ch(1), ch(2)) != raw[0] || HexByte(ch(3), ch(4)) != raw[1]) return -1;
+  uint8_t sum = 0;
+  for (int i = 1; i + 1 <= n - 5; i += 2)
+    sum = static_cast<uint8_t>(sum + HexByte(ch(i), ch(i + 1)));
+  const uint8_t lrc = static_cast<uint8_t>(-sum);
+  if (lrcOut) *lrcOut = lrc;
+  if (HexByte(ch(n - 4), ch(n - 3)) != lrc) return -1;
+  const int carried = (n - 11) / 2;
+  if (carried == 0 || HexByte(ch(5), ch(6)) != (carried & 0xFF)) return -1;
+  const int copy = carried < dataSize ? carried : dataSize;
+  for (int k = 0; k < copy; ++k) data[k] = HexByte(ch(7 + 2 * k), ch(8 + 2 * k));
+  return carried;
 }
 
 }  // namespace reclink
