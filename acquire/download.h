@@ -139,8 +139,8 @@ class DownloadSession {
   // header, writes the header and keeps the file open for Run. start and end
   // come from CheckSpan. progress tells the channel being read. Stop() ends
   // it before the next channel.
-  PrepareStatus Prepare(const std::string& path, time_t start, time_t end,
-                        const _tagViewDef& view, const ProgressFn& progress);
+  PrepareStatus Prepare(const std::string& path, time_t start, time_t end, const _tagViewDef& view,
+                        const ProgressFn& progress);
 
   // Copies the samples of the prepared span into the file and closes it.
   // Stop() before a read ends it with Stopped. Every outcome but Completed

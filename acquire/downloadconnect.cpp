@@ -17,11 +17,10 @@ struct ModelEntry {
   int row;
 };
 constexpr ModelEntry kModels[] = {
-    {"KVR5GV2", 0}, {"KVR6GV2", 0}, {"KVR7GV2", 0}, {"KVR6EV1", 0}, {"KVR6EV2", 0},
-    {"KVR7EV2", 0}, {"KVR7EV1", 0}, {"KVR5EV2", 0}, {"KVR5EV1", 0}, {"KVR3EV2", 0},
-    {"KVR3EV1", 0}, {"KVR5M", 0},   {"KVR6M", 0},   {"KVR7M", 0},   {"KVR3M", 0},
-    {"KVR3GV2", 0}, {"KVR5FL1", 0}, {"KVR6FL1", 0}, {"KVR7FL1", 0}, {"KVR8GV2", 1},
-    {"KVR8EV2", 1},
+    {"KVR5GV2", 0}, {"KVR6GV2", 0}, {"KVR7GV2", 0}, {"KVR6EV1", 0}, {"KVR6EV2", 0}, {"KVR7EV2", 0},
+    {"KVR7EV1", 0}, {"KVR5EV2", 0}, {"KVR5EV1", 0}, {"KVR3EV2", 0}, {"KVR3EV1", 0}, {"KVR5M", 0},
+    {"KVR6M", 0},   {"KVR7M", 0},   {"KVR3M", 0},   {"KVR3GV2", 0}, {"KVR5FL1", 0}, {"KVR6FL1", 0},
+    {"KVR7FL1", 0}, {"KVR8GV2", 1}, {"KVR8EV2", 1},
 };
 
 uint32_t Le32(const uint8_t* b) {
@@ -86,7 +85,8 @@ ConnectStatus DownloadSession::Connect(const _tagComParam& param) {
   if (got > 0) {
     // Register family.
     span.family = Family::Register;
-    span.model.assign(reinterpret_cast<const char*>(identity), strnlen(reinterpret_cast<const char*>(identity), got));
+    span.model.assign(reinterpret_cast<const char*>(identity),
+                      strnlen(reinterpret_cast<const char*>(identity), got));
     span.modelRow = ModelRow(span.model);
     if (span.modelRow < 0) {
       span_ = span;

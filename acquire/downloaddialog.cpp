@@ -149,9 +149,7 @@ DownloadDialog::~DownloadDialog() {
   }
 }
 
-void DownloadDialog::ShowError(int textId) {
-  MsgBox(this, textId, kCaption, MsgIcon::Error);
-}
+void DownloadDialog::ShowError(int textId) { MsgBox(this, textId, kCaption, MsgIcon::Error); }
 
 void DownloadDialog::ShowSpanText() {
   const acquire::RecorderSpan& s = session_.Span();
@@ -206,8 +204,8 @@ void DownloadDialog::OnWholeSpan(bool whole) {
 }
 
 time_t DownloadDialog::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDateTime t(date->date(), QTime(time->time().hour(), time->time().minute(),
-                                        time->time().second()));
+  const QDateTime t(date->date(),
+                    QTime(time->time().hour(), time->time().minute(), time->time().second()));
   return static_cast<time_t>(t.toSecsSinceEpoch());
 }
 
@@ -228,7 +226,8 @@ QString DownloadDialog::AskFileName(int station, time_t end) {
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   dlg.setDefaultSuffix(ext);
-  dlg.selectFile(QString::fromStdString(acquire::ProposedFileName(station, end, ext.toStdString())));
+  dlg.selectFile(
+      QString::fromStdString(acquire::ProposedFileName(station, end, ext.toStdString())));
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
   return dlg.selectedFiles().first();
 }
@@ -249,10 +248,17 @@ void DownloadDialog::OnStart() {
   if (span != acquire::SpanStatus::Ok) {
     int text = kNoRecord;
     switch (span) {
-      case acquire::SpanStatus::StartAfterEnd: text = kStartAfterEnd; break;
-      case acquire::SpanStatus::StartBeforeSpan: text = kStartBeforeSpan; break;
-      case acquire::SpanStatus::EndAfterSpan: text = kEndAfterSpan; break;
-      default: break;
+      case acquire::SpanStatus::StartAfterEnd:
+        text = kStartAfterEnd;
+        break;
+      case acquire::SpanStatus::StartBeforeSpan:
+        text = kStartBeforeSpan;
+        break;
+      case acquire::SpanStatus::EndAfterSpan:
+        text = kEndAfterSpan;
+        break;
+      default:
+        break;
     }
     ShowError(text);
     session_.CloseLink();
@@ -282,7 +288,8 @@ void DownloadDialog::OnStart() {
   QPointer<DownloadDialog> self(this);
   auto progress = [self](int value, int maximum) {
     QMetaObject::invokeMethod(
-        self.data(), [self, value, maximum] {
+        self.data(),
+        [self, value, maximum] {
           if (self) self->SetProgress(value, maximum);
         },
         Qt::QueuedConnection);
@@ -293,7 +300,8 @@ void DownloadDialog::OnStart() {
     acquire::RunStatus ran = acquire::RunStatus::Stopped;
     if (prepared == acquire::PrepareStatus::Ok) ran = session_.Run(progress);
     QMetaObject::invokeMethod(
-        self.data(), [self, prepared, ran] {
+        self.data(),
+        [self, prepared, ran] {
           if (self) self->OnWorkerDone(prepared, ran);
         },
         Qt::QueuedConnection);
@@ -316,18 +324,26 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
   stop_->setEnabled(false);
   const bool completed =
       prepared == acquire::PrepareStatus::Ok && ran == acquire::RunStatus::Completed;
-  if (completed) progress_->setValue(progress_->maximum());
-  else progress_->setValue(0);
+  if (completed)
+    progress_->setValue(progress_->maximum());
+  else
+    progress_->setValue(0);
 
   switch (prepared) {
-    case acquire::PrepareStatus::Ok: break;
-    case acquire::PrepareStatus::CreateFailed: ShowError(kCreateFailed); break;
+    case acquire::PrepareStatus::Ok:
+      break;
+    case acquire::PrepareStatus::CreateFailed:
+      ShowError(kCreateFailed);
+      break;
     case acquire::PrepareStatus::ReadFailed:
       ShowError(kPrepareFailed);
       spanText_->setText(lang::String(kNoConnection));
       break;
-    case acquire::PrepareStatus::WriteFailed: ShowError(kWriteFailed); break;
-    case acquire::PrepareStatus::Stopped: break;
+    case acquire::PrepareStatus::WriteFailed:
+      ShowError(kWriteFailed);
+      break;
+    case acquire::PrepareStatus::Stopped:
+      break;
   }
   if (prepared == acquire::PrepareStatus::Ok) {
     switch (ran) {
@@ -343,8 +359,11 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
       case acquire::RunStatus::CommFailed:
         MsgBox(this, kCommFailed, kCaption, MsgIcon::Information);
         break;
-      case acquire::RunStatus::WriteFailed: ShowError(kWriteFailed); break;
-      case acquire::RunStatus::Stopped: break;
+      case acquire::RunStatus::WriteFailed:
+        ShowError(kWriteFailed);
+        break;
+      case acquire::RunStatus::Stopped:
+        break;
     }
   }
   busy_ = false;

@@ -7,7 +7,6 @@
 //                20 ms of silence that end a reply at this speed)
 //   of_floor     bytes_per_s / floor (1.0 is the best the protocol allows)
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <chrono>
@@ -78,15 +77,15 @@ void Run(benchmark::State& state, const std::vector<std::string>& args, int reco
 // Register family, 4 channels, 512 records: 4 passes of 128 samples per
 // channel, 16 reads of function 0x13 by address (settle 50 ms, pause 10 ms).
 void BM_DownloadRegister(benchmark::State& state) {
-  Run(state, {"--model", "KVR6GV2", "--channels", "4", "--clock", "2026-12-07 10:00:00"}, 512,
-      16, 50 + 10);
+  Run(state, {"--model", "KVR6GV2", "--channels", "4", "--clock", "2026-12-07 10:00:00"}, 512, 16,
+      50 + 10);
 }
 
 // Block family, 8 channels, 150 records: 15 records per request, 10 requests
 // of function 0x13 by time (settle 150 ms).
 void BM_DownloadBlock(benchmark::State& state) {
-  Run(state, {"--model", "KVP6GV1", "--channels", "8", "--clock", "2026-12-07 10:00:00"}, 150,
-      10, 150);
+  Run(state, {"--model", "KVP6GV1", "--channels", "8", "--clock", "2026-12-07 10:00:00"}, 150, 10,
+      150);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Downloads from recsim on a pseudo-terminal: every count of the file must be
 // recsim's sample function at the place the protocol says.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -309,9 +308,9 @@ TEST_F(DownloadTest, StopBeforeTheLastReadDeletesTheFile) {
 
 // Lost, spoilt and short replies within the retries still give an exact file.
 TEST_F(DownloadTest, FaultyRepliesWithinTheRetriesGiveAnExactFile) {
-  StartSim({"--model", "KVR6GV2", "--channels", "2", "--clock", "2026-12-07 10:00:00",
-            "--fault", "drop:fn=0x13,count=2", "--fault", "corrupt:fn=0x13,skip=1,count=3",
-            "--fault", "truncate:fn=0x13,skip=2,count=1,bytes=100"});
+  StartSim({"--model", "KVR6GV2", "--channels", "2", "--clock", "2026-12-07 10:00:00", "--fault",
+            "drop:fn=0x13,count=2", "--fault", "corrupt:fn=0x13,skip=1,count=3", "--fault",
+            "truncate:fn=0x13,skip=2,count=1,bytes=100"});
   Connect();
   const time_t end = session_.Span().newest, start = end - 299;
   ASSERT_EQ(Download(start, end), RunStatus::Completed);
@@ -323,8 +322,8 @@ TEST_F(DownloadTest, FaultyRepliesWithinTheRetriesGiveAnExactFile) {
 }
 
 TEST_F(DownloadTest, FaultyRecordRepliesWithinTheRetriesGiveAnExactFile) {
-  StartSim({"--model", "KVP6GV1", "--channels", "4", "--clock", "2026-12-07 10:00:00",
-            "--fault", "exception:fn=0x13,count=1", "--fault", "short:fn=0x13,skip=2,count=2,bytes=2",
+  StartSim({"--model", "KVP6GV1", "--channels", "4", "--clock", "2026-12-07 10:00:00", "--fault",
+            "exception:fn=0x13,count=1", "--fault", "short:fn=0x13,skip=2,count=2,bytes=2",
             "--fault", "drop:fn=0x13,count=1"});
   Connect();
   const time_t start = Local("2026-12-07 09:59:00");
@@ -337,8 +336,8 @@ TEST_F(DownloadTest, FaultyRecordRepliesWithinTheRetriesGiveAnExactFile) {
 
 // A line that stops answering samples: the download fails and leaves no file.
 TEST_F(DownloadTest, DeadLineFailsTheDownloadAndDeletesTheFile) {
-  StartSim({"--model", "KVR3GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00",
-            "--fault", "drop:fn=0x13,skip=1"});
+  StartSim({"--model", "KVR3GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00", "--fault",
+            "drop:fn=0x13,skip=1"});
   Connect();
   const time_t end = session_.Span().newest;
   EXPECT_EQ(Download(end - 299, end), RunStatus::CommFailed);
@@ -347,17 +346,19 @@ TEST_F(DownloadTest, DeadLineFailsTheDownloadAndDeletesTheFile) {
 
 // A failed read of the preparation deletes the file and closes the link.
 TEST_F(DownloadTest, PreparationFailureDeletesTheFileAndClosesTheLink) {
-  StartSim({"--model", "KVP6GV1", "--channels", "2", "--clock", "2026-12-07 10:00:00",
-            "--fault", "drop:fn=0x16,skip=5"});
+  StartSim({"--model", "KVP6GV1", "--channels", "2", "--clock", "2026-12-07 10:00:00", "--fault",
+            "drop:fn=0x16,skip=5"});
   Connect();
   time_t start = Local("2026-12-07 09:59:00"), end = start + 10;
   ASSERT_EQ(session_.CheckSpan(false, &start, &end), SpanStatus::Ok);
-  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr), PrepareStatus::ReadFailed);
+  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr),
+            PrepareStatus::ReadFailed);
   EXPECT_FALSE(Exists(path_));
   EXPECT_FALSE(session_.IsConnected());
   EXPECT_FALSE(session_.Link().IsOpen());
   // A start on the closed link fails in the preparation, again without a file.
-  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr), PrepareStatus::ReadFailed);
+  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr),
+            PrepareStatus::ReadFailed);
   EXPECT_FALSE(Exists(path_));
 }
 
@@ -368,7 +369,8 @@ TEST_F(DownloadTest, BlockRecorderWithoutChannelsFailsThePreparation) {
   Connect();
   time_t start = Local("2026-12-07 09:59:00"), end = start + 10;
   ASSERT_EQ(session_.CheckSpan(false, &start, &end), SpanStatus::Ok);
-  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr), PrepareStatus::ReadFailed);
+  EXPECT_EQ(session_.Prepare(path_, start, end, dltest::View(), nullptr),
+            PrepareStatus::ReadFailed);
   EXPECT_FALSE(Exists(path_));
 }
 

@@ -1,4 +1,6 @@
 // The download dialog driven offscreen by control id against recsim.
+#include "acquire/downloaddialog.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -10,10 +12,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
-
 #include <vector>
 
-#include "acquire/downloaddialog.h"
 #include "common/modal.h"
 #include "downloadfixture.h"
 #include "platform/appconfig.h"
@@ -56,7 +56,8 @@ class DownloadDialogTest : public ::testing::Test {
     Control<QTimeEdit>(dlg, timeId)->setTime(dt.time());
   }
   static time_t GetTime(QWidget& dlg, const char* dateId, const char* timeId) {
-    return QDateTime(Control<QDateEdit>(dlg, dateId)->date(), Control<QTimeEdit>(dlg, timeId)->time())
+    return QDateTime(Control<QDateEdit>(dlg, dateId)->date(),
+                     Control<QTimeEdit>(dlg, timeId)->time())
         .toSecsSinceEpoch();
   }
   // Answers the next save-file window with path; keeps the name it proposed.
@@ -65,7 +66,8 @@ class DownloadDialogTest : public ::testing::Test {
       auto* fd = qobject_cast<QFileDialog*>(w);
       ASSERT_NE(fd, nullptr);
       saveTitle_ = fd->windowTitle();
-      if (!fd->selectedFiles().isEmpty()) proposed_ = QFileInfo(fd->selectedFiles().first()).fileName();
+      if (!fd->selectedFiles().isEmpty())
+        proposed_ = QFileInfo(fd->selectedFiles().first()).fileName();
       fd->selectFile(QString::fromStdString(path));
       QMetaObject::invokeMethod(fd, "accept");
     });
@@ -123,7 +125,8 @@ TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
   EXPECT_EQ(ended.at(0).at(0).toString().toStdString(), path_);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].icon, MsgIcon::Information);
-  EXPECT_TRUE(messages_[0].text.startsWith("The download is complete.")) << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.startsWith("The download is complete."))
+      << messages_[0].text.toStdString();
   EXPECT_TRUE(messages_[0].text.contains("bytes/s"));
   EXPECT_EQ(opened.toStdString(), path_);
   EXPECT_EQ(platform::ReadLastDir(), path_);
@@ -220,11 +223,13 @@ TEST_F(DownloadDialogTest, MainFrameCommandRunsTheDialog) {
   CMainFrame frame;
   ASSERT_TRUE(frame.Create());
   QString title;
-  testenv::OnModal([&](QWidget* w) {
-    title = w->windowTitle();
-    EXPECT_NE(w->findChild<QWidget*>("1029"), nullptr);
-    static_cast<QDialog*>(w)->reject();
-  }, &frame);
+  testenv::OnModal(
+      [&](QWidget* w) {
+        title = w->windowTitle();
+        EXPECT_NE(w->findChild<QWidget*>("1029"), nullptr);
+        static_cast<QDialog*>(w)->reject();
+      },
+      &frame);
   EXPECT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD).enabled);
   EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD));
   EXPECT_EQ(title, lang::String(62100));

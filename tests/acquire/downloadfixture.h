@@ -2,7 +2,6 @@
 // Downloads against a fresh recsim on a pseudo-terminal, and the means to
 // check a downloaded file byte by byte against recsim's sample function.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -76,13 +75,12 @@ class DownloadTest : public ::testing::Test {
   // Requests recsim answered with a fault.
   int Faults() const {
     int n = 0;
-    for (const std::string& line : testenv::ReadLines(log_)) n += line.find("-> fault") != std::string::npos;
+    for (const std::string& line : testenv::ReadLines(log_))
+      n += line.find("-> fault") != std::string::npos;
     return n;
   }
   _tagComParam Param() const { return testenv::ComParamFor(sim_.device()); }
-  void Connect() {
-    ASSERT_EQ(session_.Connect(Param()), acquire::ConnectStatus::Connected);
-  }
+  void Connect() { ASSERT_EQ(session_.Connect(Param()), acquire::ConnectStatus::Connected); }
   // Checks the span, prepares the file and runs the download.
   acquire::RunStatus Download(time_t start, time_t end, bool whole = false,
                               const acquire::ProgressFn& progress = nullptr) {

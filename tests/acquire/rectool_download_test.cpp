@@ -1,7 +1,6 @@
 // rectool download, run as the program users run, against recsim.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,9 +78,7 @@ class RectoolDownload : public ::testing::Test {
   void StartSim(const std::vector<std::string>& args) {
     ASSERT_TRUE(sim_.Start(args)) << sim_.error();
   }
-  std::vector<std::string> Port() const {
-    return {"--port", sim_.device(), "--baud", "57600"};
-  }
+  std::vector<std::string> Port() const { return {"--port", sim_.device(), "--baud", "57600"}; }
   testenv::SimProcess sim_;
   std::string dir_ = testenv::NewDir("dl");
 };
@@ -93,7 +90,8 @@ TEST_F(RectoolDownload, SpanWithThePortSettingsOfXComIni) {
   ASSERT_TRUE(platform::WritePrivateProfileString("ComSet", "Baudrate", "57600", xcom));
   ASSERT_TRUE(platform::WritePrivateProfileString("ComSet", "Address", "12", xcom));
   const std::string path = dir_ + "a.KVD";
-  const Result r = RunTool({"--out", path, "--from", "2026-12-07 09:58:20", "--to", "2026-12-07 10:00:00"});
+  const Result r =
+      RunTool({"--out", path, "--from", "2026-12-07 09:58:20", "--to", "2026-12-07 10:00:00"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, path + "\n");
   EXPECT_NE(r.err.find("downloading: 100%"), std::string::npos) << r.err;
@@ -111,8 +109,8 @@ TEST_F(RectoolDownload, SpanWithThePortSettingsOfXComIni) {
 TEST_F(RectoolDownload, FolderTakesTheProposedName) {
   StartSim({"--model", "KVP6GV1", "--channels", "3", "--station", "8", "--clock",
             "2026-12-07 10:00:00"});
-  std::vector<std::string> args{"--out", dir_, "--from", "2026-12-07 09:59:00", "--to",
-                                "2026-12-07 10:00:00"};
+  std::vector<std::string> args{
+      "--out", dir_, "--from", "2026-12-07 09:59:00", "--to", "2026-12-07 10:00:00"};
   for (const std::string& a : Port()) args.push_back(a);
   const Result r = RunTool(args);
   ASSERT_EQ(r.code, 0) << r.err;
@@ -130,13 +128,14 @@ TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
   EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD", "--from", "yesterday", "--to", "today"}).code, 2);
   EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD", "--all", "--address", "300"}).code, 2);
 
-  Result r = RunTool({"--out", dir_ + "x.KVD", "--all", "--port", testenv::Home() + "no-such-port"});
+  Result r =
+      RunTool({"--out", dir_ + "x.KVD", "--all", "--port", testenv::Home() + "no-such-port"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("cannot open the serial port"), std::string::npos) << r.err;
 
   StartSim({"--model", "KVR6GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
-  std::vector<std::string> span{"--out", dir_ + "x.KVD", "--from", "2026-12-07 10:00:00", "--to",
-                                "2026-12-07 10:00:01"};
+  std::vector<std::string> span{"--out", dir_ + "x.KVD",       "--from", "2026-12-07 10:00:00",
+                                "--to",  "2026-12-07 10:00:01"};
   for (const std::string& a : Port()) span.push_back(a);
   r = RunTool(span);
   EXPECT_EQ(r.code, 1);
@@ -155,8 +154,8 @@ TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
 TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
   StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
   const std::string path = dir_ + "long.KVD";
-  std::vector<std::string> args{"--out", path, "--from", "2026-12-07 09:00:00", "--to",
-                                "2026-12-07 10:00:00"};
+  std::vector<std::string> args{
+      "--out", path, "--from", "2026-12-07 09:00:00", "--to", "2026-12-07 10:00:00"};
   for (const std::string& a : Port()) args.push_back(a);
   Rectool tool(args);
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);

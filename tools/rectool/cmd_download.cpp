@@ -119,7 +119,8 @@ int Run(const std::vector<std::string>& args) {
     return Usage(kName, "give --all, or the span with --from and --to");
   time_t from = 0, to = 0;
   if (!whole && !ParseTime(opt.Value("from"), &from))
-    return Usage(kName, "--from \"" + opt.Value("from") + "\" is not a time like 2024-03-01 08:00:00");
+    return Usage(kName,
+                 "--from \"" + opt.Value("from") + "\" is not a time like 2024-03-01 08:00:00");
   if (!whole && !ParseTime(opt.Value("to"), &to))
     return Usage(kName, "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
 
@@ -152,7 +153,8 @@ int Run(const std::vector<std::string>& args) {
   };
 
   switch (session.Connect(param)) {
-    case acquire::ConnectStatus::Connected: break;
+    case acquire::ConnectStatus::Connected:
+      break;
     case acquire::ConnectStatus::PortOpenFailed:
       return Fail("cannot open the serial port: " + session.PortError() +
                   " Set the port in XCom.ini or give --port.");
@@ -172,8 +174,10 @@ int Run(const std::vector<std::string>& args) {
 
   time_t start = from, end = to;
   switch (session.CheckSpan(whole, &start, &end)) {
-    case acquire::SpanStatus::Ok: break;
-    case acquire::SpanStatus::StartAfterEnd: return Fail("--from is after --to");
+    case acquire::SpanStatus::Ok:
+      break;
+    case acquire::SpanStatus::StartAfterEnd:
+      return Fail("--from is after --to");
     case acquire::SpanStatus::StartBeforeSpan:
       return Fail("--from lies before the oldest stored record (" + FormatTime(span.earliest) +
                   "); choose a later start or --all");
@@ -204,16 +208,19 @@ int Run(const std::vector<std::string>& args) {
     prepared = session.Prepare(path, start, end, view, std::ref(line));
   }
   switch (prepared) {
-    case acquire::PrepareStatus::Ok: break;
+    case acquire::PrepareStatus::Ok:
+      break;
     case acquire::PrepareStatus::CreateFailed:
       return Fail("cannot create " + path + ": " + std::strerror(errno) +
                   "; check that the folder exists and is writable");
     case acquire::PrepareStatus::ReadFailed:
-      return Fail("reading the recorder's settings failed, or it reports a channel count or "
-                  "interval that cannot be downloaded; no file was kept");
+      return Fail(
+          "reading the recorder's settings failed, or it reports a channel count or "
+          "interval that cannot be downloaded; no file was kept");
     case acquire::PrepareStatus::WriteFailed:
       return Fail("cannot write " + path + " (disk full?); no file was kept");
-    case acquire::PrepareStatus::Stopped: return interrupted();
+    case acquire::PrepareStatus::Stopped:
+      return interrupted();
   }
 
   acquire::RunStatus ran;
@@ -222,11 +229,14 @@ int Run(const std::vector<std::string>& args) {
     ran = session.Run(std::ref(line));
   }
   switch (ran) {
-    case acquire::RunStatus::Completed: break;
-    case acquire::RunStatus::Stopped: return interrupted();
+    case acquire::RunStatus::Completed:
+      break;
+    case acquire::RunStatus::Stopped:
+      return interrupted();
     case acquire::RunStatus::CommFailed:
-      return Fail("reading the recorder failed; the download stopped and the incomplete file "
-                  "was deleted. Check the cable and try again.");
+      return Fail(
+          "reading the recorder failed; the download stopped and the incomplete file "
+          "was deleted. Check the cable and try again.");
     case acquire::RunStatus::WriteFailed:
       return Fail("cannot write " + path + " (disk full?); the incomplete file was deleted");
   }
