@@ -304,6 +304,14 @@ TEST_F(DownloadTest, StopBeforeTheLastReadDeletesTheFile) {
             RunStatus::Completed);
   EXPECT_TRUE(Exists(path_));
   EXPECT_EQ(Counts().At(0, 299), SimRaw(0, 1000));
+  // Stop also ends the preparation before its next channel.
+  time_t s = start, e = end;
+  ASSERT_EQ(session_.CheckSpan(false, &s, &e), SpanStatus::Ok);
+  session_.ResetStop();
+  EXPECT_EQ(session_.Prepare(path_, s, e, dltest::View(), [&](int, int) { session_.Stop(); }),
+            PrepareStatus::Stopped);
+  EXPECT_FALSE(Exists(path_));
+  EXPECT_TRUE(session_.IsConnected());
 }
 
 // Lost, spoilt and short replies within the retries still give an exact file.
