@@ -16,7 +16,6 @@
 // Use: Connect, CheckSpan, ReadStation (for the file name), ResetStop,
 // Prepare (which writes the header), Run. A session is used by one thread at
 // a time, except Stop(), which any thread may call while Prepare or Run runs.
-#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>

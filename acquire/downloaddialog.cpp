@@ -56,7 +56,7 @@ enum : int {
   kSpanLabel = 62121,
 };
 
-// The time the dialog was connected at.
+// How long after opening the dialog connects to the recorder.
 constexpr int kConnectDelayMs = 800;
 
 }  // namespace
