@@ -84,7 +84,7 @@ bool ApplyChannel(const std::string& definition, Recorder* r, std::string* error
   }
   if (index >= static_cast<long>(r->channels.size())) {
     *error = "--chan " + std::to_string(index) + ": the recorder has only " +
-             std::to_string(r->channels.size()) + " channels (give --channels first)";
+             std::to_string(r->channels.size()) + " channels (see --channels)";
     return false;
   }
   Channel& c = r->channels[static_cast<size_t>(index)];
