@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "acquire/downloaddialog.h"
 #include "platform/appconfig.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
@@ -186,6 +187,11 @@ void CMainFrame::HandOver() {
 bool CMainFrame::OnCommand(int id) {
   switch (id) {
     case ID_FILE_OPEN: OnFileOpen(); return true;
+    case ID_DOWNLOAD: {
+      DownloadDialog dlg(this, [this](const QString& path) { OpenFile(path); });
+      dlg.exec();
+      return true;
+    }
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
       return true;
@@ -207,6 +213,7 @@ bool CMainFrame::OnCommand(int id) {
 bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
+    case ID_DOWNLOAD:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:
