@@ -31,8 +31,10 @@ bench: deps
 	bash scripts/run-bench build-bench
 
 fuzz: deps
-	$(MAKE) build BUILD=build-fuzz TYPE=RelWithDebInfo \
-	  CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DRECVIEW_FUZZ=ON -DRECVIEW_TESTS=OFF -DRECVIEW_BENCH=OFF"
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DRECVIEW_FUZZ=ON -DRECVIEW_TESTS=OFF -DRECVIEW_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	bash scripts/run-fuzz build-fuzz
 
 debug:
