@@ -17,7 +17,7 @@ class ChartGeometry : public ::testing::Test {
   void SetUp() override {
     UseLanguage();
     path_ = testenv::Home() + "geo.kvd";
-    ASSERT_TRUE(MakeRecording(path_, spec_));
+    ASSERT_TRUE(MakeRecording(path_, recipe_));
     file_ = OpenRecording(path_);
     ASSERT_TRUE(file_);
     chart_.resize(800, 400);
@@ -25,7 +25,7 @@ class ChartGeometry : public ::testing::Test {
     chart_.ApplyRecordSettings();
     chart_.Relayout();
   }
-  RecSpec spec_;
+  Recipe recipe_;
   std::string path_;
   std::unique_ptr<CXFile> file_;
   CCurveChart chart_;
@@ -56,7 +56,7 @@ TEST_F(ChartGeometry, WholeSpanWindowEndsOnTheLastRecord) {
 }
 
 TEST_F(ChartGeometry, PartialWindowsSnapToTheSamplingGrid) {
-  RecSpec s;
+  Recipe s;
   s.interval = 10;
   ASSERT_TRUE(MakeRecording(testenv::Home() + "iv10.kvd", s));
   auto f = OpenRecording(testenv::Home() + "iv10.kvd");
@@ -139,7 +139,7 @@ TEST_F(ChartGeometry, ReadoutWidthAndRowLimit) {
   EXPECT_EQ(chart_.readoutRect.right, chart_.plotRect.right);
 
   // Short names make a narrow box, which stays 160 wide.
-  RecSpec s;
+  Recipe s;
   s.channels = 30;
   s.title = "T";
   ASSERT_TRUE(MakeRecording(testenv::Home() + "many.kvd", s));

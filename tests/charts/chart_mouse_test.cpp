@@ -30,7 +30,7 @@ class ChartMouse : public ::testing::Test {
  protected:
   void SetUp() override {
     UseLanguage();
-    ASSERT_TRUE(MakeRecording(testenv::Home() + "m.kvd", RecSpec{}));
+    ASSERT_TRUE(MakeRecording(testenv::Home() + "m.kvd", Recipe{}));
     file_ = OpenRecording(testenv::Home() + "m.kvd");
     ASSERT_TRUE(file_);
     chart_.resize(800, 400);

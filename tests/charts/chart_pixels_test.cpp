@@ -19,11 +19,11 @@ QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
 
 class ChartPixels : public ::testing::Test {
  protected:
-  void Open(const RecSpec& spec) {
+  void Open(const Recipe& recipe) {
     UseLanguage();
-    spec_ = spec;
+    recipe_ = recipe;
     path_ = testenv::Home() + "pix.kvd";
-    ASSERT_TRUE(MakeRecording(path_, spec_));
+    ASSERT_TRUE(MakeRecording(path_, recipe_));
     file_ = OpenRecording(path_);
     ASSERT_TRUE(file_);
     chart_ = std::make_unique<CCurveChart>();
@@ -38,14 +38,14 @@ class ChartPixels : public ::testing::Test {
   const QImage& Plot() { return *chart_->PlotImage(); }
   const QImage& Back() { return *chart_->BackImage(); }
 
-  RecSpec spec_;
+  Recipe recipe_;
   std::string path_;
   std::unique_ptr<CXFile> file_;
   std::unique_ptr<CCurveChart> chart_;
 };
 
 TEST_F(ChartPixels, CurvesOnePointPerColumnAtTheComputedRows) {
-  RecSpec s;
+  Recipe s;
   s.channels = 2;
   s.count = [](int ch, int rec) { return ch == 0 ? 128 : rec * 2; };  // flat, and a ramp
   Open(s);
@@ -68,7 +68,7 @@ TEST_F(ChartPixels, CurvesOnePointPerColumnAtTheComputedRows) {
 }
 
 TEST_F(ChartPixels, PercentModeDrawsPercentOfRange) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   s.yMode = 0;
   s.yLow = 0;
@@ -91,7 +91,7 @@ class GapChart : public CCurveChart {
 };
 
 TEST_F(ChartPixels, ColumnsWithoutSamplesAreBridgedWithAStraightLine) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   s.records = 1000;
   s.valueWidth = 2;
@@ -123,7 +123,7 @@ TEST_F(ChartPixels, ColumnsWithoutSamplesAreBridgedWithAStraightLine) {
 }
 
 TEST_F(ChartPixels, GridLinesAtDivisionsAndGridColumns) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   Open(s);
   HideAllBut(-1);
@@ -142,7 +142,7 @@ TEST_F(ChartPixels, GridLinesAtDivisionsAndGridColumns) {
 }
 
 TEST_F(ChartPixels, MarksAreMergedLinesInTheInverseColour) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   s.count = [](int, int) { return 128; };
   Open(s);
@@ -162,7 +162,7 @@ TEST_F(ChartPixels, MarksAreMergedLinesInTheInverseColour) {
 }
 
 TEST_F(ChartPixels, ReferenceLinesAreDottedAtTheirValues) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   s.yMode = 0;  // percent: the value is converted with channel 0's range (0..100)
   Open(s);
@@ -185,7 +185,7 @@ TEST_F(ChartPixels, ReferenceLinesAreDottedAtTheirValues) {
 }
 
 TEST_F(ChartPixels, CursorLineTriangleAndReadout) {
-  RecSpec s;
+  Recipe s;
   s.channels = 3;
   s.count = [](int ch, int) { return ch == 1 ? 230 : 100; };  // channel 2 (index 1) at 90.2
   Open(s);
@@ -218,7 +218,7 @@ TEST_F(ChartPixels, CursorLineTriangleAndReadout) {
 }
 
 TEST_F(ChartPixels, ReadoutStopsAtTheRowLimit) {
-  RecSpec s;
+  Recipe s;
   s.channels = 24;
   Open(s);
   for (int ch = 0; ch < 24; ++ch) file_->Head().channels[ch].colour = 0x000100u * uint32_t(ch + 1) + 0x40;
@@ -232,7 +232,7 @@ TEST_F(ChartPixels, ReadoutStopsAtTheRowLimit) {
 }
 
 TEST_F(ChartPixels, SelectionBandIsXoredOverThePlot) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   Open(s);
   HideAllBut(-1);
@@ -256,7 +256,7 @@ TEST_F(ChartPixels, SelectionBandIsXoredOverThePlot) {
 }
 
 TEST_F(ChartPixels, AxisLabelsKeepTheirDistance) {
-  RecSpec s;
+  Recipe s;
   s.channels = 1;
   Open(s);
   const QRgb shadow = charts::SystemColors().shadow.rgb() & 0xFFFFFF;

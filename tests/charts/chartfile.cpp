@@ -24,30 +24,30 @@ time_t DefaultStart() {
   return mktime(&tm);
 }
 
-bool MakeRecording(const std::string& path, const RecSpec& spec) {
+bool MakeRecording(const std::string& path, const Recipe& recipe) {
   CXFile f;
   _tagDataHead& h = f.Head();
   h.descSize = 160;
-  h.yLow = spec.yLow;
-  h.yHigh = spec.yHigh;
-  h.clrGrid = spec.clrGrid;
-  h.clrBack = spec.clrBack;
-  h.lastIndex = spec.records - 1;
+  h.yLow = recipe.yLow;
+  h.yHigh = recipe.yHigh;
+  h.clrGrid = recipe.clrGrid;
+  h.clrBack = recipe.clrBack;
+  h.lastIndex = recipe.records - 1;
   h.ringStart = 0;
-  h.capacity = spec.records;
+  h.capacity = recipe.records;
   SetGbkField(h.model, "KVR6GV2");
-  SetGbkField(h.title, spec.title, true);
+  SetGbkField(h.title, recipe.title, true);
   h.station = 1;
-  h.interval = spec.interval;
-  h.chnlCount = uint8_t(spec.channels);
-  h.valueWidth = uint8_t(spec.valueWidth);
-  h.xMode = uint8_t(spec.xMode);
-  h.yMode = uint8_t(spec.yMode);
+  h.interval = recipe.interval;
+  h.chnlCount = uint8_t(recipe.channels);
+  h.valueWidth = uint8_t(recipe.valueWidth);
+  h.xMode = uint8_t(recipe.xMode);
+  h.yMode = uint8_t(recipe.yMode);
   h.xGrids = 10;
   h.yGrids = 10;
   h.gridShown = 1;
   h.expFormat = 1;
-  for (int ch = 0; ch < spec.channels; ++ch) {
+  for (int ch = 0; ch < recipe.channels; ++ch) {
     _tagChnlDef& d = h.channels[ch];
     d.colour = ChannelColour(ch);
     d.rangeLow = {0, 1};
@@ -59,26 +59,26 @@ bool MakeRecording(const std::string& path, const RecSpec& spec) {
     d.shown = 1;
     d.penWidth = 1;
   }
-  const time_t start = spec.start ? spec.start : DefaultStart();
+  const time_t start = recipe.start ? recipe.start : DefaultStart();
   if (!f.Create(path)) return false;
   f.SetStartTime(start);
-  f.SetEndTime(start + time_t(spec.records - 1) * spec.interval);
+  f.SetEndTime(start + time_t(recipe.records - 1) * recipe.interval);
   if (!f.WriteHead()) return false;
-  const uint32_t full = FullScale(spec.valueWidth);
-  for (int ch = 0; ch < spec.channels; ++ch) {
-    std::vector<uint8_t> buf(size_t(spec.records) * spec.valueWidth);
-    for (int r = 0; r < spec.records; ++r) {
-      int q = spec.count ? spec.count(ch, r) : int(full * (ch + 1) / 10);
-      if (spec.valueWidth == 1) {
+  const uint32_t full = FullScale(recipe.valueWidth);
+  for (int ch = 0; ch < recipe.channels; ++ch) {
+    std::vector<uint8_t> buf(size_t(recipe.records) * recipe.valueWidth);
+    for (int r = 0; r < recipe.records; ++r) {
+      int q = recipe.count ? recipe.count(ch, r) : int(full * (ch + 1) / 10);
+      if (recipe.valueWidth == 1) {
         buf[size_t(r)] = uint8_t(q);
       } else {
         buf[size_t(r) * 2] = uint8_t(q & 0xFF);
         buf[size_t(r) * 2 + 1] = uint8_t(q >> 8);
       }
     }
-    if (!f.WriteValues(buf.data(), spec.records, ch)) return false;
+    if (!f.WriteValues(buf.data(), recipe.records, ch)) return false;
   }
-  f.Advance(spec.records);
+  f.Advance(recipe.records);
   f.SetEndTime(0);
   f.Close();
   return true;

@@ -9,7 +9,7 @@
 
 namespace charttest {
 
-struct RecSpec {
+struct Recipe {
   int channels = 4;
   int records = 100;
   int interval = 1;
@@ -29,7 +29,7 @@ struct RecSpec {
 uint32_t ChannelColour(int ch);
 time_t DefaultStart();
 // Writes the recording and returns true when it was written.
-bool MakeRecording(const std::string& path, const RecSpec& spec);
+bool MakeRecording(const std::string& path, const Recipe& recipe);
 std::unique_ptr<CXFile> OpenRecording(const std::string& path);
 // Registers the English language package of the build.
 void UseLanguage(int language = 1);

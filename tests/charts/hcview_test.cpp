@@ -56,7 +56,7 @@ class HCView : public ::testing::Test {
       messages_.push_back(r.text);
       return answer_;
     });
-    RecSpec s;
+    Recipe s;
     s.channels = 10;
     s.count = [](int ch, int rec) { return ch == 0 ? rec % 50 : 100 + ch; };
     path_ = testenv::Home() + "v.kvd";

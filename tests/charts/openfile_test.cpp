@@ -36,7 +36,7 @@ class OpenFileTest : public ::testing::Test {
   }
   void TearDown() override { app_.ExitInstance(); }
   std::string Make(const std::string& name, int channels = 3) {
-    RecSpec s;
+    Recipe s;
     s.channels = channels;
     EXPECT_TRUE(MakeRecording(dir_ + name, s));
     return dir_ + name;

@@ -34,7 +34,7 @@ class Scroller : public ::testing::Test {
  protected:
   void SetUp() override {
     UseLanguage();
-    ASSERT_TRUE(MakeRecording(testenv::Home() + "s.kvd", RecSpec{}));
+    ASSERT_TRUE(MakeRecording(testenv::Home() + "s.kvd", Recipe{}));
     file_ = OpenRecording(testenv::Home() + "s.kvd");
     ASSERT_TRUE(file_);
     chart_.resize(800, 400);
@@ -121,7 +121,7 @@ class Panel : public ::testing::Test {
  protected:
   void SetUp() override {
     UseLanguage();
-    RecSpec s;
+    Recipe s;
     s.channels = 48;
     path_ = testenv::Home() + "p.kvd";
     ASSERT_TRUE(MakeRecording(path_, s));
