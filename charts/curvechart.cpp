@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -346,11 +347,16 @@ void CCurveChart::DrawFrame() {
   r.top += topMargin;
   Draw3dRect(p, r, sc.shadow, sc.light);
   p.fillRect(plotRect.ToQRect(), Qt::black);
-  p.setFont(CellFont(lang::String(61264), 12));
-  p.setPen(sc.shadow);
+  // The caption in its corner; a caption wider than the corner (Chinese
+  // captions are) is set smaller until it fits.
+  const QString caption = lang::String(valueMode ? 61268 : 61267);
   QRect cap(axisRect.left, timeRect.top, axisRect.Width(), timeRect.Height());
-  p.drawText(cap, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
-             lang::String(valueMode ? 61268 : 61267));
+  QFont font = CellFont(lang::String(61264), 12);
+  for (int px = font.pixelSize(); px > 7 && QFontMetrics(font).horizontalAdvance(caption) > cap.width();)
+    font.setPixelSize(--px);
+  p.setFont(font);
+  p.setPen(sc.shadow);
+  p.drawText(cap, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, caption);
 }
 
 void CCurveChart::DrawValueAxis() {

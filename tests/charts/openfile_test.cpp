@@ -70,9 +70,11 @@ TEST_F(OpenFileTest, DataFilesOpenWhateverTheCaseOfTheirEnding) {
   ASSERT_NE(view->file, nullptr);
   EXPECT_EQ(view->file->GetChnlCount(), 12);
   EXPECT_EQ(view->Chart()->Record(), view->file);
-  // The status bar and the channel menu show the active file.
+  // The status bar and the channel menu show the file of the active window.
+  frame_->show();
+  frame_->MdiArea()->setActiveSubWindow(frame_->MdiArea()->subWindowList(QMdiArea::CreationOrder)[0]);
+  EXPECT_EQ(frame_->PaneText(2), lang::String(59144) + "3");
   frame_->MdiArea()->setActiveSubWindow(frame);
-  view->RefreshFrameTexts();
   EXPECT_EQ(frame_->PaneText(2), lang::String(59144) + "12");
   if (QMenu* menu = frame_->ChannelMenu()) {
     ASSERT_EQ(menu->actions().size(), 12);
