@@ -2,6 +2,8 @@
 // value scale, axis label spacing, read-out size.
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "chartfile.h"
 #include "charts/curvechart.h"
 #include "common/testenv.h"
@@ -156,6 +158,45 @@ TEST_F(ChartGeometry, ReadoutWidthAndRowLimit) {
   EXPECT_EQ(c.readoutRect.Width(), 160);
   EXPECT_EQ(c.readoutRect.Height(), (364 / 18) * 18);  // 20 rows fit
   EXPECT_EQ(c.readoutRect.left, c.plotRect.left);      // right of the middle: left edge
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChartEdges, TinyWindowsAndNoRecordingDrawWithoutHarm) {
+  UseLanguage();
+  CCurveChart empty;
+  empty.resize(300, 200);
+  empty.Relayout();
+  QTest::mouseClick(&empty, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+  QTest::keyClick(&empty, Qt::Key_Right);
+  EXPECT_FALSE(empty.CopySelectionToClipboard());
+
+  ASSERT_TRUE(MakeRecording(testenv::Home() + "tiny.kvd", Recipe{}));
+  auto f = OpenRecording(testenv::Home() + "tiny.kvd");
+  ASSERT_TRUE(f);
+  CCurveChart c;
+  c.SetRecord(f.get());
+  c.ApplyRecordSettings();
+  for (QSize s : {QSize(10, 10), QSize(52, 36), QSize(60, 40), QSize(1, 1)}) {
+    c.resize(s);
+    c.Relayout();
+    c.cursorTime = f->GetStartTime() + 3;
+    c.RedrawAll();
+    QTest::mouseClick(&c, Qt::LeftButton, Qt::NoModifier, QPoint(s.width() / 2, s.height() / 2));
+    c.SetSelecting(1);
+    c.SelectAll();
+    c.SetSelecting(0);
+  }
+  // A window of no length (its start moved onto the end) still draws.
+  c.resize(400, 300);
+  c.Relayout();
+  c.cursorTime = f->GetEndTime();
+  c.SetWindowStart(0);
+  EXPECT_EQ(c.windowStart, c.windowEnd);
+  EXPECT_EQ(c.ColumnOfTime(f->GetEndTime(), c.plotWidth), 0);
+  c.RedrawAll();
 }
 
 }  // namespace
