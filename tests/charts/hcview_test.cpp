@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTimeEdit>
+#include <QTest>
 #include <QTimer>
 
 #include "chartfile.h"
@@ -114,6 +115,24 @@ TEST_F(HCView, ControlsByIdAndStatusPanes) {
   EXPECT_EQ(panes_[3], lang::String(59145) + QString::fromStdString(FormatTime(t0_)) + " => " +
                            QString::fromStdString(FormatTime(t0_ + 99)));
   EXPECT_EQ(panes_[4], lang::String(59146) + "1S");
+}
+
+TEST_F(HCView, TheChartFoundByIdAnswersMouseAndKeys) {
+  auto* chart = view_->findChild<CCurveChart*>("1001");
+  ASSERT_NE(chart, nullptr);
+  const QPoint mid(chart->plotRect.left + chart->plotWidth / 2, 200);
+  QTest::mouseClick(chart, Qt::LeftButton, Qt::NoModifier, mid);
+  const time_t t = chart->GetCursorTime();
+  EXPECT_EQ(t, chart->TimeAtColumn(chart->plotWidth / 2, chart->plotWidth));
+  QTest::keyClick(chart, Qt::Key_Right);
+  EXPECT_EQ(chart->GetCursorTime(), t + 1);
+  // Add a mark there through the view's command, then switch modes by double click.
+  view_->OnCommand(ID_ADD_MARK);
+  EXPECT_EQ(file_->GetMarkCount(), 1);
+  EXPECT_EQ(file_->GetMark(0), t + 1);
+  QTest::mouseDClick(chart, Qt::LeftButton, Qt::NoModifier, mid);
+  EXPECT_TRUE(State(ID_SELECT_ON).checked);
+  EXPECT_FALSE(State(ID_ADD_MARK).enabled);
 }
 
 TEST_F(HCView, GroupCommandsWalkTheChannelsFourAtATime) {

@@ -162,6 +162,16 @@ TEST_F(Panel, BoxesPerChannelAtTheRightEdge) {
   EXPECT_FALSE(panel_->isVisibleTo(&parent_));
 }
 
+TEST(PanelAlone, WithoutAFileItShowsNoRows) {
+  QWidget parent;
+  parent.resize(600, 400);
+  CChnlPanel panel(&parent);
+  panel.SetShown(1);
+  panel.Rebuild(1);
+  EXPECT_FALSE(panel.HasRecord());
+  EXPECT_TRUE(panel.findChildren<QCheckBox*>().isEmpty());
+}
+
 TEST_F(Panel, TicksAreWrittenIntoTheFileForEveryChannel) {
   Box(2)->click();
   Box(45)->click();  // beyond the fortieth channel as well
