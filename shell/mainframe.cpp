@@ -23,6 +23,7 @@
 
 #include <memory>
 
+#include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "data/cxfile.h"
@@ -206,6 +207,11 @@ void CMainFrame::HandOver() {
 bool CMainFrame::OnCommand(int id) {
   switch (id) {
     case ID_FILE_OPEN: OnFileOpen(); return true;
+    case ID_DOWNLOAD: {
+      DownloadDialog dlg(this, [this](const QString& path) { OpenFile(path); });
+      dlg.exec();
+      return true;
+    }
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
       return true;
@@ -227,6 +233,7 @@ bool CMainFrame::OnCommand(int id) {
 bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
+    case ID_DOWNLOAD:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:

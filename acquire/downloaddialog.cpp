@@ -1,0 +1,387 @@
+#include "acquire/downloaddialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "data/records.h"
+#include "platform/appconfig.h"
+#include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
+#include "portcfg/xcom.h"
+#include "viewcfg/viewdef.h"
+
+namespace {
+
+// String-table entries of the dialog.
+enum : int {
+  kCaption = 61236,         // caption of the message boxes
+  kPortOpenFailed = 61217,  // the serial port cannot be opened
+  kDataFilter = 61253,      // "Data file %s (*.%s)"
+  kExtension = 61275,       // the data-file extension
+  kTitle = 62100,
+  kWholeSpan = 62101,
+  kStartLabel = 62102,
+  kEndLabel = 62103,
+  kOpenWhenDone = 62104,
+  kReconnect = 62105,
+  kStop = 62106,
+  kStart = 62107,
+  kClose = 62108,
+  kWaiting = 62109,
+  kNoConnection = 62110,
+  kUnknownModel = 62111,  // %s: the model the recorder reported
+  kStartAfterEnd = 62112,
+  kStartBeforeSpan = 62113,
+  kEndAfterSpan = 62114,
+  kNoRecord = 62115,
+  kCreateFailed = 62116,
+  kPrepareFailed = 62117,
+  kCommFailed = 62118,
+  kWriteFailed = 62119,
+  kCompleted = 62120,  // %s start, %s end, %.0f bytes per second
+  kSpanLabel = 62121,
+};
+
+// How long after opening the dialog connects to the recorder.
+constexpr int kConnectDelayMs = 800;
+
+}  // namespace
+
+DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString&)> openFile)
+    : QDialog(parent), openFile_(std::move(openFile)) {
+  setWindowTitle(lang::String(kTitle));
+
+  whole_ = new QCheckBox(lang::String(kWholeSpan), this);
+  whole_->setObjectName("1021");
+  startDate_ = new QDateEdit(this);
+  startDate_->setObjectName("1022");
+  startTime_ = new QTimeEdit(this);
+  startTime_->setObjectName("1023");
+  endDate_ = new QDateEdit(this);
+  endDate_->setObjectName("1024");
+  endTime_ = new QTimeEdit(this);
+  endTime_->setObjectName("1025");
+  for (QDateEdit* d : {startDate_, endDate_}) {
+    d->setDisplayFormat("yyyy-MM-dd");
+    d->setCalendarPopup(true);
+  }
+  for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat("HH:mm:ss");
+  spanText_ = new QLabel(this);
+  spanText_->setObjectName("1026");
+  // Room for the two times, and for the few lines of the waiting or failure text.
+  spanText_->setMinimumWidth(spanText_->fontMetrics().horizontalAdvance("0000-00-00 00:00:00") * 2);
+  spanText_->setMinimumHeight(spanText_->fontMetrics().lineSpacing() * 4);
+  spanText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  spanText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  spanText_->setWordWrap(true);
+  openWhenDone_ = new QCheckBox(lang::String(kOpenWhenDone), this);
+  openWhenDone_->setObjectName("1027");
+  openWhenDone_->setChecked(true);
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("1020");
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+  start_ = new QPushButton(lang::String(kStart), this);
+  start_->setObjectName("1");
+  start_->setDefault(true);
+  reconnect_ = new QPushButton(lang::String(kReconnect), this);
+  reconnect_->setObjectName("1028");
+  stop_ = new QPushButton(lang::String(kStop), this);
+  stop_->setObjectName("1029");
+  close_ = new QPushButton(lang::String(kClose), this);
+  close_->setObjectName("2");
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(lang::String(kSpanLabel), this), 0, 0, Qt::AlignTop);
+  grid->addWidget(spanText_, 0, 1, 1, 2);
+  grid->addWidget(whole_, 1, 1, 1, 2);
+  grid->addWidget(new QLabel(lang::String(kStartLabel), this), 2, 0);
+  grid->addWidget(startDate_, 2, 1);
+  grid->addWidget(startTime_, 2, 2);
+  grid->addWidget(new QLabel(lang::String(kEndLabel), this), 3, 0);
+  grid->addWidget(endDate_, 3, 1);
+  grid->addWidget(endTime_, 3, 2);
+  grid->addWidget(openWhenDone_, 4, 1, 1, 2);
+  grid->addWidget(progress_, 5, 0, 1, 3);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(reconnect_);
+  buttons->addStretch();
+  buttons->addWidget(start_);
+  buttons->addWidget(stop_);
+  buttons->addWidget(close_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addLayout(buttons);
+
+  connect(start_, &QPushButton::clicked, this, &DownloadDialog::OnStart);
+  connect(stop_, &QPushButton::clicked, this, &DownloadDialog::OnStop);
+  connect(reconnect_, &QPushButton::clicked, this, &DownloadDialog::ConnectRecorder);
+  connect(close_, &QPushButton::clicked, this, &DownloadDialog::reject);
+  connect(whole_, &QCheckBox::toggled, this, &DownloadDialog::OnWholeSpan);
+
+  const time_t now = time(nullptr);
+  SetPickers(startDate_, startTime_, now - 3600);
+  SetPickers(endDate_, endTime_, now);
+  CXCom().GetComm(&param_);
+  spanText_->setText(lang::String(kWaiting));
+  stop_->setEnabled(false);
+  QTimer::singleShot(kConnectDelayMs, this, &DownloadDialog::ConnectRecorder);
+}
+
+DownloadDialog::~DownloadDialog() {
+  if (worker_.joinable()) {
+    session_.Stop();
+    worker_.join();
+  }
+}
+
+void DownloadDialog::ShowError(int textId) { MsgBox(this, textId, kCaption, MsgIcon::Error); }
+
+void DownloadDialog::ShowSpanText() {
+  const acquire::RecorderSpan& s = session_.Span();
+  spanText_->setText(QString::fromStdString(FormatTime(s.earliest)) + "\n" +
+                     QString::fromStdString(FormatTime(s.newest)));
+}
+
+void DownloadDialog::ConnectRecorder() { RunConnectionStep(); }
+
+acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
+  if (busy_) return acquire::ConnectStatus::ReadFailed;
+  start_->setEnabled(false);
+  reconnect_->setEnabled(false);
+  spanText_->setText(lang::String(kNoConnection));
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const acquire::ConnectStatus status = session_.Connect(param_);
+  QApplication::restoreOverrideCursor();
+  switch (status) {
+    case acquire::ConnectStatus::Connected: {
+      ShowSpanText();
+      const acquire::RecorderSpan& s = session_.Span();
+      SetPickers(startDate_, startTime_, s.newest - 3600);
+      SetPickers(endDate_, endTime_, s.newest);
+      break;
+    }
+    case acquire::ConnectStatus::PortOpenFailed: {
+      QString text = lang::String(kPortOpenFailed);
+      const std::string why = session_.PortError();
+      if (!why.empty()) text += "\n\n" + QString::fromStdString(why);
+      MsgBoxText(this, text, kCaption, MsgIcon::Error);
+      break;
+    }
+    case acquire::ConnectStatus::UnknownModel: {
+      const QByteArray model = QString::fromStdString(GbkField(session_.Span().model.c_str(),
+                                                               session_.Span().model.size()))
+                                   .toUtf8();
+      MsgBoxText(this, lang::Format(kUnknownModel, model.constData()), kCaption, MsgIcon::Error);
+      break;
+    }
+    case acquire::ConnectStatus::ReadFailed:
+      break;
+  }
+  start_->setEnabled(true);
+  reconnect_->setEnabled(true);
+  emit connectionDone(status == acquire::ConnectStatus::Connected);
+  return status;
+}
+
+void DownloadDialog::OnWholeSpan(bool whole) {
+  for (QWidget* w : std::initializer_list<QWidget*>{startDate_, startTime_, endDate_, endTime_})
+    w->setEnabled(!whole);
+}
+
+time_t DownloadDialog::PickerTime(QDateEdit* date, QTimeEdit* time) const {
+  const QDateTime t(date->date(),
+                    QTime(time->time().hour(), time->time().minute(), time->time().second()));
+  return static_cast<time_t>(t.toSecsSinceEpoch());
+}
+
+void DownloadDialog::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
+  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
+  date->setDate(dt.date());
+  time->setTime(dt.time());
+}
+
+QString DownloadDialog::AskFileName(int station, time_t end) {
+  const QString ext = lang::String(kExtension);
+  const QByteArray e = ext.toUtf8();
+  const QString last = QString::fromStdString(platform::ReadLastDir());
+  const QFileInfo lastInfo(last);
+  const QString dir = lastInfo.isDir() ? last : lastInfo.path();
+  QFileDialog dlg(this, QStringLiteral("Save File"), dir,
+                  lang::Format(kDataFilter, e.constData(), e.constData()));
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  dlg.setDefaultSuffix(ext);
+  dlg.selectFile(
+      QString::fromStdString(acquire::ProposedFileName(station, end, ext.toStdString())));
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().first();
+}
+
+void DownloadDialog::OnStart() {
+  if (busy_) return;
+  if (!session_.IsConnected()) {
+    // Connect again; a start needs the span the recorder holds now. A failure
+    // that the connection step did not report itself is reported here.
+    if (RunConnectionStep() == acquire::ConnectStatus::ReadFailed)
+      MsgBox(this, kNoConnection, kCaption, MsgIcon::Information);
+    return;
+  }
+
+  time_t start = PickerTime(startDate_, startTime_);
+  time_t end = PickerTime(endDate_, endTime_);
+  const acquire::SpanStatus span = session_.CheckSpan(whole_->isChecked(), &start, &end);
+  if (span != acquire::SpanStatus::Ok) {
+    int text = kNoRecord;
+    switch (span) {
+      case acquire::SpanStatus::StartAfterEnd:
+        text = kStartAfterEnd;
+        break;
+      case acquire::SpanStatus::StartBeforeSpan:
+        text = kStartBeforeSpan;
+        break;
+      case acquire::SpanStatus::EndAfterSpan:
+        text = kEndAfterSpan;
+        break;
+      default:
+        break;
+    }
+    ShowError(text);
+    session_.CloseLink();
+    return;
+  }
+
+  start_->setEnabled(false);
+  int station = 0;
+  if (!session_.ReadStation(&station)) return;  // the next connection step enables start again
+  const QString path = AskFileName(station, end);
+  if (path.isEmpty()) {
+    start_->setEnabled(true);
+    return;
+  }
+
+  _tagViewDef view;
+  CXViewDef().GetView(&view);
+  busy_ = true;
+  path_ = path;
+  reconnect_->setEnabled(false);
+  session_.ResetStop();
+  stop_->setEnabled(true);
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+
+  // The worker moves the progress bar through the dialog's event queue.
+  QPointer<DownloadDialog> self(this);
+  auto progress = [self](int value, int maximum) {
+    QMetaObject::invokeMethod(
+        self.data(),
+        [self, value, maximum] {
+          if (self) self->SetProgress(value, maximum);
+        },
+        Qt::QueuedConnection);
+  };
+  const std::string file = path.toStdString();
+  worker_ = std::thread([this, self, progress, file, start, end, view] {
+    const acquire::PrepareStatus prepared = session_.Prepare(file, start, end, view, progress);
+    acquire::RunStatus ran = acquire::RunStatus::Stopped;
+    if (prepared == acquire::PrepareStatus::Ok) ran = session_.Run(progress);
+    QMetaObject::invokeMethod(
+        self.data(),
+        [self, prepared, ran] {
+          if (self) self->OnWorkerDone(prepared, ran);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void DownloadDialog::SetProgress(int value, int maximum) {
+  if (!busy_) return;
+  if (progress_->maximum() != maximum) progress_->setRange(0, maximum);
+  progress_->setValue(value);
+}
+
+void DownloadDialog::OnStop() {
+  session_.Stop();
+  stop_->setEnabled(false);
+}
+
+void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunStatus ran) {
+  if (worker_.joinable()) worker_.join();
+  stop_->setEnabled(false);
+  const bool completed =
+      prepared == acquire::PrepareStatus::Ok && ran == acquire::RunStatus::Completed;
+  if (completed)
+    progress_->setValue(progress_->maximum());
+  else
+    progress_->setValue(0);
+
+  switch (prepared) {
+    case acquire::PrepareStatus::Ok:
+      break;
+    case acquire::PrepareStatus::CreateFailed:
+      ShowError(kCreateFailed);
+      break;
+    case acquire::PrepareStatus::ReadFailed:
+      ShowError(kPrepareFailed);
+      spanText_->setText(lang::String(kNoConnection));
+      break;
+    case acquire::PrepareStatus::WriteFailed:
+      ShowError(kWriteFailed);
+      break;
+    case acquire::PrepareStatus::Stopped:
+      break;
+  }
+  if (prepared == acquire::PrepareStatus::Ok) {
+    switch (ran) {
+      case acquire::RunStatus::Completed: {
+        const acquire::DownloadReport& r = session_.Report();
+        const QByteArray from = QString::fromStdString(FormatTime(r.started)).toUtf8();
+        const QByteArray to = QString::fromStdString(FormatTime(r.finished)).toUtf8();
+        MsgBoxText(this, lang::Format(kCompleted, from.constData(), to.constData(), r.Rate()),
+                   kCaption, MsgIcon::Information);
+        platform::WriteLastDir(path_.toStdString());
+        break;
+      }
+      case acquire::RunStatus::CommFailed:
+        MsgBox(this, kCommFailed, kCaption, MsgIcon::Information);
+        break;
+      case acquire::RunStatus::WriteFailed:
+        ShowError(kWriteFailed);
+        break;
+      case acquire::RunStatus::Stopped:
+        break;
+    }
+  }
+  busy_ = false;
+  start_->setEnabled(true);
+  reconnect_->setEnabled(true);
+  emit downloadEnded(path_, completed);
+  if (completed && openWhenDone_->isChecked() && openFile_) openFile_(path_);
+}
+
+void DownloadDialog::reject() {
+  if (busy_) return;
+  QDialog::reject();
+}
+
+void DownloadDialog::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}

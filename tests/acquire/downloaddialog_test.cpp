@@ -1,0 +1,238 @@
+// The download dialog driven offscreen by control id against recsim.
+#include "acquire/downloaddialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeEdit>
+#include <vector>
+
+#include "common/modal.h"
+#include "downloadfixture.h"
+#include "platform/appconfig.h"
+#include "platform/ui/commandids.h"
+#include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
+#include "portcfg/xcom.h"
+#include "shell/mainframe.h"
+
+using dltest::Exists;
+using dltest::Local;
+
+namespace {
+
+class DownloadDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(lang::Register(1));
+    SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
+      messages_.push_back(r);
+      return QMessageBox::Ok;
+    });
+  }
+  void TearDown() override { SetMsgBoxAnswerer(nullptr); }
+
+  void StartSim(const std::vector<std::string>& args) {
+    ASSERT_TRUE(sim_.Start(args)) << sim_.error();
+    _tagComParam p = testenv::ComParamFor(sim_.device());
+    ASSERT_TRUE(CXCom().SetComm(&p));
+  }
+  template <class W>
+  static W* Control(QWidget& dlg, const char* id) {
+    W* w = dlg.findChild<W*>(id);
+    EXPECT_NE(w, nullptr) << id;
+    return w;
+  }
+  static void SetTime(QWidget& dlg, const char* dateId, const char* timeId, time_t t) {
+    const QDateTime dt = QDateTime::fromSecsSinceEpoch(t);
+    Control<QDateEdit>(dlg, dateId)->setDate(dt.date());
+    Control<QTimeEdit>(dlg, timeId)->setTime(dt.time());
+  }
+  static time_t GetTime(QWidget& dlg, const char* dateId, const char* timeId) {
+    return QDateTime(Control<QDateEdit>(dlg, dateId)->date(),
+                     Control<QTimeEdit>(dlg, timeId)->time())
+        .toSecsSinceEpoch();
+  }
+  // Answers the next save-file window with path; keeps the name it proposed.
+  void AnswerSaveWith(const std::string& path) {
+    testenv::OnModal([this, path](QWidget* w) {
+      auto* fd = qobject_cast<QFileDialog*>(w);
+      ASSERT_NE(fd, nullptr);
+      saveTitle_ = fd->windowTitle();
+      if (!fd->selectedFiles().isEmpty())
+        proposed_ = QFileInfo(fd->selectedFiles().first()).fileName();
+      fd->selectFile(QString::fromStdString(path));
+      QMetaObject::invokeMethod(fd, "accept");
+    });
+  }
+
+  testenv::SimProcess sim_;
+  std::vector<MsgBoxRequest> messages_;
+  QString saveTitle_, proposed_;
+  std::string path_ = testenv::NewDir("dl") + "out.KVD";
+};
+
+TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
+  StartSim({"--model", "KVR6GV2", "--channels", "2", "--clock", "2026-12-07 10:00:00",
+            "--newest-index", "100"});
+  QString opened;
+  DownloadDialog dlg(nullptr, [&](const QString& p) { opened = p; });
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  EXPECT_EQ(Control<QLabel>(dlg, "1026")->text(), lang::String(62109));
+  EXPECT_FALSE(Control<QPushButton>(dlg, "1029")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(dlg, "1027")->isChecked());
+  ASSERT_TRUE(connected.wait(5000));
+  ASSERT_TRUE(connected.at(0).at(0).toBool());
+  const time_t newest = Local("2026-12-07 10:00:00");
+  EXPECT_EQ(Control<QLabel>(dlg, "1026")->text(),
+            QString::fromStdString(FormatTime(newest - 262143) + "\n" + FormatTime(newest)));
+  EXPECT_EQ(GetTime(dlg, "1022", "1023"), newest - 3600);
+  EXPECT_EQ(GetTime(dlg, "1024", "1025"), newest);
+  EXPECT_TRUE(Control<QPushButton>(dlg, "1")->isEnabled());
+
+  // The whole-span box disables the four pickers.
+  Control<QCheckBox>(dlg, "1021")->setChecked(true);
+  for (const char* id : {"1022", "1023", "1024", "1025"})
+    EXPECT_FALSE(dlg.findChild<QWidget*>(id)->isEnabled()) << id;
+  Control<QCheckBox>(dlg, "1021")->setChecked(false);
+  EXPECT_TRUE(dlg.findChild<QWidget*>("1022")->isEnabled());
+
+  SetTime(dlg, "1022", "1023", Local("2026-12-07 09:55:00"));
+  SetTime(dlg, "1024", "1025", newest);
+  QSignalSpy ended(&dlg, &DownloadDialog::downloadEnded);
+  AnswerSaveWith(path_);
+  Control<QPushButton>(dlg, "1")->click();
+  EXPECT_EQ(saveTitle_, "Save File");
+  EXPECT_EQ(proposed_, "008@2026-12-07 10_00_00.KVD");
+  ASSERT_TRUE(dlg.IsBusy());
+  EXPECT_TRUE(Control<QPushButton>(dlg, "1029")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dlg, "1")->isEnabled());
+  // Closing is refused while busy.
+  dlg.reject();
+  dlg.close();
+  EXPECT_TRUE(dlg.isVisible());
+
+  ASSERT_TRUE(ended.wait(20000));
+  EXPECT_TRUE(ended.at(0).at(1).toBool());
+  EXPECT_EQ(ended.at(0).at(0).toString().toStdString(), path_);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].icon, MsgIcon::Information);
+  EXPECT_TRUE(messages_[0].text.startsWith("The download is complete."))
+      << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains("bytes/s"));
+  EXPECT_EQ(opened.toStdString(), path_);
+  EXPECT_EQ(platform::ReadLastDir(), path_);
+  const QProgressBar* bar = Control<QProgressBar>(dlg, "1020");
+  EXPECT_EQ(bar->value(), bar->maximum());
+  EXPECT_FALSE(dlg.IsBusy());
+  EXPECT_TRUE(Control<QPushButton>(dlg, "1")->isEnabled());
+  EXPECT_FALSE(Control<QPushButton>(dlg, "1029")->isEnabled());
+
+  CXFile f;
+  ASSERT_TRUE(f.Open(path_));
+  EXPECT_EQ(f.GetRecordCount(), 301);
+  EXPECT_EQ(f.GetStartTime(), Local("2026-12-07 09:55:00"));
+  f.Close();
+
+  dlg.reject();
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(DownloadDialogTest, BlockFamilyStopSpanErrorAndReconnect) {
+  StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
+  DownloadDialog dlg(nullptr, [](const QString&) { ADD_FAILURE() << "nothing to open"; });
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  ASSERT_TRUE(connected.wait(5000));
+  ASSERT_TRUE(dlg.IsConnected());
+
+  // Twenty minutes of records, stopped after the first request.
+  SetTime(dlg, "1022", "1023", Local("2026-12-07 09:40:00"));
+  QSignalSpy ended(&dlg, &DownloadDialog::downloadEnded);
+  AnswerSaveWith(path_);
+  Control<QPushButton>(dlg, "1")->click();
+  EXPECT_EQ(proposed_, "008@2026-12-07 10_00_00.KVD");
+  QProgressBar* bar = Control<QProgressBar>(dlg, "1020");
+  for (int i = 0; i < 500 && bar->value() < 1 && ended.isEmpty(); ++i) QTest::qWait(10);
+  ASSERT_TRUE(ended.isEmpty());
+  Control<QPushButton>(dlg, "1029")->click();
+  EXPECT_FALSE(Control<QPushButton>(dlg, "1029")->isEnabled());
+  ASSERT_TRUE(ended.wait(10000));
+  EXPECT_FALSE(ended.at(0).at(1).toBool());
+  EXPECT_FALSE(Exists(path_));
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(dlg.IsConnected());
+
+  // A span that ends before it starts: the error message, and the link closes.
+  SetTime(dlg, "1022", "1023", Local("2026-12-07 09:59:00"));
+  SetTime(dlg, "1024", "1025", Local("2026-12-07 09:58:00"));
+  Control<QPushButton>(dlg, "1")->click();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, lang::String(62112));
+  EXPECT_EQ(messages_[0].icon, MsgIcon::Error);
+  EXPECT_FALSE(dlg.IsConnected());
+
+  // A start connects again first (and says nothing when that works); so
+  // does the reconnect button.
+  Control<QPushButton>(dlg, "1")->click();
+  EXPECT_TRUE(dlg.IsConnected());
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(GetTime(dlg, "1024", "1025"), Local("2026-12-07 10:00:00"));
+  SetTime(dlg, "1022", "1023", Local("2026-01-01 00:00:00"));
+  Control<QPushButton>(dlg, "1")->click();
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[1].text, lang::String(62113));
+  EXPECT_FALSE(dlg.IsConnected());
+  Control<QPushButton>(dlg, "1028")->click();
+  EXPECT_TRUE(dlg.IsConnected());
+  EXPECT_EQ(messages_.size(), 2u);
+}
+
+TEST_F(DownloadDialogTest, PortOpenFailureIsReported) {
+  _tagComParam p = testenv::ComParamFor(testenv::Home() + "no-such-port");
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  DownloadDialog dlg;
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  ASSERT_TRUE(connected.wait(5000));
+  EXPECT_FALSE(connected.at(0).at(0).toBool());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].text.startsWith(lang::String(61217)));
+  EXPECT_TRUE(messages_[0].text.contains("no-such-port"));
+  EXPECT_EQ(Control<QLabel>(dlg, "1026")->text(), lang::String(62110));
+  // A start without a connection tries again; the port failure is said once.
+  Control<QPushButton>(dlg, "1")->click();
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_TRUE(messages_[1].text.startsWith(lang::String(61217)));
+  EXPECT_FALSE(dlg.IsConnected());
+}
+
+// Command 32838 of the main frame runs the dialog modally.
+TEST_F(DownloadDialogTest, MainFrameCommandRunsTheDialog) {
+  _tagComParam p = testenv::ComParamFor(testenv::Home() + "no-such-port");
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  QString title;
+  testenv::OnModal(
+      [&](QWidget* w) {
+        title = w->windowTitle();
+        EXPECT_NE(w->findChild<QWidget*>("1029"), nullptr);
+        static_cast<QDialog*>(w)->reject();
+      },
+      &frame);
+  EXPECT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD).enabled);
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD));
+  EXPECT_EQ(title, lang::String(62100));
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+// rectool download, run as the program users run, against recsim.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/cxfile.h"
+#include "downloadfixture.h"
+#include "platform/profile.h"
+#include "platform/programdir.h"
+
+using dltest::Exists;
+using dltest::Local;
+using dltest::SimRaw;
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out, err;
+};
+
+// Starts rectool with args; standard output and error go to files.
+class Rectool {
+ public:
+  explicit Rectool(const std::vector<std::string>& args) {
+    const std::string dir = testenv::NewDir("rectool");
+    out_ = dir + "out";
+    err_ = dir + "err";
+    std::vector<std::string> all{std::string(RECVIEW_BIN_DIR) + "/rectool", "download"};
+    all.insert(all.end(), args.begin(), args.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int o = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int e = open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(o, 1);
+      dup2(e, 2);
+      std::vector<char*> argv;
+      for (std::string& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+  }
+  ~Rectool() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Result Wait() {
+    Result r;
+    int status = 0;
+    if (waitpid(pid_, &status, 0) == pid_) r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_ = -1;
+    r.out = testenv::ReadFile(out_);
+    r.err = testenv::ReadFile(err_);
+    return r;
+  }
+  std::string Err() const { return testenv::ReadFile(err_); }
+  void Signal(int sig) { kill(pid_, sig); }
+
+ private:
+  pid_t pid_ = -1;
+  std::string out_, err_;
+};
+
+Result RunTool(const std::vector<std::string>& args) { return Rectool(args).Wait(); }
+
+class RectoolDownload : public ::testing::Test {
+ protected:
+  void StartSim(const std::vector<std::string>& args) {
+    ASSERT_TRUE(sim_.Start(args)) << sim_.error();
+  }
+  std::vector<std::string> Port() const { return {"--port", sim_.device(), "--baud", "57600"}; }
+  testenv::SimProcess sim_;
+  std::string dir_ = testenv::NewDir("dl");
+};
+
+TEST_F(RectoolDownload, SpanWithThePortSettingsOfXComIni) {
+  const std::string xcom = platform::SettingsPath("XCom.ini");
+  StartSim({"--model", "KVR6GV2", "--channels", "2", "--clock", "2026-12-07 10:00:00",
+            "--newest-index", "100", "--station", "12", "--xcom", xcom});
+  ASSERT_TRUE(platform::WritePrivateProfileString("ComSet", "Baudrate", "57600", xcom));
+  ASSERT_TRUE(platform::WritePrivateProfileString("ComSet", "Address", "12", xcom));
+  const std::string path = dir_ + "a.KVD";
+  const Result r =
+      RunTool({"--out", path, "--from", "2026-12-07 09:58:20", "--to", "2026-12-07 10:00:00"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, path + "\n");
+  EXPECT_NE(r.err.find("downloading: 100%"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("101 records of 2 channels"), std::string::npos) << r.err;
+  CXFile f;
+  ASSERT_TRUE(f.Open(path));
+  EXPECT_EQ(f.GetRecordCount(), 101);
+  EXPECT_EQ(f.GetStation(), 12);
+  float v = 0;
+  ASSERT_TRUE(f.GetValue(1, Local("2026-12-07 10:00:00"), &v, nullptr));
+  EXPECT_FLOAT_EQ(v, static_cast<float>(SimRaw(1, 100) * 100.0 / 65535));
+}
+
+// A folder as --out takes the proposed name; the block family.
+TEST_F(RectoolDownload, FolderTakesTheProposedName) {
+  StartSim({"--model", "KVP6GV1", "--channels", "3", "--station", "8", "--clock",
+            "2026-12-07 10:00:00"});
+  std::vector<std::string> args{
+      "--out", dir_, "--from", "2026-12-07 09:59:00", "--to", "2026-12-07 10:00:00"};
+  for (const std::string& a : Port()) args.push_back(a);
+  const Result r = RunTool(args);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string path = dir_ + "008@2026-12-07 10_00_00.KVD";
+  EXPECT_EQ(r.out, path + "\n");
+  CXFile f;
+  ASSERT_TRUE(f.Open(path));
+  EXPECT_EQ(f.GetRecordCount(), 61);
+}
+
+TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
+  EXPECT_EQ(RunTool({"--all"}).code, 2);
+  EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD"}).code, 2);
+  EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD", "--all", "--from", "2026-12-07 09:00:00"}).code, 2);
+  EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD", "--from", "yesterday", "--to", "today"}).code, 2);
+  EXPECT_EQ(RunTool({"--out", dir_ + "x.KVD", "--all", "--address", "300"}).code, 2);
+
+  Result r =
+      RunTool({"--out", dir_ + "x.KVD", "--all", "--port", testenv::Home() + "no-such-port"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cannot open the serial port"), std::string::npos) << r.err;
+
+  StartSim({"--model", "KVR6GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
+  std::vector<std::string> span{"--out", dir_ + "x.KVD",       "--from", "2026-12-07 10:00:00",
+                                "--to",  "2026-12-07 10:00:01"};
+  for (const std::string& a : Port()) span.push_back(a);
+  r = RunTool(span);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("--to lies after the newest stored record (2026-12-07 10:00:00)"),
+            std::string::npos)
+      << r.err;
+  span[1] = testenv::Home() + "missing/x.KVD";
+  span[5] = "2026-12-07 10:00:00";
+  r = RunTool(span);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cannot create"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(dir_ + "x.KVD"));
+}
+
+// Ctrl-C stops the download and deletes the partial file.
+TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
+  StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
+  const std::string path = dir_ + "long.KVD";
+  std::vector<std::string> args{
+      "--out", path, "--from", "2026-12-07 09:00:00", "--to", "2026-12-07 10:00:00"};
+  for (const std::string& a : Port()) args.push_back(a);
+  Rectool tool(args);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (tool.Err().find("downloading:") == std::string::npos &&
+         std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(Exists(path));
+  tool.Signal(SIGINT);
+  const Result r = tool.Wait();
+  EXPECT_EQ(r.code, 130) << r.err;
+  EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(path));
+}
+
+}  // namespace

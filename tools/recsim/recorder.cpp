@@ -1,0 +1,177 @@
+#include "recorder.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace recsim {
+
+uint16_t Raw(int channel, uint64_t k) {
+  return static_cast<uint16_t>((4099ull * static_cast<uint64_t>(channel) + 37ull * k) % 65536ull);
+}
+
+double ScaleNum::Value() const { return value / std::pow(10.0, decimals); }
+
+bool ParseScaleNum(const std::string& text, ScaleNum* out) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long value = 0;
+  int decimals = 0;
+  bool digits = false, point = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digits = true;
+      value = value * 10 + (c - '0');
+      if (point) ++decimals;
+      if (value > 32768 || decimals > 9) return false;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  if (negative) value = -value;
+  if (value < -32768 || value > 32767) return false;
+  out->value = static_cast<int16_t>(value);
+  out->decimals = static_cast<uint8_t>(decimals);
+  return true;
+}
+
+Family Recorder::family() const {
+  return model.size() > 2 && model[2] == 'P' ? Family::Block : Family::Register;
+}
+
+int Recorder::modelRow() const {
+  std::string head = model.substr(0, 7);
+  return head == "KVR8GV2" || head == "KVR8EV2" ? 1 : 0;
+}
+
+bool Recorder::shortBlocks() const { return model.size() > 4 && model[4] == 'L'; }
+
+int Recorder::devWordWidth() const {
+  if (family() == Family::Register) return 4;
+  return model.size() > 6 && model[6] == '2' ? 8 : 4;
+}
+
+int Recorder::intervalSeconds() const {
+  static const int kSeconds[9] = {1, 2, 5, 10, 15, 30, 60, 120, 240};
+  return intervalIndex >= 0 && intervalIndex <= 8 ? kSeconds[intervalIndex] : 1;
+}
+
+time_t Recorder::Now() const { return wallClock ? time(nullptr) : fixedNewest; }
+
+time_t Recorder::Newest() const {
+  if (!wallClock) return fixedNewest;
+  time_t now = time(nullptr);
+  return now - now % intervalSeconds();
+}
+
+uint32_t Recorder::NewestRingIndex() const {
+  uint64_t index = newestIndex;
+  if (wallClock) {
+    const int s = intervalSeconds();
+    time_t first = started - started % s;
+    time_t newest = Newest();
+    if (newest > first) index += static_cast<uint64_t>((newest - first) / s);
+  }
+  return static_cast<uint32_t>(index % kRingSize);
+}
+
+float Recorder::LiveValue(int channel, time_t t) const {
+  const Channel& c = channels.at(static_cast<size_t>(channel));
+  const double fraction = Raw(channel, static_cast<uint64_t>(t)) / 65535.0;
+  if (c.logarithmic)
+    return static_cast<float>(std::pow(10.0, c.expLow + (c.expHigh - c.expLow) * fraction));
+  const double low = c.low.Value(), high = c.high.Value();
+  return static_cast<float>(low + (high - low) * fraction);
+}
+
+uint64_t Recorder::DevWord(int channel) const {
+  const uint64_t first = 0xD0000000ull + 0x100ull * static_cast<unsigned>(channel) + 0x5A;
+  const uint64_t second = 0x0C000000ull + static_cast<unsigned>(channel);
+  return first | (second << 32);
+}
+
+void Recorder::Identity(uint8_t out[10]) const {
+  std::memset(out, 0, 10);
+  std::memcpy(out, model.data(), model.size() < 10 ? model.size() : 10);
+}
+
+void PutStamp(time_t t, uint8_t* out) {
+  struct tm tm;
+  localtime_r(&t, &tm);
+  out[0] = static_cast<uint8_t>(tm.tm_year + 1900 - 2000);
+  out[1] = static_cast<uint8_t>(tm.tm_mon + 1);
+  out[2] = static_cast<uint8_t>(tm.tm_mday);
+  out[3] = static_cast<uint8_t>(tm.tm_hour);
+  out[4] = static_cast<uint8_t>(tm.tm_min);
+  out[5] = static_cast<uint8_t>(tm.tm_sec);
+}
+
+bool StampToTime(const uint8_t* s, time_t* out) {
+  if (s[0] >= 100 || s[1] < 1 || s[1] > 12 || s[2] < 1 || s[2] > 31 || s[3] > 23 || s[4] > 59 ||
+      s[5] > 59)
+    return false;
+  struct tm tm {};
+  tm.tm_year = s[0] + 100;
+  tm.tm_mon = s[1] - 1;
+  tm.tm_mday = s[2];
+  tm.tm_hour = s[3];
+  tm.tm_min = s[4];
+  tm.tm_sec = s[5];
+  tm.tm_isdst = -1;
+  *out = mktime(&tm);
+  return *out != static_cast<time_t>(-1);
+}
+
+Channel DefaultChannel(int m) {
+  static const char* kUnits[4] = {"°C", "%RH", "kPa", "V"};
+  Channel c;
+  c.name = "通道" + std::to_string(m + 1);
+  c.unit = kUnits[m % 4];
+  ParseScaleNum("0.0", &c.low);
+  ParseScaleNum("100.0", &c.high);
+  ParseScaleNum("5.0", &c.limit[0]);
+  ParseScaleNum("95.0", &c.limit[1]);
+  ParseScaleNum("10.0", &c.limit[2]);
+  ParseScaleNum("90.0", &c.limit[3]);
+  ParseScaleNum("50.0", &c.limit[4]);
+  return c;
+}
+
+}  // namespace recsim
+
+namespace recsim {
+
+void RingBytes(const Recorder& r, uint64_t address, uint8_t* out, size_t n) {
+  const uint64_t ringBytes = 2ull * kRingSize;
+  for (size_t i = 0; i < n; ++i) {
+    const uint64_t a = address + i;
+    const uint64_t m = a / ringBytes;
+    const uint64_t p = (a % ringBytes) / 2;
+    if (m >= r.channels.size()) {
+      out[i] = 0;
+      continue;
+    }
+    const uint16_t raw = Raw(static_cast<int>(m), p);
+    out[i] = static_cast<uint8_t>(a % 2 == 0 ? raw & 0xFF : raw >> 8);
+  }
+}
+
+void RecordBytes(const Recorder& r, time_t t, int records, int channels, uint8_t* out) {
+  const int s = r.intervalSeconds();
+  size_t k = 0;
+  for (int i = 0; i < records; ++i) {
+    const uint64_t when = static_cast<uint64_t>(t + static_cast<time_t>(i) * s);
+    for (int m = 0; m < channels; ++m) {
+      const uint16_t raw = Raw(m, when);
+      out[k++] = static_cast<uint8_t>(raw & 0xFF);
+      out[k++] = static_cast<uint8_t>(raw >> 8);
+    }
+  }
+}
+
+}  // namespace recsim

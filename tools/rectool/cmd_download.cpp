@@ -1,0 +1,258 @@
+// rectool download --out FILE [--all | --from TIME --to TIME]
+//                  [--port NAME] [--baud N] [--address N]
+// Copies a span of the records a recorder holds into a new data file, with the
+// serial settings of "XCom.ini" unless given. Progress goes to standard error;
+// Ctrl-C stops and deletes the partial file.
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "acquire/download.h"
+#include "command.h"
+#include "data/records.h"
+#include "portcfg/xcom.h"
+#include "viewcfg/viewdef.h"
+
+namespace rectool {
+namespace {
+
+constexpr char kName[] = "download";
+// Exit code of a download stopped by a signal (as shells report SIGINT).
+constexpr int kInterrupted = 130;
+
+bool ParseNumber(const std::string& text, long low, long high, long* out) {
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (errno || end == text.c_str() || *end != '\0' || v < low || v > high) return false;
+  *out = v;
+  return true;
+}
+
+// Turns SIGINT, SIGTERM and SIGHUP into a stop request while a download runs:
+// the signals are blocked in every thread and one thread waits for them.
+class SignalWatch {
+ public:
+  explicit SignalWatch(acquire::DownloadSession& session) : session_(session) {
+    sigemptyset(&set_);
+    sigaddset(&set_, SIGINT);
+    sigaddset(&set_, SIGTERM);
+    sigaddset(&set_, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &set_, &old_);
+    thread_ = std::thread([this] {
+      int sig = 0;
+      while (sigwait(&set_, &sig) == 0) {
+        if (done_) return;
+        interrupted_ = true;
+        session_.Stop();
+      }
+    });
+  }
+  ~SignalWatch() {
+    done_ = true;
+    pthread_kill(thread_.native_handle(), SIGTERM);
+    thread_.join();
+    // A signal that came meanwhile is dropped with the block.
+    timespec zero{0, 0};
+    while (sigtimedwait(&set_, nullptr, &zero) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+  }
+  bool Interrupted() const { return interrupted_; }
+
+ private:
+  acquire::DownloadSession& session_;
+  sigset_t set_, old_;
+  std::thread thread_;
+  std::atomic<bool> done_{false};
+  std::atomic<bool> interrupted_{false};
+};
+
+// Progress on standard error: a line that is rewritten on a terminal, a line
+// per tenth otherwise.
+class ProgressLine {
+ public:
+  explicit ProgressLine(const char* what) : what_(what), tty_(::isatty(STDERR_FILENO)) {}
+  ~ProgressLine() {
+    if (tty_ && shown_ >= 0) std::fputc('\n', stderr);
+  }
+  void operator()(int value, int maximum) {
+    const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
+    if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10 && shown_ >= 0)) return;
+    shown_ = percent;
+    std::fprintf(stderr, tty_ ? "\r%s: %3d%%" : "%s: %3d%%\n", what_, percent);
+    std::fflush(stderr);
+  }
+
+ private:
+  const char* what_;
+  bool tty_;
+  int shown_ = -1;
+};
+
+std::string Where(const _tagComParam& p) {
+  return std::string(p.ComPort) + " (" + std::to_string(p.Baudrate) + " baud, station " +
+         std::to_string(p.Address & 0xFF) + ")";
+}
+
+int Run(const std::vector<std::string>& args) {
+  Options opt;
+  std::string error;
+  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all"}, &error))
+    return Usage(kName, error);
+  if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
+  if (!opt.Has("out")) return Usage(kName, "give the file to write with --out");
+  const bool whole = opt.Has("all");
+  if (whole && (opt.Has("from") || opt.Has("to")))
+    return Usage(kName, "give either --all or --from and --to");
+  if (!whole && !(opt.Has("from") && opt.Has("to")))
+    return Usage(kName, "give --all, or the span with --from and --to");
+  time_t from = 0, to = 0;
+  if (!whole && !ParseTime(opt.Value("from"), &from))
+    return Usage(kName,
+                 "--from \"" + opt.Value("from") + "\" is not a time like 2024-03-01 08:00:00");
+  if (!whole && !ParseTime(opt.Value("to"), &to))
+    return Usage(kName, "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
+
+  _tagComParam param;
+  CXCom().GetComm(&param);
+  if (opt.Has("port")) {
+    const std::string port = opt.Value("port");
+    if (port.empty() || port.size() >= sizeof param.ComPort)
+      return Usage(kName, "--port needs a port name of 1 to 63 characters");
+    std::memset(param.ComPort, 0, sizeof param.ComPort);
+    std::memcpy(param.ComPort, port.data(), port.size());
+  }
+  long number = 0;
+  if (opt.Has("baud")) {
+    if (!ParseNumber(opt.Value("baud"), 1, 4000000, &number))
+      return Usage(kName, "--baud needs a speed in bits per second, such as 9600");
+    param.Baudrate = static_cast<int32_t>(number);
+  }
+  if (opt.Has("address")) {
+    if (!ParseNumber(opt.Value("address"), 0, 255, &number))
+      return Usage(kName, "--address needs a station address from 0 to 255");
+    param.Address = static_cast<int32_t>(number);
+  }
+
+  acquire::DownloadSession session;
+  SignalWatch signals(session);
+  auto interrupted = [] {
+    Fail("interrupted; no file was kept");
+    return kInterrupted;
+  };
+
+  switch (session.Connect(param)) {
+    case acquire::ConnectStatus::Connected:
+      break;
+    case acquire::ConnectStatus::PortOpenFailed:
+      return Fail("cannot open the serial port: " + session.PortError() +
+                  " Set the port in XCom.ini or give --port.");
+    case acquire::ConnectStatus::UnknownModel:
+      return Fail("the recorder on " + Where(param) + " reports the model \"" +
+                  GbkField(session.Span().model.c_str(), session.Span().model.size()) +
+                  "\", which cannot be downloaded from");
+    case acquire::ConnectStatus::ReadFailed:
+      return Fail("no usable answer from a recorder on " + Where(param) +
+                  "; check the cable, the port, the speed and the station address");
+  }
+  if (signals.Interrupted()) return interrupted();
+  const acquire::RecorderSpan& span = session.Span();
+  std::fprintf(stderr, "recorder: %s family, records every %d s from %s to %s\n",
+               span.family == acquire::Family::Register ? "register" : "block", span.interval,
+               FormatTime(span.earliest).c_str(), FormatTime(span.newest).c_str());
+
+  time_t start = from, end = to;
+  switch (session.CheckSpan(whole, &start, &end)) {
+    case acquire::SpanStatus::Ok:
+      break;
+    case acquire::SpanStatus::StartAfterEnd:
+      return Fail("--from is after --to");
+    case acquire::SpanStatus::StartBeforeSpan:
+      return Fail("--from lies before the oldest stored record (" + FormatTime(span.earliest) +
+                  "); choose a later start or --all");
+    case acquire::SpanStatus::EndAfterSpan:
+      return Fail("--to lies after the newest stored record (" + FormatTime(span.newest) +
+                  "); choose an earlier end or --all");
+    case acquire::SpanStatus::NoRecord:
+      return Fail("the span holds no stored record (records come every " +
+                  std::to_string(span.interval) + " s); widen it");
+  }
+
+  // A folder as --out takes the proposed name of the download.
+  std::string path = opt.Value("out");
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    int station = 0;
+    if (!session.ReadStation(&station))
+      return Fail("reading the station number from the recorder failed; check the cable");
+    if (path.back() != '/') path += '/';
+    path += acquire::ProposedFileName(station, end, "KVD");
+  }
+
+  _tagViewDef view;
+  CXViewDef().GetView(&view);
+  acquire::PrepareStatus prepared;
+  {
+    ProgressLine line("reading channel settings");
+    prepared = session.Prepare(path, start, end, view, std::ref(line));
+  }
+  switch (prepared) {
+    case acquire::PrepareStatus::Ok:
+      break;
+    case acquire::PrepareStatus::CreateFailed:
+      return Fail("cannot create " + path + ": " + std::strerror(errno) +
+                  "; check that the folder exists and is writable");
+    case acquire::PrepareStatus::ReadFailed:
+      return Fail(
+          "reading the recorder's settings failed, or it reports a channel count or "
+          "interval that cannot be downloaded; no file was kept");
+    case acquire::PrepareStatus::WriteFailed:
+      return Fail("cannot write " + path + " (disk full?); no file was kept");
+    case acquire::PrepareStatus::Stopped:
+      return interrupted();
+  }
+
+  acquire::RunStatus ran;
+  {
+    ProgressLine line("downloading");
+    ran = session.Run(std::ref(line));
+  }
+  switch (ran) {
+    case acquire::RunStatus::Completed:
+      break;
+    case acquire::RunStatus::Stopped:
+      return interrupted();
+    case acquire::RunStatus::CommFailed:
+      return Fail(
+          "reading the recorder failed; the download stopped and the incomplete file "
+          "was deleted. Check the cable and try again.");
+    case acquire::RunStatus::WriteFailed:
+      return Fail("cannot write " + path + " (disk full?); the incomplete file was deleted");
+  }
+
+  const acquire::DownloadReport& r = session.Report();
+  std::printf("%s\n", path.c_str());
+  std::fprintf(stderr, "%d records of %d channels, %lld bytes in %.1f s (%.0f bytes/s)\n",
+               r.records, session.File().GetChnlCount(), static_cast<long long>(r.totalBytes),
+               static_cast<double>(r.elapsedMs) / 1000.0, r.Rate());
+  return 0;
+}
+
+Registrar reg({kName,
+               "--out FILE|DIR [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
+               "[--address N]",
+               "copy stored records from a recorder into a new data file", &Run});
+
+}  // namespace
+}  // namespace rectool
