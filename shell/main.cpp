@@ -1,6 +1,19 @@
 #include <QApplication>
+#include <QMessageBox>
+#include <QThread>
 
 #include "shell/app.h"
+
+// The message box the driver plug-ins show through (they look it up by name).
+// A plug-in may ask from any thread; the box always opens on the window thread.
+extern "C" __attribute__((visibility("default"))) int RecviewMessageBox(const char* text,
+                                                                         const char* caption) {
+  const QString t = QString::fromUtf8(text ? text : ""), c = QString::fromUtf8(caption ? caption : "");
+  auto show = [&] { QMessageBox(QMessageBox::Information, c, t, QMessageBox::Ok).exec(); };
+  if (QThread::currentThread() == qApp->thread()) show();
+  else QMetaObject::invokeMethod(qApp, show, Qt::BlockingQueuedConnection);
+  return 1;
+}
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
