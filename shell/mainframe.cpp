@@ -21,7 +21,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "acquire/downloaddialog.h"
+#include "charts/framehooks.h"
+#include "charts/hcview.h"
+#include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
@@ -168,7 +173,22 @@ bool CMainFrame::OpenFile(const QString& path) {
   const QByteArray ending = path.right(3).toUpper().toUtf8();
   bool opened = false;
   if (ending == lang::String(61275).toUtf8()) {
-    // Recording files open in the history curve view.
+    // Recording files open in the history curve view, which owns the file.
+    auto file = std::make_unique<CXFile>();
+    if (file->Open(path.toStdString())) {
+      // Views tell this frame about their file through the hooks.
+      charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
+                             [this] { return ChannelMenu(); }});
+      auto* view = new charts::CHCView;
+      CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
+      view->SetRecord(file.release());
+      // Activation shows the file's channels and times again.
+      connect(frame, &QMdiSubWindow::windowStateChanged, view,
+              [view](Qt::WindowStates, Qt::WindowStates now) {
+                if (now & Qt::WindowActive) view->RefreshFrameTexts();
+              });
+      opened = true;
+    }
   } else if (ending == lang::String(61286).toUtf8()) {
     // Cumulative files open in the cumulative view.
   }

@@ -1,0 +1,73 @@
+#pragma once
+// Off-screen drawing for the chart-like controls: a window rectangle with the
+// edges of the old desktop rectangles (right and bottom exclusive), the three
+// system colours every chart shares, and CBufferDC, an image that is drawn in
+// private and then copied whole onto its target at a fixed place.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <cstdint>
+
+namespace charts {
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+  // Right and bottom edges are outside, as with every window rectangle.
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+  Rect Deflated(int d) const { return {left + d, top + d, right - d, bottom - d}; }
+  Rect Inflated(int d) const { return Deflated(-d); }
+  QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
+  bool operator==(const Rect&) const = default;
+};
+
+// Button face, button shadow and button highlight, read once.
+struct SysColors {
+  QColor face, shadow, light;
+};
+const SysColors& SystemColors();
+
+// A stored colour value 0x00BBGGRR as drawn.
+inline QColor FromColorRef(uint32_t c) {
+  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+inline uint32_t ToColorRef(const QColor& c) {
+  return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
+}
+
+// Font whose line height (ascent + descent) is `height` pixels, the way the old
+// drawing code asked for fonts; `face` is tried first, then metric-compatible
+// families and a Chinese family so both languages show.
+QFont CellFont(const QString& face, int height);
+
+class CBufferDC {
+ public:
+  // An image the size of `rect`, filled with the button-face colour, copied to
+  // `target` at rect's top-left corner by Present. target may be null (the
+  // owner then copies it itself).
+  CBufferDC(QImage* target, const Rect& rect);
+
+  QImage& Image() { return image_; }
+  const QImage& Image() const { return image_; }
+  const Rect& TargetRect() const { return rect_; }
+  QImage* Target() const { return target_; }
+
+  // Plain copy of the whole image onto the target.
+  void Present();
+  void Fill(const QColor& c) { image_.fill(c); }
+
+ private:
+  QImage image_;
+  QImage* target_;
+  Rect rect_;
+};
+
+// Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
+void CopyImage(QImage& dst, const QImage& src, QPoint at);
+
+}  // namespace charts

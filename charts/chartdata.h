@@ -1,0 +1,16 @@
+#pragma once
+// Small readings of a recording shared by the charts and their dialogs.
+#include <QString>
+#include <string>
+
+class CXFile;
+
+namespace charts {
+
+// A channel value printed with the channel's own format ("%.2f", "%.1E").
+QString FormatChnlValue(const CXFile& file, int ch, double value);
+// Bytes the text takes in the stored (GBK) form: the measure of the old
+// width rules.
+int TextBytes(const std::string& utf8);
+
+}  // namespace charts

@@ -1,0 +1,979 @@
+#include "charts/curvechart.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "charts/chartdata.h"
+#include "charts/timescroller.h"
+#include "data/cxfile.h"
+#include "platform/ui/lang.h"
+
+namespace charts {
+
+namespace {
+
+time_t LocalTime(int y, int mo, int d) {
+  struct tm tm = {};
+  tm.tm_year = y - 1900;
+  tm.tm_mon = mo - 1;
+  tm.tm_mday = d;
+  tm.tm_isdst = -1;
+  return mktime(&tm);
+}
+
+// The inverse of the background: the colour of cursor, marks and reference lines.
+QColor InverseOf(uint32_t clrBack) { return FromColorRef(0xFFFFFFu - (clrBack & 0xFFFFFFu)); }
+
+// The sunken 3-D frame of the old controls: top and left in one colour, right
+// and bottom in the other, on the rectangle's edge pixels.
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
+  if (r.IsEmpty()) return;
+  p.setPen(topLeft);
+  p.drawLine(r.left, r.top, r.right - 2, r.top);
+  p.drawLine(r.left, r.top, r.left, r.bottom - 2);
+  p.setPen(bottomRight);
+  p.drawLine(r.right - 1, r.top, r.right - 1, r.bottom - 1);
+  p.drawLine(r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
+}
+
+// Text whose top-left corner is at (x, y), as a plain text-out draws it.
+void TextAt(QPainter& p, int x, int y, const QString& s) {
+  p.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+}
+
+// A one-pixel polyline straight into the image, drawn as the old line code
+// drew it: every segment from its first point up to (not including) its last,
+// so each vertex (one per plot column) is set exactly; the final vertex is set
+// too. Rows far outside the image cost nothing.
+// A one-pixel vertical line from row y0 up to (not including) y1, mixed as
+// "pen OR NOT destination" (the same as QPainter's
+// RasterOp_SourceOrNotDestination; written out because the cursor line is
+// drawn at every mouse move).
+void MergePenNotColumn(QImage& img, int x, int y0, int y1, const QColor& pen) {
+  if (x < 0 || x >= img.width()) return;
+  const QRgb ink = pen.rgb();
+  y0 = std::max(y0, 0);
+  y1 = std::min(y1, img.height());
+  uchar* bits = img.bits();
+  const qsizetype bpl = img.bytesPerLine();
+  for (int y = y0; y < y1; ++y) {
+    QRgb& px = reinterpret_cast<QRgb*>(bits + y * bpl)[x];
+    px = (ink | ~px) | 0xFF000000u;
+  }
+}
+
+// n / d rounded half away from zero, d > 0 (as llround of the quotient).
+inline int RoundDiv(int64_t n, int64_t d) {
+  return int(n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d)));
+}
+
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour) {
+  const int w = img.width(), h = img.height();
+  uchar* const bits = img.bits();
+  const qsizetype bpl = img.bytesPerLine();
+  auto plot = [&](int x, int y) {
+    if (unsigned(x) < unsigned(w) && unsigned(y) < unsigned(h))
+      reinterpret_cast<QRgb*>(bits + y * bpl)[x] = colour;
+  };
+  for (size_t i = 0; i + 1 < pts.size(); ++i) {
+    const int x0 = pts[i].x(), y0 = pts[i].y(), x1 = pts[i + 1].x(), y1 = pts[i + 1].y();
+    int dx = x1 - x0, dy = y1 - y0;
+    if ((y0 < 0 && y1 < 0) || (y0 >= h && y1 >= h)) continue;
+    if (std::abs(dx) >= std::abs(dy)) {
+      const int step = dx > 0 ? 1 : -1;
+      const int64_t sdy = dx > 0 ? dy : -dy, adx = std::abs(dx);
+      for (int x = x0; x != x1; x += step) plot(x, y0 + RoundDiv(int64_t(x - x0) * sdy, adx));
+    } else {
+      const int step = dy > 0 ? 1 : -1;
+      const int64_t sdx = dy > 0 ? dx : -dx, ady = std::abs(dy);
+      // Only the rows inside the image are walked.
+      const int from = step > 0 ? std::max(y0, -1) : std::min(y0, h);
+      const int to = step > 0 ? std::min(y1, h) : std::max(y1, -1);
+      for (int y = from; step > 0 ? y < to : y > to; y += step)
+        plot(x0 + RoundDiv(int64_t(y - y0) * sdx, ady), y);
+    }
+  }
+  if (!pts.empty()) plot(pts.back().x(), pts.back().y());
+}
+
+
+}  // namespace
+
+CCurveChart::CCurveChart(QWidget* parent)
+    : QWidget(parent),
+      axisCursor(lang::Cursor(137)),
+      rangeStart(LocalTime(1998, 3, 24)),
+      rangeEnd(LocalTime(1998, 4, 15)) {
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  Layout();
+}
+
+CCurveChart::~CCurveChart() = default;
+
+// ---------------------------------------------------------------- set-up
+
+void CCurveChart::SetRecord(CXFile* f) {
+  file = f;
+  InvalidateSamples();
+  if (file) {
+    chnlCount = file->GetChnlCount();
+    interval = file->GetInterval();
+  }
+}
+
+void CCurveChart::ApplyRecordSettings() {
+  if (!file) return;
+  InvalidateSamples();  // ranges may have changed
+  const _tagDataHead& h = file->Head();
+  SetTimeRange(file->GetStartTime(), file->GetEndTime());
+  SetShowDate(h.xMode);
+  SetXGrids(h.xGrids);
+  SetYRange(h.yLow, h.yHigh);
+  SetValueMode(h.yMode);
+  SetYGrids(h.yGrids);
+  SetGridShown(h.gridShown);
+}
+
+void CCurveChart::SetTimeRange(time_t start, time_t end) {
+  if (end < start) return;
+  rangeStart = start;
+  rangeEnd = end;
+}
+
+void CCurveChart::SetYRange(float low, float high) {
+  yLow = low;
+  yHigh = high;
+  refValue = high;
+}
+
+void CCurveChart::SetXGrids(int n) {
+  // A recording without grid settings still gets a usable axis.
+  xGrids = n > 0 ? n : 10;
+  xPitch = plotWidth / xGrids;
+}
+
+void CCurveChart::SetYGrids(int n) {
+  yGrids = n > 0 ? n : 10;
+  refOffset = 0;
+  int grids = file ? int(int16_t(file->Head().yGrids)) : n;
+  if (grids > 0) zoom = 1.0f / float(grids);
+}
+
+void CCurveChart::SetPrintParams(time_t start, time_t end, int pages) {
+  printStart = start;
+  printEnd = end;
+  printPages = pages;
+}
+
+// ---------------------------------------------------------------- queries
+
+time_t CCurveChart::GetCursorTime() const {
+  if (selecting || cursorTime < rangeStart) return 0;
+  return cursorTime;
+}
+
+void CCurveChart::GetWindow(time_t& start, time_t& end) const {
+  start = windowStart;
+  end = windowEnd;
+}
+
+void CCurveChart::GetSelection(time_t& start, time_t& end) const {
+  start = selStart;
+  end = selEnd;
+}
+
+void CCurveChart::SetSelecting(int on) {
+  selecting = on;
+  Relayout();
+}
+
+// ---------------------------------------------------------------- geometry
+
+void CCurveChart::Relayout() {
+  Layout();
+  RedrawAll();
+}
+
+void CCurveChart::Layout() {
+  // 1. Fill the parent below and right of the own corner.
+  if (QWidget* p = parentWidget()) {
+    int w = p->width() - x() - 2 - (sidePanel ? 150 : 0);
+    int h = p->height() - y() - 2;
+    w = std::max(w, 1);
+    h = std::max(h, 1);
+    if (w != width() || h != height()) {
+      inLayout_ = true;
+      resize(w, h);
+      inLayout_ = false;
+    }
+    show();
+  }
+  LayoutRects();
+}
+
+void CCurveChart::LayoutRects() {
+  // 2. The rectangles.
+  Rect r{0, 0, width(), height()};
+  clientRect = r;
+  plotRect = Rect{r.left + axisWidth, r.top + topMargin, r.right, r.bottom - timeAxisHeight}.Deflated(1);
+  axisRect = Rect{r.left, topMargin, axisWidth, r.bottom - timeAxisHeight}.Deflated(1);
+  timeRect = Rect{r.left + axisWidth, axisRect.bottom + topMargin + r.top - axisRect.top + 1, r.right,
+                  r.bottom}.Deflated(1);
+  markerRect = Rect{axisRect.right, r.top, r.right, plotRect.top}.Deflated(1);
+  // 3. Fresh layers.
+  readoutRect = Rect{};
+  backBuffer = std::make_unique<CBufferDC>(nullptr, clientRect);
+  plotLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), plotRect);
+  markerLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), markerRect);
+  frameLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), clientRect);
+  // 4.
+  plotDirty_.assign(1, plotRect);
+  plotWidth = timeRect.Width();
+  xPitch = xGrids > 0 ? plotWidth / xGrids : 0;
+  // 5.
+  ComputeWindow();
+  ComputeValueScale();
+}
+
+void CCurveChart::ComputeWindow() {
+  const int64_t iv = interval > 0 ? interval : 1;
+  const int64_t n = int64_t(rangeEnd - rangeStart) + 1;
+  if (windowFraction + windowOffset >= 1.0f) {
+    windowEnd = rangeEnd;
+    windowStart = rangeEnd - iv * (int64_t(double(n) * windowFraction) / iv);
+  } else {
+    windowStart = rangeStart + iv * (int64_t(double(n) * windowOffset) / iv);
+    windowEnd = rangeStart + iv * (int64_t(double(n) * (double(windowFraction) + windowOffset)) / iv);
+  }
+  if (windowStart < rangeStart) windowStart = rangeStart;
+  if (windowEnd > rangeEnd) windowEnd = rangeEnd;
+  // A window never runs backwards.
+  if (windowEnd < windowStart) windowEnd = windowStart;
+}
+
+time_t CCurveChart::TimeAtColumn(int col, int w) const {
+  if (float(windowFraction + windowOffset) >= 0.9999f && col == w - 1) col = w;
+  time_t t = windowStart;
+  if (w > 0) {
+    const int64_t iv = interval > 0 ? interval : 1;
+    int64_t s = int64_t(windowEnd - windowStart);
+    int64_t k = (s + 1) * col / w;
+    t = windowStart + iv * (k / iv);
+    if (t < 0) t = 0;
+  }
+  return t > rangeEnd ? rangeEnd : t;
+}
+
+int CCurveChart::ColumnOfTime(time_t t, int w) const {
+  t = std::clamp(t, rangeStart, rangeEnd);
+  double d = double(windowEnd - windowStart);
+  int col = d > 0 ? int(std::trunc(double(t - windowStart) * w / d + 0.5)) : 0;
+  return std::clamp(col, 0, std::max(w - 1, 0));
+}
+
+void CCurveChart::ComputeValueScale() {
+  plotHeight = axisRect.Height();
+  divPixels = std::max(int(std::trunc(plotHeight * double(zoom) + 0.5)), 1);
+  double perPixel = (double(yHigh) - yLow) / std::max(yGrids, 1) / divPixels;
+  viewTop = float(refValue - perPixel * std::abs(refOffset));
+  viewBottom = float(refValue - perPixel * (std::abs(refOffset) + plotHeight));
+}
+
+int CCurveChart::RowOfValue(double v) const {
+  const double span = double(viewTop) - viewBottom;
+  if (span == 0) return v > viewTop ? -1 : (v < viewTop ? plotHeight : plotHeight / 2);
+  const double h = plotHeight;
+  const double y = h - h * (v - viewBottom) / span;
+  // Within reach of an int, so a far-off value becomes a row far outside the plot.
+  if (!(y > -1.0e6)) return -1000000;
+  if (y > 1.0e6) return 1000000;
+  return int(y);
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CCurveChart::RedrawAll() {
+  DrawFrame();
+  DrawTimeAxis();
+  DrawValueAxis();
+  DrawPlot(0);
+  if (selecting)
+    DrawSelection(0, 0);
+  else
+    DrawCursor();
+  Present();
+}
+
+void CCurveChart::OnNewData() {
+  InvalidateSamples();
+  ComputeWindow();
+  DrawTimeAxis();
+  DrawPlot(0);
+  if (selecting)
+    DrawSelection(0, 0);
+  else
+    DrawCursor();
+  Present();
+}
+
+void CCurveChart::Present() {
+  if (inPaint_) return;
+  presentPending_ = true;
+  update();
+}
+
+void CCurveChart::DrawFrame() {
+  if (!frameLayer) return;
+  const SysColors& sc = SystemColors();
+  QImage& img = frameLayer->Image();
+  img.fill(sc.face);
+  QPainter p(&img);
+  Rect r = clientRect;
+  r.bottom -= timeAxisHeight;
+  Draw3dRect(p, r, sc.shadow, sc.light);
+  r = clientRect;
+  r.left += axisWidth;
+  r.top += topMargin;
+  Draw3dRect(p, r, sc.shadow, sc.light);
+  p.fillRect(plotRect.ToQRect(), Qt::black);
+  // The caption in its corner; a caption wider than the corner (Chinese
+  // captions are) is set smaller until it fits.
+  const QString caption = lang::String(valueMode ? 61268 : 61267);
+  QRect cap(axisRect.left, timeRect.top, axisRect.Width(), timeRect.Height());
+  QFont font = CellFont(lang::String(61264), 12);
+  for (int px = font.pixelSize(); px > 7 && QFontMetrics(font).horizontalAdvance(caption) > cap.width();)
+    font.setPixelSize(--px);
+  p.setFont(font);
+  p.setPen(sc.shadow);
+  p.drawText(cap, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, caption);
+}
+
+void CCurveChart::DrawValueAxis() {
+  if (!frameLayer) return;
+  CBufferDC dc(&frameLayer->Image(), axisRect);
+  QPainter p(&dc.Image());
+  p.setPen(SystemColors().shadow);
+  p.setFont(CellFont("Times New Roman", 14));
+  const int width = axisRect.Width();
+  const int grids = std::max(yGrids, 1);
+  const double step = (double(yHigh) - yLow) / grids;
+  const int div = std::max(divPixels, 1);
+  const int k = div >= 12 ? 1 : (12 + div - 1) / div;
+  for (int j = -1;; ++j) {
+    double value = double(refValue) - j * step;
+    int y = refOffset + j * div;
+    if (y > plotHeight + 2 * div) break;
+    bool labelled = true;
+    if (step != 0) {
+      double q = (value - yLow) / step;
+      // Values built by repeated steps land a hair below a whole line number.
+      int64_t line = int64_t(std::trunc(q + (q >= 0 ? 1e-6 : -1e-6)));
+      labelled = line % k == 0;
+    }
+    p.setPen(SystemColors().shadow);
+    p.drawLine(labelled ? width - 6 : width - 4, y, 49, y);
+    if (labelled) {
+      char text[64];
+      std::snprintf(text, sizeof text, "%.2f", value);
+      p.setPen(Qt::black);
+      p.drawText(QRect(0, y - 10, width - 6, 20), Qt::AlignCenter | Qt::TextSingleLine, text);
+    }
+  }
+  p.end();
+  dc.Present();
+}
+
+void CCurveChart::DrawTimeAxis() {
+  if (!frameLayer) return;
+  CBufferDC dc(&frameLayer->Image(), timeRect);
+  QPainter p(&dc.Image());
+  p.setPen(SystemColors().shadow);
+  p.setFont(CellFont("Times New Roman", 14));
+  const int least = showDate ? 100 : 50;
+  const int grids = std::max(xGrids, 1);
+  const double pitch = double(plotWidth) / grids;
+  int last = 0;
+  for (int i = 1; i <= grids; ++i) {
+    int x = int(std::trunc(i * pitch));
+    p.setPen(SystemColors().shadow);
+    p.drawLine(x, 0, x, 3);
+    if ((i - last) * pitch > least) {
+      p.drawLine(x, 0, x, 5);
+      p.setPen(Qt::black);
+      time_t t = TimeAtColumn(x, plotWidth);
+      struct tm tm = {};
+      localtime_r(&t, &tm);
+      char text[64];
+      if (showDate)
+        std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900,
+                      tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+      else
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+      p.drawText(QRect(x - 100, 4, 200, timeRect.Height() - 4), Qt::AlignCenter | Qt::TextSingleLine,
+                 text);
+      last = i;
+    }
+  }
+  p.end();
+  dc.Present();
+}
+
+void CCurveChart::DrawPlot(int /*flag*/) {
+  if (!plotLayer) return;
+  if (file) {
+    const _tagDataHead& h = file->Head();
+    QImage& img = plotLayer->Image();
+    img.fill(FromColorRef(h.clrBack));
+    QPainter p(&img);
+    const int div = std::max(divPixels, 1);
+    // Grid.
+    if (gridShown) {
+      p.setPen(QPen(FromColorRef(h.clrGrid), 1));
+      for (int m = -1;; ++m) {
+        int y = refOffset + m * div;
+        if (y > plotHeight + 2 * div) break;
+        p.drawLine(0, y, plotWidth - 1, y);
+      }
+      const int grids = std::max(xGrids, 1);
+      for (int i = 1; i <= grids; ++i) {
+        int x = i * plotWidth / grids;
+        p.drawLine(x, 0, x, plotHeight - 1);
+      }
+    }
+    // Curves: one point per column; a column without a sample is bridged.
+    const int n = std::min(chnlCount, kMaxChannels);
+    LoadSamples(n);
+    const size_t cols = columnTimes_.size();
+    for (int ch = 0; ch < n; ++ch) {
+      const _tagChnlDef& def = h.channels[ch];
+      if (!def.shown) continue;
+      points_.clear();
+      const float* drawn = (valueMode ? sampleValue_.data() : samplePercent_.data()) + size_t(ch) * cols;
+      const uint8_t* ok = sampleOk_.data() + size_t(ch) * cols;
+      for (size_t i = 0; i < cols; ++i)
+        if (ok[i]) points_.emplace_back(int(i), RowOfValue(drawn[i]));
+      if (points_.empty()) continue;
+      if (def.penWidth <= 1) {
+        Polyline1(img, points_, FromColorRef(def.colour).rgb());
+        continue;
+      }
+      p.setPen(QPen(FromColorRef(def.colour), std::max<int>(def.penWidth, 1), Qt::SolidLine,
+                    Qt::FlatCap, Qt::MiterJoin));
+      if (points_.size() == 1)
+        p.drawPoint(points_[0]);
+      else
+        p.drawPolyline(points_.data(), int(points_.size()));
+    }
+    // Marks and reference lines, in the inverse of the background.
+    const QColor ink = InverseOf(h.clrBack);
+    p.setFont(CellFont(lang::String(61264), 14));
+    const int marks = file->GetMarkCount();
+    for (int i = 0; i < marks; ++i) {
+      time_t t = file->GetMark(i);
+      if (t < windowStart || t > windowEnd) continue;
+      int x = ColumnOfTime(t, plotWidth);
+      MergePenNotColumn(img, x, 0, plotHeight, ink);
+      p.setPen(ink);
+      for (int ch = 0; ch < n; ++ch) {
+        if (!h.channels[ch].shown) continue;
+        float value = 0, percent = 0;
+        if (!file->GetValue(ch, t, &value, &percent)) continue;
+        int y = RowOfValue(valueMode ? value : percent);
+        int row = y + 2 > plotHeight - 20 ? y - 18 : y + 2;
+        TextAt(p, x + 2, row, FormatChnlValue(*file, ch, value) + QString::fromStdString(file->GetChnlUnit(ch)));
+      }
+      TextAt(p, x + 2, 2, QString::fromStdString(FormatTime(t)));
+    }
+    for (int k = 1; k <= 2; ++k) {
+      if (!(k == 1 ? h.refShown1 : h.refShown2)) continue;
+      const float r = k == 1 ? h.refValue1 : h.refValue2;
+      double drawn = r;
+      if (!valueMode) {
+        double lo = file->GetRangeLow(0), hi = file->GetRangeHigh(0);
+        drawn = hi != lo ? (r - lo) / (hi - lo) * 100.0 : 0.0;
+      }
+      int y = RowOfValue(drawn);
+      QPen dotted(ink, 1);
+      dotted.setDashPattern({3, 3});
+      dotted.setCapStyle(Qt::FlatCap);
+      p.setCompositionMode(QPainter::RasterOp_SourceOrNotDestination);
+      p.setPen(dotted);
+      p.drawLine(0, y, plotWidth - 1, y);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p.setPen(ink);
+      char text[64];
+      std::snprintf(text, sizeof text, "%.2f", double(r));
+      QString label = QString::fromStdString(GbkField(k == 1 ? h.refLabel1 : h.refLabel2)) + text;
+      TextAt(p, 2, y + 2 > plotHeight - 20 ? y - 18 : y + 2, label);
+    }
+  }
+  frameLayer->Present();
+  plotLayer->Present();
+  plotDirty_.clear();
+}
+
+void CCurveChart::RestorePlot() {
+  // The plot layer copied back over what the cursor, the read-out or the
+  // band covered: the same as copying all of it, at a fraction of the cost.
+  const QImage& src = plotLayer->Image();
+  QImage& dst = backBuffer->Image();
+  for (Rect r : plotDirty_) {
+    r.left = std::max(r.left, plotRect.left);
+    r.top = std::max(r.top, plotRect.top);
+    r.right = std::min(r.right, plotRect.right);
+    r.bottom = std::min(r.bottom, plotRect.bottom);
+    if (r.IsEmpty()) continue;
+    const size_t bytes = size_t(r.Width()) * 4;
+    for (int y = r.top; y < r.bottom; ++y)
+      std::memcpy(dst.scanLine(y) + size_t(r.left) * 4,
+                  src.constScanLine(y - plotRect.top) + size_t(r.left - plotRect.left) * 4, bytes);
+  }
+  plotDirty_.clear();
+}
+
+void CCurveChart::AddDirty(const Rect& r) {
+  if (!r.IsEmpty()) plotDirty_.push_back(r);
+}
+
+void CCurveChart::InvalidateSamples() { sampleKey_ = {}; }
+
+void CCurveChart::LoadSamples(int channels) {
+  // The column times of this drawing.
+  columnTimes_.resize(size_t(std::max(plotWidth + 1, 0)));
+  for (int i = 0; i <= plotWidth; ++i) columnTimes_[size_t(i)] = TimeAtColumn(i, plotWidth);
+  // The samples behind them are read again only when the columns, the
+  // recording or its length changed: panning, scaling, cursor and plain
+  // redraws reuse them.
+  SampleKey key{file, channels, file->GetRecordCount(), file->GetStartTime(), file->GetEndTime(), true};
+  if (key == sampleKey_ && columnTimes_ == sampleTimes_) return;
+  const size_t cols = columnTimes_.size();
+  sampleValue_.assign(size_t(channels) * cols, 0.0f);
+  samplePercent_.assign(size_t(channels) * cols, 0.0f);
+  sampleOk_.assign(size_t(channels) * cols, 0);
+  for (int ch = 0; ch < channels; ++ch) {
+    const size_t base = size_t(ch) * cols;
+    for (size_t i = 0; i < cols; ++i)
+      sampleOk_[base + i] =
+          file->GetValue(ch, columnTimes_[i], &sampleValue_[base + i], &samplePercent_[base + i]) ? 1 : 0;
+  }
+  sampleKey_ = key;
+  sampleTimes_ = columnTimes_;
+}
+
+void CCurveChart::DrawTriangle(QPainter& p, int apexX) {
+  const int apexY = markerRect.bottom - 2;
+  QPolygon tri;
+  tri << QPoint(apexX, apexY) << QPoint(apexX - 5, apexY - 5) << QPoint(apexX + 5, apexY - 5);
+  p.setPen(QPen(QColor(85, 0, 0), 1));
+  p.setBrush(QColor(255, 255, 0));
+  p.drawPolygon(tri);
+}
+
+void CCurveChart::DrawCursor() {
+  if (!file || !backBuffer || cursorTime < rangeStart || cursorTime > rangeEnd) return;
+  RestorePlot();
+  cursorX = plotRect.left + ColumnOfTime(cursorTime, plotWidth);
+  if (cursorX < plotRect.left || cursorX > plotRect.right - 1 || cursorTime < windowStart ||
+      cursorTime > windowEnd)
+    return;
+  MergePenNotColumn(backBuffer->Image(), cursorX, plotRect.top, plotRect.bottom, InverseOf(file->Head().clrBack));
+  AddDirty(Rect{cursorX, plotRect.top, cursorX + 1, plotRect.bottom});
+  markerLayer->Fill(SystemColors().face);
+  {
+    QPainter p(&markerLayer->Image());
+    DrawTriangle(p, cursorX - markerRect.left);
+  }
+  markerLayer->Present();
+  DrawReadout(cursorX, cursorY);
+}
+
+void CCurveChart::DrawReadout(int x, int /*y*/) {
+  if (!file || !backBuffer) return;
+  const _tagDataHead& h = file->Head();
+  const int n = std::min(chnlCount, kMaxChannels);
+  // 1. Width from the longest text (in bytes of the stored text).
+  int longest = TextBytes(file->GetTitle()) + 6;
+  for (int ch = 0; ch < n; ++ch) longest = std::max(longest, TextBytes(file->GetChnlName(ch)) + 6);
+  const int width = 11 * longest < 120 ? 160 : 11 * longest + 40;
+  // 2. Rows.
+  int shown = 0;
+  for (int ch = 0; ch < n; ++ch) shown += h.channels[ch].shown ? 1 : 0;
+  const int rows = std::min(plotHeight / 18, shown + 2);
+  // 3. Position: away from the cursor.
+  Rect box;
+  box.top = plotRect.top;
+  box.bottom = box.top + rows * 18;
+  if (x > plotRect.left + plotRect.Width() / 2) {
+    box.left = plotRect.left;
+    box.right = box.left + width;
+  } else {
+    box.right = plotRect.right;
+    box.left = box.right - width;
+  }
+  readoutRect = box;
+  if (rows <= 0) return;
+  AddDirty(box);
+  // 4. Box with an etched edge.
+  const SysColors& sc = SystemColors();
+  QPainter p(&backBuffer->Image());
+  p.fillRect(box.ToQRect(), sc.face);
+  Draw3dRect(p, box, sc.shadow, sc.light);
+  Draw3dRect(p, box.Deflated(1), sc.light, sc.shadow);
+  p.setFont(CellFont(lang::String(61264), 12));
+  // 5. Title and time.
+  p.setPen(Qt::black);
+  p.drawText(QRect(box.left, box.top, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,
+             QString::fromStdString(file->GetTitle()));
+  if (rows >= 2) {
+    struct tm tm = {};
+    time_t t = cursorTime;
+    localtime_r(&t, &tm);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    p.drawText(QRect(box.left, box.top + 18, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,
+               text);
+  }
+  // 6. One row per shown channel with a value.
+  int drawn = 0;
+  for (int ch = 0; ch < n && drawn < rows - 2; ++ch) {
+    if (!h.channels[ch].shown) continue;
+    float value = 0;
+    if (!file->GetValue(ch, cursorTime, &value, nullptr)) continue;
+    const int top = box.top + 18 * (2 + drawn);
+    const int left = box.left + 10, right = box.right - 10;
+    const QColor colour = FromColorRef(h.channels[ch].colour);
+    p.fillRect(QRect(left - 2, top + 3, 12, 12), colour);
+    char num[16];
+    std::snprintf(num, sizeof num, "%02d ", ch + 1);
+    p.setPen(colour);
+    p.drawText(QRect(left + 15, top, right - left - 15, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               num);
+    const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
+    p.setPen((value < lo || value > hi) && hi > lo ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + FormatChnlValue(*file, ch, value) +
+                   " " + QString::fromStdString(file->GetChnlUnit(ch));
+    p.drawText(QRect(left + 33, top, right - left - 33, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               text);
+    p.setPen(sc.shadow);
+    p.drawLine(left, top, right - 1, top);
+    ++drawn;
+  }
+}
+
+void CCurveChart::DrawSelection(int /*x*/, int /*y*/) {
+  if (!selecting || !file || !backBuffer) return;
+  if (selStart < rangeStart || selEnd > rangeEnd || selStart == selEnd) return;
+  RestorePlot();
+  if ((selStart < windowStart && selEnd < windowStart) || (selStart > windowEnd && selEnd > windowEnd))
+    return;
+  selStartX = ColumnOfTime(selStart, plotWidth);
+  selEndX = ColumnOfTime(selEnd, plotWidth);
+  Rect band{plotRect.left + std::min(selStartX, selEndX), plotRect.top,
+            plotRect.left + std::max(selStartX, selEndX), plotRect.bottom};
+  band.right += 1;
+  band = band.Inflated(1);
+  band.left = std::max(band.left, plotRect.left - 1);
+  band.right = std::min(band.right, plotRect.right);
+  if (band.right < band.left) return;
+  {
+    // A rectangle with the black pen and the band brush, both XORed: the edge
+    // stays as it was and the inside is inverted against the brush.
+    QPainter p(&backBuffer->Image());
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QRect inside(band.left + 1, band.top + 1, band.Width() - 2, band.Height() - 2);
+    if (inside.width() > 0 && inside.height() > 0) p.fillRect(inside, QColor(0, 80, 80));
+  }
+  AddDirty(band);
+  markerLayer->Fill(SystemColors().face);
+  {
+    QPainter p(&markerLayer->Image());
+    if (selStart >= windowStart && selStart <= windowEnd)
+      DrawTriangle(p, plotRect.left + selStartX - markerRect.left);
+    if (selEnd >= windowStart && selEnd <= windowEnd)
+      DrawTriangle(p, plotRect.left + selEndX - markerRect.left);
+  }
+  markerLayer->Present();
+}
+
+const QImage* CCurveChart::BackImage() const { return backBuffer ? &backBuffer->Image() : nullptr; }
+const QImage* CCurveChart::PlotImage() const { return plotLayer ? &plotLayer->Image() : nullptr; }
+
+// ---------------------------------------------------------------- moving the window
+
+void CCurveChart::AfterWindowMoved() {
+  ComputeWindow();
+  Relayout();
+  if (companion) {
+    companion->SetOffset(windowOffset);
+    companion->SetFraction(windowFraction);
+    companion->Refresh(1);
+  }
+}
+
+void CCurveChart::SetWindowStart(time_t t) {
+  if (t == 0) t = cursorTime;
+  double span = double(rangeEnd - rangeStart);
+  float f = span > 0 ? float(double(t - rangeStart) / span) : 0.0f;
+  f = std::clamp(f, 0.0f, 1.0f);
+  windowFraction = std::max(windowFraction + windowOffset - f, 0.0f);
+  windowOffset = f;
+  AfterWindowMoved();
+}
+
+void CCurveChart::SetWindowEnd(time_t t) {
+  if (t == 0) t = cursorTime;
+  double span = double(rangeEnd - rangeStart);
+  float f = span > 0 ? float(double(t - rangeStart) / span) : 1.0f;
+  // An end before the window start leaves an empty window, never a reversed one.
+  windowFraction = std::max(f - windowOffset, 0.0f);
+  AfterWindowMoved();
+}
+
+void CCurveChart::ZoomToSelection(time_t start, time_t end) {
+  if (start == 0 || end == 0) {
+    start = selStart;
+    end = selEnd;
+    selStart = selEnd = 0;
+  }
+  SetWindowStart(start);
+  SetWindowEnd(end);
+}
+
+void CCurveChart::SelectAll() {
+  selStart = windowStart;
+  selEnd = windowEnd;
+  Relayout();
+}
+
+void CCurveChart::CenterOnTime(time_t t) {
+  selecting = 0;
+  cursorTime = t;
+  const time_t s = windowEnd - windowStart;
+  time_t fileStart = file ? file->GetStartTime() : rangeStart;
+  time_t fileEnd = file ? file->GetEndTime() : rangeEnd;
+  time_t start = t - s / 2;
+  time_t end = t + (s - s / 2);
+  if (start < fileStart) {
+    start = fileStart;
+    end = start + s;
+  }
+  if (end > fileEnd) {
+    end = fileEnd;
+    start = end - s;
+  }
+  start = std::clamp(start, fileStart, fileEnd);
+  end = std::clamp(end, fileStart, fileEnd);
+  SetWindowStart(start);
+  SetWindowEnd(end);
+  RedrawAll();
+}
+
+bool CCurveChart::CopySelectionToClipboard() {
+  if (!plotLayer || !(windowStart <= selStart && selEnd <= windowEnd)) return false;
+  int a = ColumnOfTime(selStart, plotWidth);
+  int b = ColumnOfTime(selEnd, plotWidth) + 1;
+  if (a > b) std::swap(a, b);
+  a = std::max(a, 0);
+  b = std::min(b, plotWidth);
+  if (b <= a) return false;
+  const QImage& img = plotLayer->Image();
+  QApplication::clipboard()->clear();
+  QApplication::clipboard()->setImage(img.copy(a, 0, b - a, img.height()));
+  return true;
+}
+
+// ---------------------------------------------------------------- window events
+
+void CCurveChart::paintEvent(QPaintEvent*) {
+  if (!backBuffer) return;
+  if (!presentPending_) {
+    // Shown or uncovered: everything anew.
+    inPaint_ = true;
+    ComputeWindow();
+    ComputeValueScale();
+    RedrawAll();
+    inPaint_ = false;
+  }
+  presentPending_ = false;
+  QPainter p(this);
+  p.drawImage(0, 0, backBuffer->Image());
+}
+
+void CCurveChart::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (inLayout_ || (width() == clientRect.Width() && height() == clientRect.Height())) return;
+  // Sized from outside: new layers now, drawn in full at the next paint.
+  LayoutRects();
+  presentPending_ = false;
+  update();
+}
+
+void CCurveChart::CursorToColumn(int x, int y) {
+  cursorX = std::clamp(x, plotRect.left, plotRect.right - 1);
+  cursorY = y;
+  cursorTime = TimeAtColumn(cursorX - plotRect.left, plotWidth);
+  DrawCursor();
+  Present();
+}
+
+void CCurveChart::mousePressEvent(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) {
+    if (axisRect.Contains(pt.x(), pt.y())) {
+      panning = 1;
+      dragPoint = pt;
+    } else if (plotRect.Contains(pt.x(), pt.y())) {
+      if (selecting) {
+        selStart = 0;
+        RedrawAll();
+        selStart = TimeAtColumn(std::max(pt.x(), plotRect.left) - plotRect.left, plotWidth);
+      } else {
+        CursorToColumn(pt.x(), pt.y());
+      }
+    }
+  } else if (e->button() == Qt::RightButton) {
+    if (axisRect.Contains(pt.x(), pt.y())) {
+      scaling = 1;
+      dragPoint = pt;
+    }
+  }
+}
+
+void CCurveChart::RedrawAfterScaleChange() {
+  ComputeValueScale();
+  DrawValueAxis();
+  DrawPlot(0);
+  if (selecting)
+    DrawSelection(0, 0);
+  else
+    DrawCursor();
+  Present();
+}
+
+void CCurveChart::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  const Qt::MouseButtons b = e->buttons();
+  if (b == Qt::NoButton) {
+    if (axisRect.Contains(pt.x(), pt.y()))
+      setCursor(axisCursor);
+    else
+      unsetCursor();
+    return;
+  }
+  if ((b != Qt::LeftButton && b != Qt::RightButton) || e->modifiers() != Qt::NoModifier) return;
+  if (panning) {
+    const int div = std::max(divPixels, 1);
+    const float step = (yHigh - yLow) / float(std::max(yGrids, 1));
+    refOffset += pt.y() - dragPoint.y();
+    dragPoint = pt;
+    while (refOffset > 0) {
+      refOffset -= div;
+      refValue += step;
+    }
+    while (refOffset < -div) {
+      refOffset += div;
+      refValue -= step;
+    }
+    RedrawAfterScaleChange();
+  } else if (scaling) {
+    int d = divPixels + (dragPoint.y() - pt.y());
+    dragPoint = pt;
+    if (d >= 4 && d <= 600 && plotHeight > 0) {
+      divPixels = d;
+      zoom = float(d) / float(plotHeight);
+      RedrawAfterScaleChange();
+    }
+  } else if (b == Qt::LeftButton && plotRect.Contains(pt.x(), pt.y())) {
+    if (!selecting) {
+      CursorToColumn(pt.x(), pt.y());
+    } else {
+      selEndX = std::clamp(pt.x(), plotRect.left, plotRect.right);
+      selEnd = TimeAtColumn(selEndX - plotRect.left, plotWidth);
+      DrawSelection(0, 0);
+      Present();
+    }
+  }
+}
+
+void CCurveChart::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  if (e->button() == Qt::LeftButton) {
+    panning = 0;
+    if (selecting) {
+      if (plotRect.Contains(pt.x(), pt.y())) {
+        selEndX = std::clamp(pt.x(), plotRect.left, plotRect.right);
+        selEnd = TimeAtColumn(selEndX - plotRect.left, plotWidth);
+        DrawSelection(0, 0);
+        Present();
+      }
+      if (selStart > selEnd) std::swap(selStart, selEnd);
+    }
+  } else if (e->button() == Qt::RightButton) {
+    scaling = 0;
+    if (plotRect.Contains(pt.x(), pt.y())) emit RightButtonReleased();
+  }
+}
+
+void CCurveChart::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  const QPoint pt = e->position().toPoint();
+  if (selecting) {
+    selecting = 0;
+    if (plotRect.Contains(pt.x(), pt.y())) {
+      cursorX = std::clamp(pt.x(), plotRect.left, plotRect.right - 1);
+      cursorY = pt.y();
+      cursorTime = TimeAtColumn(cursorX - plotRect.left, plotWidth);
+    }
+  } else {
+    selecting = 1;
+    selStart = selEnd = 0;
+  }
+  Relayout();
+}
+
+void CCurveChart::keyPressEvent(QKeyEvent* e) {
+  if (!selecting && (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right)) {
+    // One pixel a press; where records lie further apart than pixels, on to
+    // the next pixel that shows another record, so the cursor never sticks.
+    const time_t before = cursorTime;
+    do {
+      if (e->key() == Qt::Key_Left && cursorX > plotRect.left)
+        --cursorX;
+      else if (e->key() == Qt::Key_Right && cursorX < plotRect.right)
+        ++cursorX;
+      else
+        break;
+      cursorTime = TimeAtColumn(cursorX - plotRect.left, plotWidth);
+    } while (cursorTime == before && file);
+    cursorTime = TimeAtColumn(cursorX - plotRect.left, plotWidth);
+    DrawCursor();
+    Present();
+  }
+  QWidget::keyPressEvent(e);
+}
+
+bool CCurveChart::event(QEvent* e) {
+  // The arrow keys belong to the cursor, not to focus navigation.
+  if (e->type() == QEvent::KeyPress) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_Left || k->key() == Qt::Key_Right) {
+      keyPressEvent(k);
+      return true;
+    }
+  }
+  return QWidget::event(e);
+}
+
+}  // namespace charts

@@ -1,0 +1,401 @@
+#include "charts/hcview.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "charts/chartdialogs.h"
+#include "charts/chnlpanel.h"
+#include "charts/curvechart.h"
+#include "charts/framehooks.h"
+#include "charts/timescroller.h"
+#include "data/cxfile.h"
+#include "platform/ui/commandids.h"
+#include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
+
+namespace charts {
+
+namespace {
+FrameHooks& Hooks() {
+  static FrameHooks hooks;
+  return hooks;
+}
+}  // namespace
+
+void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
+const FrameHooks& GetFrameHooks() { return Hooks(); }
+
+CHCView::CHCView(QWidget* parent) : QWidget(parent) {
+  setObjectName("101");
+  resize(800, 600);
+  // The scroller runs along the top, the chart fills the rest down to the
+  // bottom edge and the panel takes the band at the right edge.
+  scroller_ = new CTimeScroller(this);
+  scroller_->setObjectName("1000");
+  scroller_->setGeometry(2, 2, width() - 4, 18);
+  chart_ = new CCurveChart(this);
+  chart_->setObjectName("1001");
+  chart_->move(2, 22);
+  panel_ = new CChnlPanel(this);
+  panel_->setObjectName("1128");
+  panel_->move(width() - 150, 0);
+  connect(chart_, &CCurveChart::RightButtonReleased, this, [this] { ContextMenu(QCursor::pos()); });
+  // After the form is made: the side-panel flag to the three controls.
+  scroller_->SetSidePanel(sidePanel);
+  chart_->SetSidePanel(sidePanel);
+  panel_->SetShown(sidePanel);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+  panel_->Rebuild(1);
+}
+
+CHCView::~CHCView() {
+  if (listFrame) listFrame->close();
+  delete infoWnd;
+  infoWnd = nullptr;
+  // The controls only borrow the file; they go with this widget afterwards.
+  chart_->SetRecord(nullptr);
+  delete file;
+  file = nullptr;
+}
+
+void CHCView::SetRecord(CXFile* f) {
+  file = f;
+  if (!file) return;
+  scroller_->SetChart(chart_);
+  scroller_->SetFixedSize(0);
+  scroller_->SetOffset(0.0f);
+  scroller_->SetFraction(1.0f);
+  chart_->SetRecord(file);
+  chart_->ApplyRecordSettings();
+  chart_->SetCompanion(scroller_);
+  panel_->SetRecord(file);
+  panel_->SetNotify(chart_);
+  chart_->Relayout();
+  panel_->Rebuild(1);
+  RefreshFrameTexts();
+}
+
+void CHCView::RefreshFrameTexts() {
+  if (!file) return;
+  const FrameHooks& hooks = GetFrameHooks();
+  if (hooks.channelMenu) {
+    if (QMenu* menu = hooks.channelMenu()) {
+      menu->clear();
+      CommandRouter& router = CommandRouter::Instance();
+      for (int ch = 0; ch < file->GetChnlCount() && ch < 64; ++ch) {
+        QAction* a = router.Action(ID_CHNL_WINDOW + ch);
+        router.SetText(ID_CHNL_WINDOW + ch, QString::fromStdString(file->GetChnlName(ch)));
+        menu->addAction(a);
+      }
+    }
+  }
+  if (hooks.setPaneText) {
+    hooks.setPaneText(1, lang::String(59143) + QString::fromStdString(file->GetTitle()));
+    hooks.setPaneText(2, lang::String(59144) + QString::number(file->GetChnlCount()));
+    hooks.setPaneText(3, lang::String(59145) + QString::fromStdString(FormatTime(file->GetStartTime())) +
+                             " => " + QString::fromStdString(FormatTime(file->GetEndTime())));
+    hooks.setPaneText(4, lang::String(59146) + QString::number(file->GetInterval()) + "S");
+  }
+}
+
+void CHCView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+  panel_->Rebuild(1);
+}
+
+void CHCView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) ContextMenu(e->globalPosition().toPoint());
+}
+
+QMenu* CHCView::ContextMenu(const QPoint& globalPos, bool run) {
+  QMenu* menu = CommandRouter::Instance().BuildPopup(158, 0, this);
+  if (!menu) return nullptr;
+  // The view's own rules decide; commands of other windows ask the router.
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator() || a->menu()) continue;
+    const int id = a->data().toInt();
+    CommandState state;
+    if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
+    if (id == ID_CURVE_PROPERTIES) state.enabled = false;
+    a->setEnabled(state.enabled);
+    a->setCheckable(state.checkable);
+    if (state.checkable) a->setChecked(state.checked);
+  }
+  if (run) {
+    // The menu's actions are the program's commands: a choice is routed to
+    // the active view, which is this one.
+    menu->exec(globalPos);
+    menu->deleteLater();
+    return nullptr;
+  }
+  return menu;
+}
+
+bool CHCView::HasSelection() const {
+  time_t s = 0, e = 0;
+  chart_->GetSelection(s, e);
+  return s != e && s != 0;
+}
+
+bool CHCView::OnUpdateCommand(int id, CommandState& state) {
+  const bool selecting = chart_->IsSelecting() != 0;
+  state.checkable = false;
+  state.checked = false;
+  switch (id) {
+    case ID_WINDOW_FROM_CURSOR:
+    case ID_WINDOW_TO_CURSOR:
+    case ID_ADD_MARK:
+      state.enabled = !selecting;
+      return true;
+    case ID_ZOOM_SELECTION:
+    case ID_EDIT_COPY:
+      state.enabled = selecting && HasSelection();
+      return true;
+    case ID_SELECT_ALL_RECORDS:
+      state.enabled = selecting;
+      return true;
+    case ID_SHOW_ALL_CHNL:
+    case ID_HIDE_ALL_CHNL:
+    case ID_NEXT_CHNL_GROUP:
+    case ID_PREV_CHNL_GROUP:
+    case ID_EDIT_MARKS:
+    case ID_GOTO_TIME:
+    case ID_SET_WINDOW:
+    case ID_FIND:
+    case ID_REF_LINES:
+      state.enabled = true;
+      return true;
+    case ID_FIND_NEXT:
+      state.enabled = searched != 0;
+      return true;
+    case ID_SELECT_OFF:
+      state.enabled = true;
+      state.checkable = true;
+      state.checked = !selecting;
+      return true;
+    case ID_SELECT_ON:
+      state.enabled = true;
+      state.checkable = true;
+      state.checked = selecting;
+      return true;
+    case ID_SIDE_PANEL:
+      state.enabled = true;
+      state.checkable = true;
+      state.checked = sidePanel != 0;
+      return true;
+    default:
+      break;
+  }
+  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
+    const int ch = id - ID_CHNL_TOGGLE;
+    state.enabled = file && ch < file->GetChnlCount();
+    state.checkable = true;
+    state.checked = state.enabled && file->Head().channels[ch].shown != 0;
+    return true;
+  }
+  return false;
+}
+
+bool CHCView::OnCommand(int id) {
+  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
+    if (!file) return true;
+    const int ch = id - ID_CHNL_TOGGLE;
+    if (ch >= file->GetChnlCount()) return true;
+    uint8_t flags[64];
+    for (int i = 0; i < 64; ++i) flags[i] = file->Head().channels[i].shown;
+    flags[ch] = flags[ch] ? 0 : 1;
+    ApplyShown(flags, groupIndex);
+    return true;
+  }
+  switch (id) {
+    case ID_WINDOW_FROM_CURSOR:
+      if (file) chart_->SetWindowStart(0);
+      return true;
+    case ID_WINDOW_TO_CURSOR:
+      if (file) chart_->SetWindowEnd(0);
+      return true;
+    case ID_ZOOM_SELECTION:
+      if (file && chart_->IsSelecting() && HasSelection()) chart_->ZoomToSelection(0, 0);
+      return true;
+    case ID_EDIT_COPY:
+      if (file && chart_->IsSelecting() && HasSelection()) chart_->CopySelectionToClipboard();
+      return true;
+    case ID_SELECT_ALL_RECORDS:
+      if (file) chart_->SelectAll();
+      return true;
+    case ID_SHOW_ALL_CHNL:
+    case ID_HIDE_ALL_CHNL: {
+      if (!file) return true;
+      uint8_t flags[64] = {};
+      for (int i = 0; i < file->GetChnlCount() && i < 64; ++i) flags[i] = id == ID_SHOW_ALL_CHNL ? 1 : 0;
+      ApplyShown(flags, 0);
+      return true;
+    }
+    case ID_NEXT_CHNL_GROUP: {
+      if (!file || file->GetChnlCount() == 0) return true;
+      const int n = std::min(file->GetChnlCount(), 64);
+      uint8_t flags[64] = {};
+      for (int i = groupIndex; i < std::min(groupIndex + 4, n); ++i) flags[i] = 1;
+      int next = groupIndex + 4;
+      if (next >= n) next = 0;
+      ApplyShown(flags, next);
+      return true;
+    }
+    case ID_PREV_CHNL_GROUP: {
+      if (!file || file->GetChnlCount() == 0) return true;
+      const int n = std::min(file->GetChnlCount(), 64);
+      uint8_t flags[64] = {};
+      for (int i = std::max(groupIndex - 3, 0); i <= groupIndex && i < n; ++i) flags[i] = 1;
+      int next = groupIndex - 4;
+      if (next < 0) next = n - 1;
+      ApplyShown(flags, next);
+      return true;
+    }
+    case ID_ADD_MARK: {
+      if (!file) return true;
+      const time_t t = chart_->GetCursorTime();
+      if (t == 0) return true;  // no cursor placed yet
+      if (!file->AddMark(t)) {
+        MsgBox(this, 61260, 61236, MsgIcon::Error);
+        return true;
+      }
+      chart_->Relayout();
+      return true;
+    }
+    case ID_EDIT_MARKS: {
+      if (!file) return true;
+      CMarksDlg dlg(file, this);
+      dlg.exec();
+      chart_->Relayout();
+      return true;
+    }
+    case ID_GOTO_TIME: {
+      if (!file) return true;
+      CGotoTimeDlg dlg(file, this);
+      if (dlg.exec() == QDialog::Accepted) chart_->CenterOnTime(dlg.Result());
+      return true;
+    }
+    case ID_SET_WINDOW: {
+      if (!file) return true;
+      time_t s = 0, e = 0;
+      chart_->GetWindow(s, e);
+      CTimeWindowDlg dlg(file, s, e, this);
+      if (dlg.exec() == QDialog::Accepted) chart_->ZoomToSelection(dlg.Start(), dlg.End());
+      return true;
+    }
+    case ID_FIND: {
+      if (!file) return true;
+      CFindDlg dlg(file, &query, [this] { OnSearchRequest(); }, this);
+      dlg.exec();
+      return true;
+    }
+    case ID_FIND_NEXT:
+      if (file && searched) FindNext();
+      return true;
+    case ID_SELECT_OFF:
+      chart_->SetSelecting(0);
+      return true;
+    case ID_SELECT_ON:
+      chart_->SetSelecting(1);
+      return true;
+    case ID_SIDE_PANEL:
+      ToggleSidePanel();
+      return true;
+    case ID_REF_LINES:
+      if (file) EditRefLines();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CHCView::WriteHead() {
+  if (file->PutHead()) return true;
+  MsgBox(this, 61260, 61236, MsgIcon::Error);
+  return false;
+}
+
+void CHCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
+  _tagDataHead& h = file->Head();
+  uint8_t before[64];
+  for (int i = 0; i < 64; ++i) {
+    before[i] = h.channels[i].shown;
+    h.channels[i].shown = flags[i];
+  }
+  if (!WriteHead()) {
+    for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
+    return;
+  }
+  groupIndex = newGroupIndex;
+  chart_->Relayout();
+  panel_->Rebuild(0);
+}
+
+void CHCView::ToggleSidePanel() {
+  sidePanel = sidePanel ? 0 : 1;
+  scroller_->SetSidePanel(sidePanel);
+  chart_->SetSidePanel(sidePanel);
+  panel_->SetShown(sidePanel);
+  panel_->Rebuild(1);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+}
+
+void CHCView::EditRefLines() {
+  _tagDataHead& h = file->Head();
+  CRefLinesDlg dlg(h, this);
+  if (dlg.exec() != QDialog::Accepted) return;
+  const _tagDataHead before = h;
+  dlg.Store(h);
+  if (!WriteHead()) {
+    h.refShown1 = before.refShown1;
+    h.refShown2 = before.refShown2;
+    h.refValue1 = before.refValue1;
+    h.refValue2 = before.refValue2;
+    std::copy(std::begin(before.refLabel1), std::end(before.refLabel1), h.refLabel1);
+    std::copy(std::begin(before.refLabel2), std::end(before.refLabel2), h.refLabel2);
+    return;
+  }
+  chart_->ApplyRecordSettings();
+  chart_->Relayout();
+}
+
+void CHCView::OnSearchRequest() {
+  if (!file) return;
+  // A search goes on from the record after the last hit; a new one starts at
+  // its origin.
+  if (query.time == 0) {
+    if (query.startMode == 0)
+      query.time = file->GetStartTime();
+    else if (query.startMode == 1)
+      query.time = file->GetEndTime();
+    else
+      query.time = chart_->GetCursorTime() ? chart_->GetCursorTime() : file->GetStartTime();
+  }
+  searched = 1;
+  file->FindValue(query);
+  if (query.time != 0) {
+    chart_->CenterOnTime(query.time);
+    const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
+    query.time += query.direction ? -iv : iv;
+  } else {
+    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+  }
+}
+
+void CHCView::FindNext() {
+  if (file->FindValue(query)) {
+    chart_->CenterOnTime(query.time);
+    const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
+    query.time += query.direction ? -iv : iv;
+  } else {
+    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+  }
+}
+
+}  // namespace charts

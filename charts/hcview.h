@@ -1,0 +1,79 @@
+#pragma once
+// The history curve view: a stored data file examined as curves, with the
+// time scroller above the chart and the channel panel at the right edge. The
+// view owns its data file.
+#include <QWidget>
+#include <ctime>
+
+#include "data/records.h"
+#include "platform/ui/command.h"
+
+class CXFile;
+
+namespace charts {
+
+class CCurveChart;
+class CTimeScroller;
+class CChnlPanel;
+
+class CHCView : public QWidget, public CommandTarget {
+  Q_OBJECT
+
+ public:
+  explicit CHCView(QWidget* parent = nullptr);
+  ~CHCView() override;
+
+  // Hands the view its file (the view owns it from now on) and couples the
+  // chart, the scroller and the panel to it.
+  void SetRecord(CXFile* f);
+
+  CCurveChart* Chart() const { return chart_; }
+  CTimeScroller* Scroller() const { return scroller_; }
+  CChnlPanel* Panel() const { return panel_; }
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
+
+  // A search request of the find dialog.
+  void OnSearchRequest();
+  // The context menu at a screen position; returns the menu shown (tests
+  // read its greying) when `run` is false instead of running it.
+  QMenu* ContextMenu(const QPoint& globalPos, bool run = true);
+  // The channel submenu and the status bar panes of the main window.
+  void RefreshFrameTexts();
+
+  // ---- state ----
+  int groupIndex = 0;
+  CXFile* file = nullptr;
+  time_t printEnd = 0, printStart = 0;
+  int printPages = 0;
+  int rangeMode = 0;
+  QWidget* infoWnd = nullptr;
+  int sidePanel = 0;
+  QWidget* listFrame = nullptr;
+  _tagFindQuery query;
+  int searched = 0;
+  QWidget* chnlFrames[64] = {};
+  int chnlOpen[64] = {};
+
+ protected:
+  void resizeEvent(QResizeEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+
+ private:
+  // Writes the header after a change of display settings. On failure the
+  // message is shown and the caller puts its change back.
+  bool WriteHead();
+  // Shown flags: a new set written at once, or the old one kept on failure.
+  void ApplyShown(const uint8_t* flags, int newGroupIndex);
+  bool HasSelection() const;
+  void ToggleSidePanel();
+  void EditRefLines();
+  void FindNext();
+
+  CCurveChart* chart_;
+  CTimeScroller* scroller_;
+  CChnlPanel* panel_;
+};
+
+}  // namespace charts

@@ -1,0 +1,115 @@
+// Opening data files through the main frame: by extension in either case,
+// dropped files in order, the hand-over of a second start.
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "chartfile.h"
+#include "charts/curvechart.h"
+#include "charts/hcview.h"
+#include "common/testenv.h"
+#include "platform/appconfig.h"
+#include "platform/profile.h"
+#include "platform/programdir.h"
+#include "platform/ui/lang.h"
+#include "shell/app.h"
+#include "shell/childframe.h"
+#include "shell/mainframe.h"
+
+using namespace charttest;
+
+namespace {
+
+class OpenFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::WritePrivateProfileString("LanguageSetting", "Language", "1",
+                                        platform::SettingsPath("Config.ini"));
+    ASSERT_TRUE(app_.InitInstance({"recview"}));
+    frame_ = app_.MainFrame();
+    dir_ = testenv::NewDir("files");
+  }
+  void TearDown() override { app_.ExitInstance(); }
+  std::string Make(const std::string& name, int channels = 3) {
+    Recipe s;
+    s.channels = channels;
+    EXPECT_TRUE(MakeRecording(dir_ + name, s));
+    return dir_ + name;
+  }
+  QStringList Titles() {
+    QStringList t;
+    for (QMdiSubWindow* w : frame_->MdiArea()->subWindowList(QMdiArea::CreationOrder)) t << w->windowTitle();
+    return t;
+  }
+  CRecviewApp app_;
+  CMainFrame* frame_ = nullptr;
+  std::string dir_;
+};
+
+TEST_F(OpenFileTest, DataFilesOpenWhateverTheCaseOfTheirEnding) {
+  const QString a = QString::fromStdString(Make("one.kvd"));
+  const QString b = QString::fromStdString(Make("TWO.KVD"));
+  const QString c = QString::fromStdString(Make("three.Kvd", 12));
+  EXPECT_TRUE(frame_->OpenFile(a));
+  EXPECT_TRUE(frame_->OpenFile(b));
+  EXPECT_TRUE(frame_->OpenFile(c));
+  const QString name = lang::String(61228);
+  EXPECT_EQ(Titles(), (QStringList{name + " [" + a + "]", name + " [" + b + "]", name + " [" + c + "]"}));
+  EXPECT_EQ(platform::ReadLastDir(), c.toStdString());
+  // The view owns the file and shows it.
+  auto* frame = qobject_cast<CChildFrame*>(frame_->MdiArea()->subWindowList(QMdiArea::CreationOrder)[2]);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->ResourceId(), 133);
+  auto* view = qobject_cast<charts::CHCView*>(frame->View());
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(view->file, nullptr);
+  EXPECT_EQ(view->file->GetChnlCount(), 12);
+  EXPECT_EQ(view->Chart()->Record(), view->file);
+  // The status bar and the channel menu show the file of the active window.
+  frame_->show();
+  frame_->MdiArea()->setActiveSubWindow(frame_->MdiArea()->subWindowList(QMdiArea::CreationOrder)[0]);
+  EXPECT_EQ(frame_->PaneText(2), lang::String(59144) + "3");
+  frame_->MdiArea()->setActiveSubWindow(frame);
+  EXPECT_EQ(frame_->PaneText(2), lang::String(59144) + "12");
+  if (QMenu* menu = frame_->ChannelMenu()) {
+    ASSERT_EQ(menu->actions().size(), 12);
+    EXPECT_EQ(menu->actions()[0]->text(), QString::fromUtf8("通道1"));
+  }
+}
+
+TEST_F(OpenFileTest, FilesThatDoNotOpenShowNothing) {
+  ASSERT_TRUE(testenv::WriteFile(dir_ + "bad.kvd", std::string(600, 'x')));
+  const std::string before = platform::ReadLastDir();
+  EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(dir_ + "bad.kvd")));
+  EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(dir_ + "none.kvd")));
+  EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(Make("data.txt"))));
+  EXPECT_TRUE(Titles().isEmpty());
+  EXPECT_EQ(platform::ReadLastDir(), before);
+}
+
+TEST_F(OpenFileTest, DroppedFilesOpenInTheOrderDropped) {
+  const QString a = QString::fromStdString(Make("c.kvd"));
+  const QString b = QString::fromStdString(Make("a.kvd"));
+  const QString c = QString::fromStdString(Make("b.KVD"));
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(c)});
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(frame_)->event(&drop);
+  const QString name = lang::String(61228);
+  EXPECT_EQ(Titles(), (QStringList{name + " [" + a + "]", name + " [" + b + "]", name + " [" + c + "]"}));
+}
+
+TEST_F(OpenFileTest, TheHandOverOpensTheFileNamedInLastDir) {
+  const std::string path = Make("handed.kvd");
+  ASSERT_TRUE(platform::WriteLastDir(path));
+  frame_->HandOver();
+  ASSERT_EQ(Titles().size(), 1);
+  EXPECT_TRUE(Titles()[0].endsWith("[" + QString::fromStdString(path) + "]"));
+}
+
+}  // namespace
