@@ -88,6 +88,7 @@ CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
   setWindowTitle(lang::String(128));
+  setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
   router.SetFrameTarget(this);
   router.SetActiveViewProvider([this]() -> CommandTarget* {
