@@ -5,6 +5,8 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/localtime.h"
+
 namespace recsim {
 
 const char* const kUsage =
@@ -47,21 +49,13 @@ bool ParseClock(const std::string& text, Recorder* r) {
     r->wallClock = true;
     return true;
   }
-  struct tm tm {};
   int y, mo, d, h, mi, s;
   char sep;
   if (std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &y, &mo, &d, &sep, &h, &mi, &s) != 7 ||
       (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 ||
       h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
     return false;
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  r->fixedNewest = mktime(&tm);
+  r->fixedNewest = platform::LocalTime(y, mo, d, h, mi, s);
   r->wallClock = false;
   return true;
 }

@@ -97,9 +97,8 @@ struct Recorder {
   void Identity(uint8_t out[10]) const;
 };
 
-// The six stamp bytes of a local time value (year - 2000, ...).
-void PutStamp(time_t t, uint8_t* out);
-// The local time value of six stamp bytes; false when they are no valid stamp.
+// The local time value of six stamp bytes (platform/localtime.h writes them);
+// false when they are no valid stamp.
 bool StampToTime(const uint8_t* stamp, time_t* out);
 
 // The default channel m: name "通道<m+1>", units in turn °C, %RH, kPa, V,

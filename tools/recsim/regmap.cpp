@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gbk.h"
+#include "platform/localtime.h"
 
 namespace recsim {
 
@@ -92,7 +93,7 @@ AreaMap RegisterMap(const Recorder& r) {
   map.Add(row1 ? 0x1024 : 0x1013, {static_cast<uint8_t>(r.channels.size())});
   map.Add(row1 ? 0x1025 : 0x1015, {static_cast<uint8_t>(r.intervalIndex)});
   std::vector<uint8_t> clock(10, 0);
-  PutStamp(r.Newest(), clock.data());
+  platform::TimeToStamp(r.Newest(), clock.data());
   const uint32_t index = r.NewestRingIndex();
   for (int i = 0; i < 4; ++i) clock[6 + i] = static_cast<uint8_t>(index >> (8 * i));
   map.Add(0x008E, clock);
