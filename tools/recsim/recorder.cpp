@@ -42,6 +42,16 @@ bool ParseScaleNum(const std::string& text, ScaleNum* out) {
   return true;
 }
 
+void Channel::PutScaled(uint8_t* out) const {
+  low.Put(out);
+  high.Put(out + 3);
+  limit[0].Put(out + 6);
+  limit[2].Put(out + 9);
+  limit[3].Put(out + 12);
+  limit[1].Put(out + 15);
+  limit[4].Put(out + 18);
+}
+
 Family Recorder::family() const {
   return model.size() > 2 && model[2] == 'P' ? Family::Block : Family::Register;
 }

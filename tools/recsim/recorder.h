@@ -61,6 +61,10 @@ struct Channel {
   ScaleNum limit[5];  // limit1 ... limit5
   bool logarithmic = false;
   int8_t expLow = 0, expHigh = 0;
+
+  // The range and the limits as every channel block keeps them, three bytes
+  // each from out on: low, high, limit1, limit3, limit4, limit2, limit5.
+  void PutScaled(uint8_t* out) const;
 };
 
 enum class Family { Register, Block };

@@ -70,13 +70,7 @@ std::vector<uint8_t> RegisterChannelBlock(const Channel& c) {
   std::vector<uint8_t> b(80, 0);
   platform::Utf8ToGbk(c.name, reinterpret_cast<char*>(&b[0]), 11);
   platform::Utf8ToGbk(c.unit, reinterpret_cast<char*>(&b[12]), 21);
-  c.low.Put(&b[34]);
-  c.high.Put(&b[37]);
-  c.limit[0].Put(&b[40]);
-  c.limit[2].Put(&b[43]);
-  c.limit[3].Put(&b[46]);
-  c.limit[1].Put(&b[49]);
-  c.limit[4].Put(&b[52]);
+  c.PutScaled(&b[34]);
   b[59] = c.logarithmic ? 1 : 0;
   return b;
 }
