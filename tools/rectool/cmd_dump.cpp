@@ -72,7 +72,9 @@ int Run(const std::vector<std::string>& args) {
   line += "\n";
   std::string out = line;
   char buf[512];
-  for (int64_t i = first; i <= last; i += step) {
+  // The next index is never computed past last: a step of any size ends the
+  // loop instead of overflowing back into the span.
+  for (int64_t i = first; i <= last; i = last - i < step ? last + 1 : i + step) {
     const time_t t = start + static_cast<time_t>(i * interval);
     out += FormatTime(t);
     for (int ch = 0; ch < n; ++ch) {
