@@ -246,21 +246,17 @@ bool CXFile::MapExisting(const std::string& path) {
     readOnly_ = fd_ >= 0;
   }
   if (fd_ < 0) return false;
-  struct stat st;
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+  auto fail = [this] {
     ::close(fd_);
     fd_ = -1;
     readOnly_ = false;
     return false;
-  }
+  };
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return fail();
   size_t size = static_cast<size_t>(st.st_size);
   void* v = ::mmap(nullptr, size, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
-  if (v == MAP_FAILED) {
-    ::close(fd_);
-    fd_ = -1;
-    readOnly_ = false;
-    return false;
-  }
+  if (v == MAP_FAILED) return fail();
   view_ = static_cast<uint8_t*>(v);
   viewSize_ = size;
   path_ = p;
@@ -393,18 +389,17 @@ void CXFile::PrepareScales() {
     const _tagChnlDef& d = head_.channels[ch];
     ChnlScale& s = scales_[ch];
     s.log = d.logScale != 0;
+    s.full = full;
     if (s.log) {
       int lo = ScaleNumExponent(d.rangeLow);
       int hi = ScaleNumExponent(d.rangeHigh);
       s.low = lo;
       s.span = (hi - lo) * (1.0 / 65535.0);
-      s.full = full;
     } else {
       double lo = ScaleNumValue(d.rangeLow);
       double hi = ScaleNumValue(d.rangeHigh);
       s.low = lo;
       s.span = hi - lo;
-      s.full = full;
     }
   }
 }
