@@ -6,6 +6,7 @@
 
 #include "acquire/download.h"
 #include "acquire/recordermap.h"
+#include "link/frames.h"
 
 namespace acquire {
 
@@ -22,11 +23,6 @@ constexpr ModelEntry kModels[] = {
     {"KVR6M", 0},   {"KVR7M", 0},   {"KVR3M", 0},   {"KVR3GV2", 0}, {"KVR5FL1", 0}, {"KVR6FL1", 0},
     {"KVR7FL1", 0}, {"KVR8GV2", 1}, {"KVR8EV2", 1},
 };
-
-uint32_t Le32(const uint8_t* b) {
-  return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-         static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-}
 
 // Rounds a >= 0 up / down to a multiple of step.
 int64_t CeilTo(int64_t a, int64_t step) { return (a + step - 1) / step * step; }
@@ -103,7 +99,7 @@ ConnectStatus DownloadSession::Connect(const _tagComParam& param) {
     }
     span.interval = IntervalSeconds(index) > 0 ? IntervalSeconds(index) : 1;
     span.newest = StampToTime(clock);
-    span.newestIndex = Le32(clock + 6) % kRingSize;
+    span.newestIndex = reclink::Le32(clock + 6) % kRingSize;
     span.earliest = span.newest - static_cast<time_t>(kRingSize - 1) * span.interval;
   } else {
     // Block family: no answer in ASCII framing.

@@ -9,6 +9,7 @@
 #include "acquire/download.h"
 #include "acquire/headdefaults.h"
 #include "acquire/recordermap.h"
+#include "link/frames.h"
 
 namespace acquire {
 
@@ -21,16 +22,6 @@ void CopyText(char (&field)[N], const uint8_t* text, size_t n) {
   std::memset(field, 0, N);
   const size_t len = std::min(strnlen(reinterpret_cast<const char*>(text), n), N - 1);
   std::memcpy(field, text, len);
-}
-
-// Swaps the two bytes of every 16-bit register in place.
-void SwapRegisters(uint8_t* bytes, size_t n) {
-  for (size_t i = 0; i + 1 < n; i += 2) std::swap(bytes[i], bytes[i + 1]);
-}
-
-uint32_t Le32(const uint8_t* b) {
-  return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-         static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
 }
 
 // The limits and ranges of a channel block in one of its layouts.
@@ -133,8 +124,8 @@ PrepareStatus DownloadSession::PrepareRegister(time_t start, time_t end, const _
   uint8_t words[kMaxChannels * 4];
   if (!link_.ReadRegisters(map::kRegisterDevWords, static_cast<uint16_t>(count * 4), words))
     return PrepareStatus::ReadFailed;
-  SwapRegisters(words, count * 4u);
-  for (int j = 0; j < count; ++j) head.channels[j].devWord[0] = Le32(words + 4 * j);
+  reclink::SwapRegisters(words, count * 4u);
+  for (int j = 0; j < count; ++j) head.channels[j].devWord[0] = reclink::Le32(words + 4 * j);
 
   std::memset(head.model, 0, sizeof head.model);
   std::memcpy(head.model, span_.model.data(), std::min(span_.model.size(), sizeof head.model));
@@ -203,13 +194,13 @@ PrepareStatus DownloadSession::PrepareBlock(time_t start, time_t end, const _tag
   uint8_t words[kMaxChannels * 8];
   if (!link_.ReadRegisters(map::kBlockDevWords, static_cast<uint16_t>(count * 8), words))
     return PrepareStatus::ReadFailed;
-  SwapRegisters(words, count * 8u);
+  reclink::SwapRegisters(words, count * 8u);
   for (int j = 0; j < count; ++j) {
     if (version == '2') {
-      head.channels[j].devWord[0] = Le32(words + 8 * j);
-      head.channels[j].devWord[1] = Le32(words + 8 * j + 4);
+      head.channels[j].devWord[0] = reclink::Le32(words + 8 * j);
+      head.channels[j].devWord[1] = reclink::Le32(words + 8 * j + 4);
     } else {
-      head.channels[j].devWord[0] = Le32(words + 4 * j);
+      head.channels[j].devWord[0] = reclink::Le32(words + 4 * j);
     }
   }
 

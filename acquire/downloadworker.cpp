@@ -22,14 +22,21 @@ uint32_t RingMod(int64_t v) {
   return static_cast<uint32_t>((v % kRingSize + kRingSize) % kRingSize);
 }
 
+// A sample read and its kSampleRetries further attempts, kRetryPauseMs apart.
+template <class Read>
+bool WithRetries(const Read& read) {
+  for (int attempt = 0; attempt <= kSampleRetries; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+    if (read()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool DownloadSession::ReadSamples(uint32_t address, uint8_t* out, int bytes) {
-  for (int attempt = 0; attempt <= kSampleRetries; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
-    if (link_.ReadBlock(address, out, bytes, RecorderLink::kRtu) == bytes) return true;
-  }
-  return false;
+  return WithRetries(
+      [&] { return link_.ReadBlock(address, out, bytes, RecorderLink::kRtu) == bytes; });
 }
 
 RunStatus DownloadSession::Run(const ProgressFn& progress) {
@@ -118,12 +125,9 @@ RunStatus DownloadSession::RunBlock(const ProgressFn& progress) {
     // The last request asks only for the records that remain of the span.
     const int want = static_cast<int>(std::min<int64_t>(h, records - k * h));
     const int bytes = want * n * 2;
-    bool ok = false;
-    for (int attempt = 0; attempt <= kSampleRetries && !ok; ++attempt) {
-      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
-      ok = link_.ReadRecordsAt(t, want, n, buffer.data(), bytes) == bytes;
-    }
-    if (!ok) return RunStatus::CommFailed;
+    if (!WithRetries(
+            [&] { return link_.ReadRecordsAt(t, want, n, buffer.data(), bytes) == bytes; }))
+      return RunStatus::CommFailed;
     t += static_cast<time_t>(h) * head.interval;
     if (!file_.WriteValues(buffer.data(), bytes, static_cast<int>(h * k)))
       return RunStatus::WriteFailed;

@@ -101,6 +101,80 @@ void EncodeDef(const _tagChnlDef& def, bool form2, uint8_t* d) {
   }
 }
 
+// The display settings and the reference lines stand in the same order in
+// every layout that carries them: layout 0 from 0x41 and 0x66, family P from
+// the start of the display block and at 0x17 in it. Only the grid counts take
+// one byte in layout 0 and two in family P.
+void DecodeView(const uint8_t* p, bool wideGrids, _tagDataHead& h) {
+  h.xMode = p[0x00];
+  h.yMode = p[0x01];
+  h.yLow = GetF(p + 0x02);
+  h.yHigh = GetF(p + 0x06);
+  if (wideGrids) {
+    h.xGrids = Get16(p + 0x0A);
+    h.yGrids = Get16(p + 0x0C);
+  } else {
+    h.xGrids = p[0x0A];
+    h.yGrids = p[0x0B];
+  }
+  const uint8_t* c = p + (wideGrids ? 0x0E : 0x0C);
+  h.clrGrid = Get32(c);
+  h.clrBack = Get32(c + 0x04);
+  h.gridShown = c[0x08];
+}
+
+void EncodeView(const _tagDataHead& h, bool wideGrids, uint8_t* p) {
+  p[0x00] = h.xMode;
+  p[0x01] = h.yMode;
+  PutF(p + 0x02, h.yLow);
+  PutF(p + 0x06, h.yHigh);
+  if (wideGrids) {
+    Put16(p + 0x0A, h.xGrids);
+    Put16(p + 0x0C, h.yGrids);
+  } else {
+    p[0x0A] = static_cast<uint8_t>(h.xGrids);
+    p[0x0B] = static_cast<uint8_t>(h.yGrids);
+  }
+  uint8_t* c = p + (wideGrids ? 0x0E : 0x0C);
+  Put32(c, h.clrGrid);
+  Put32(c + 0x04, h.clrBack);
+  c[0x08] = h.gridShown;
+}
+
+void DecodeRefs(const uint8_t* p, _tagDataHead& h) {
+  h.tagByte = p[0x00];
+  h.kindByte = p[0x01];
+  h.refShown1 = p[0x02];
+  h.refShown2 = p[0x03];
+  h.refValue1 = GetF(p + 0x04);
+  h.refValue2 = GetF(p + 0x08);
+  std::memcpy(h.refLabel1, p + 0x0C, 11);
+  std::memcpy(h.refLabel2, p + 0x17, 11);
+}
+
+void EncodeRefs(const _tagDataHead& h, uint8_t* p) {
+  p[0x00] = h.tagByte;
+  p[0x01] = h.kindByte;
+  p[0x02] = h.refShown1;
+  p[0x03] = h.refShown2;
+  PutF(p + 0x04, h.refValue1);
+  PutF(p + 0x08, h.refValue2);
+  std::memcpy(p + 0x0C, h.refLabel1, 11);
+  std::memcpy(p + 0x17, h.refLabel2, 11);
+}
+
+// The time block of family P (layouts 1 to 3), after the display block or
+// the cumulative channel table; the count width at 0x18 is read by the caller
+// (layout 3 has none).
+void DecodeTimes(const uint8_t* tb, _tagDataHead& h) {
+  std::memcpy(h.startStamp, tb, 6);
+  std::memcpy(h.endStamp, tb + 0x06, 6);
+  h.lastIndex = static_cast<int32_t>(Get32(tb + 0x0C));
+  h.ringStart = static_cast<int32_t>(Get32(tb + 0x10));
+  h.capacity = static_cast<int32_t>(Get32(tb + 0x14));
+  h.spare2 = tb[0x19];
+}
+
 int LayoutOfModel(const char* model) {
   if (model[2] != 'P') return 0;
   if (model[10] == 'P') return 3;
@@ -172,21 +246,17 @@ bool CXFile::MapExisting(const std::string& path) {
     readOnly_ = fd_ >= 0;
   }
   if (fd_ < 0) return false;
-  struct stat st;
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+  auto fail = [this] {
     ::close(fd_);
     fd_ = -1;
     readOnly_ = false;
     return false;
-  }
+  };
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return fail();
   size_t size = static_cast<size_t>(st.st_size);
   void* v = ::mmap(nullptr, size, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
-  if (v == MAP_FAILED) {
-    ::close(fd_);
-    fd_ = -1;
-    readOnly_ = false;
-    return false;
-  }
+  if (v == MAP_FAILED) return fail();
   view_ = static_cast<uint8_t*>(v);
   viewSize_ = size;
   path_ = p;
@@ -232,29 +302,14 @@ bool CXFile::Load() {
     h.chnlCount = v[0x3E];
     h.reserved1 = v[0x3F];
     h.markCount = v[0x40];
-    h.xMode = v[0x41];
-    h.yMode = v[0x42];
-    h.yLow = GetF(v + 0x43);
-    h.yHigh = GetF(v + 0x47);
-    h.xGrids = v[0x4B];
-    h.yGrids = v[0x4C];
-    h.clrGrid = Get32(v + 0x4D);
-    h.clrBack = Get32(v + 0x51);
-    h.gridShown = v[0x55];
+    DecodeView(v + 0x41, false, h);
     h.lastIndex = static_cast<int32_t>(Get32(v + 0x56));
     h.ringStart = static_cast<int32_t>(Get32(v + 0x5A));
     h.capacity = static_cast<int32_t>(Get32(v + 0x5E));
     h.valueWidth = v[0x62];
     h.descSize = Get16(v + 0x63);
     h.expFormat = v[0x65];
-    h.tagByte = v[0x66];
-    h.kindByte = v[0x67];
-    h.refShown1 = v[0x68];
-    h.refShown2 = v[0x69];
-    h.refValue1 = GetF(v + 0x6A);
-    h.refValue2 = GetF(v + 0x6E);
-    std::memcpy(h.refLabel1, v + 0x72, 11);
-    std::memcpy(h.refLabel2, v + 0x7D, 11);
+    DecodeRefs(v + 0x66, h);
     if (h.descSize != kChnlDefSize) return false;
     if (h.chnlCount > kMaxChannels) return false;
     if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount)) return false;
@@ -276,31 +331,11 @@ bool CXFile::Load() {
     for (int ch = 0; ch < h.chnlCount; ++ch)
       DecodeDef(v + kPDefs + kChnlDefSize * ch, layout == 2, h.channels[ch]);
     const uint8_t* disp = v + kPDefs + kChnlDefSize * n;
-    h.xMode = disp[0x00];
-    h.yMode = disp[0x01];
-    h.yLow = GetF(disp + 0x02);
-    h.yHigh = GetF(disp + 0x06);
-    h.xGrids = Get16(disp + 0x0A);
-    h.yGrids = Get16(disp + 0x0C);
-    h.clrGrid = Get32(disp + 0x0E);
-    h.clrBack = Get32(disp + 0x12);
-    h.gridShown = disp[0x16];
-    h.tagByte = disp[0x17];
-    h.kindByte = disp[0x18];
-    h.refShown1 = disp[0x19];
-    h.refShown2 = disp[0x1A];
-    h.refValue1 = GetF(disp + 0x1B);
-    h.refValue2 = GetF(disp + 0x1F);
-    std::memcpy(h.refLabel1, disp + 0x23, 11);
-    std::memcpy(h.refLabel2, disp + 0x2E, 11);
+    DecodeView(disp, true, h);
+    DecodeRefs(disp + 0x17, h);
     const uint8_t* tb = disp + 64;
-    std::memcpy(h.startStamp, tb, 6);
-    std::memcpy(h.endStamp, tb + 0x06, 6);
-    h.lastIndex = static_cast<int32_t>(Get32(tb + 0x0C));
-    h.ringStart = static_cast<int32_t>(Get32(tb + 0x10));
-    h.capacity = static_cast<int32_t>(Get32(tb + 0x14));
+    DecodeTimes(tb, h);
     h.valueWidth = tb[0x18];
-    h.spare2 = tb[0x19];
     h.descSize = kChnlDefSize;
   } else {  // layout 3: cumulative totals
     const uint8_t* info = v + kPInfo;
@@ -312,13 +347,7 @@ bool CXFile::Load() {
     if (h.chnlCount > kMaxChannels) return false;
     const int64_t n = h.chnlCount;
     if (size < 192 + 64 * n) return false;
-    const uint8_t* tb = v + 128 + 64 * n;
-    std::memcpy(h.startStamp, tb, 6);
-    std::memcpy(h.endStamp, tb + 0x06, 6);
-    h.lastIndex = static_cast<int32_t>(Get32(tb + 0x0C));
-    h.ringStart = static_cast<int32_t>(Get32(tb + 0x10));
-    h.capacity = static_cast<int32_t>(Get32(tb + 0x14));
-    h.spare2 = tb[0x19];
+    DecodeTimes(v + 128 + 64 * n, h);
     h.valueWidth = 8;
     h.interval = CumPeriodInterval(h.cumPeriod);
     h.descSize = kChnlDefSize;
@@ -360,18 +389,17 @@ void CXFile::PrepareScales() {
     const _tagChnlDef& d = head_.channels[ch];
     ChnlScale& s = scales_[ch];
     s.log = d.logScale != 0;
+    s.full = full;
     if (s.log) {
       int lo = ScaleNumExponent(d.rangeLow);
       int hi = ScaleNumExponent(d.rangeHigh);
       s.low = lo;
       s.span = (hi - lo) * (1.0 / 65535.0);
-      s.full = full;
     } else {
       double lo = ScaleNumValue(d.rangeLow);
       double hi = ScaleNumValue(d.rangeHigh);
       s.low = lo;
       s.span = hi - lo;
-      s.full = full;
     }
   }
 }
@@ -404,29 +432,14 @@ void CXFile::BuildHeadImage(uint8_t* img) const {
     img[0x3E] = h.chnlCount;
     img[0x3F] = h.reserved1;
     img[0x40] = h.markCount;
-    img[0x41] = h.xMode;
-    img[0x42] = h.yMode;
-    PutF(img + 0x43, h.yLow);
-    PutF(img + 0x47, h.yHigh);
-    img[0x4B] = static_cast<uint8_t>(h.xGrids);
-    img[0x4C] = static_cast<uint8_t>(h.yGrids);
-    Put32(img + 0x4D, h.clrGrid);
-    Put32(img + 0x51, h.clrBack);
-    img[0x55] = h.gridShown;
+    EncodeView(h, false, img + 0x41);
     Put32(img + 0x56, static_cast<uint32_t>(h.lastIndex));
     Put32(img + 0x5A, static_cast<uint32_t>(h.ringStart));
     Put32(img + 0x5E, static_cast<uint32_t>(h.capacity));
     img[0x62] = h.valueWidth;
     Put16(img + 0x63, kChnlDefSize);
     img[0x65] = h.expFormat;
-    img[0x66] = h.tagByte;
-    img[0x67] = h.kindByte;
-    img[0x68] = h.refShown1;
-    img[0x69] = h.refShown2;
-    PutF(img + 0x6A, h.refValue1);
-    PutF(img + 0x6E, h.refValue2);
-    std::memcpy(img + 0x72, h.refLabel1, 11);
-    std::memcpy(img + 0x7D, h.refLabel2, 11);
+    EncodeRefs(h, img + 0x66);
     for (int ch = 0; ch < n; ++ch)
       EncodeDef(h.channels[ch], false, img + kHeadBlock + kChnlDefSize * ch);
     return;
@@ -444,23 +457,8 @@ void CXFile::BuildHeadImage(uint8_t* img) const {
   for (int ch = 0; ch < n; ++ch)
     EncodeDef(h.channels[ch], layout_ == 2, img + kPDefs + kChnlDefSize * ch);
   uint8_t* disp = img + kPDefs + kChnlDefSize * n;
-  disp[0x00] = h.xMode;
-  disp[0x01] = h.yMode;
-  PutF(disp + 0x02, h.yLow);
-  PutF(disp + 0x06, h.yHigh);
-  Put16(disp + 0x0A, h.xGrids);
-  Put16(disp + 0x0C, h.yGrids);
-  Put32(disp + 0x0E, h.clrGrid);
-  Put32(disp + 0x12, h.clrBack);
-  disp[0x16] = h.gridShown;
-  disp[0x17] = h.tagByte;
-  disp[0x18] = h.kindByte;
-  disp[0x19] = h.refShown1;
-  disp[0x1A] = h.refShown2;
-  PutF(disp + 0x1B, h.refValue1);
-  PutF(disp + 0x1F, h.refValue2);
-  std::memcpy(disp + 0x23, h.refLabel1, 11);
-  std::memcpy(disp + 0x2E, h.refLabel2, 11);
+  EncodeView(h, true, disp);
+  EncodeRefs(h, disp + 0x17);
   uint8_t* tb = disp + 64;
   std::memcpy(tb, h.startStamp, 6);
   std::memcpy(tb + 0x06, h.endStamp, 6);

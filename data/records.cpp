@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gbk.h"
+#include "platform/localtime.h"
 
 _tagScaleNum ScaleNumFromBytes(const uint8_t* bytes) {
   _tagScaleNum num;
@@ -51,37 +52,6 @@ std::string DefaultChnlName(int number) {
   return buf;
 }
 
-time_t StampToTime(const uint8_t* stamp) {
-  struct tm tm = {};
-  tm.tm_year = stamp[0] + 100;
-  tm.tm_mon = stamp[1] - 1;
-  tm.tm_mday = stamp[2];
-  tm.tm_hour = stamp[3];
-  tm.tm_min = stamp[4];
-  tm.tm_sec = stamp[5];
-  tm.tm_isdst = -1;
-  return mktime(&tm);
-}
-
-void TimeToStamp(time_t t, uint8_t* stamp) {
-  struct tm tm = {};
-  if (!localtime_r(&t, &tm)) {
-    std::memset(stamp, 0, 6);
-    return;
-  }
-  stamp[0] = static_cast<uint8_t>(tm.tm_year - 100);
-  stamp[1] = static_cast<uint8_t>(tm.tm_mon + 1);
-  stamp[2] = static_cast<uint8_t>(tm.tm_mday);
-  stamp[3] = static_cast<uint8_t>(tm.tm_hour);
-  stamp[4] = static_cast<uint8_t>(tm.tm_min);
-  stamp[5] = static_cast<uint8_t>(tm.tm_sec);
-}
-
-bool StampValid(const uint8_t* stamp) {
-  return stamp[0] < 100 && stamp[1] >= 1 && stamp[1] <= 12 && stamp[2] >= 1 && stamp[2] <= 31 &&
-         stamp[3] <= 23 && stamp[4] <= 59 && stamp[5] <= 59;
-}
-
 std::string FormatTime(time_t t, const char* format) {
   struct tm tm = {};
   if (!localtime_r(&t, &tm)) return std::string();
@@ -98,17 +68,10 @@ bool ParseTime(const std::string& text, time_t* t) {
   if (y < 1970 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 ||
       mi < 0 || s < 0)
     return false;
-  struct tm tm = {};
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  time_t r = mktime(&tm);
   // A day that the month does not have (Feb 30) is normalised by mktime; refuse it.
-  if (r == static_cast<time_t>(-1) || tm.tm_mday != d || tm.tm_mon != mo - 1) return false;
+  bool exact = false;
+  const time_t r = platform::LocalTime(y, mo, d, h, mi, s, &exact);
+  if (r == static_cast<time_t>(-1) || !exact) return false;
   *t = r;
   return true;
 }

@@ -12,6 +12,8 @@
 #include <ctime>
 #include <string>
 
+#include "platform/localtime.h"
+
 // Most channels a recording holds.
 constexpr int kMaxChannels = 64;
 // Size of one channel definition on disk.
@@ -129,13 +131,11 @@ void SetGbkField(char (&field)[N], const std::string& utf8, bool nulTerminated =
 // The default name of a channel, "通道%d" with the 1-based channel number (UTF-8).
 std::string DefaultChnlName(int number);
 
-// 6-byte time stamps: year - 2000, month 1-12, day, hour, minute, second.
-// Local time; daylight saving is determined by the zone (mktime, tm_isdst -1).
-time_t StampToTime(const uint8_t* stamp);
-void TimeToStamp(time_t t, uint8_t* stamp);
-// The check applied to stamps read from a recorder: year byte below 100,
-// month 1-12, day 1-31, hour up to 23, minute and second up to 59.
-bool StampValid(const uint8_t* stamp);
+// 6-byte time stamps (year - 2000, month, day, hour, minute, second, local
+// time) and their check: see platform/localtime.h.
+using platform::StampToTime;
+using platform::StampValid;
+using platform::TimeToStamp;
 
 // Times as text in local time; the default format is that of lists and messages.
 std::string FormatTime(time_t t, const char* format = "%Y-%m-%d %H:%M:%S");

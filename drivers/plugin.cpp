@@ -11,6 +11,7 @@
 
 #include "drivers/devicedriver.h"
 #include "drivers/drivermodels.h"
+#include "link/frames.h"
 #include "link/recorderlink.h"
 
 #ifndef RECVIEW_DRIVER
@@ -38,13 +39,6 @@ void CopyText(char* out, const uint8_t* field, int fieldSize) {
   out[n] = '\0';
 }
 
-// 32-bit quantities arrive as two registers, the low-order register first,
-// each register high byte first; swapping the bytes of every register gives
-// little-endian words.
-void SwapRegisters(uint8_t* bytes, int n) {
-  for (int i = 0; i + 1 < n; i += 2) std::swap(bytes[i], bytes[i + 1]);
-}
-
 class ModelDriver final : public DeviceDriver {
  public:
   ModelDriver() = default;
@@ -69,7 +63,7 @@ class ModelDriver final : public DeviceDriver {
     uint8_t bytes[4 * kMaxReadValues];
     const int n = 4 * count;
     if (!link_->ReadRegisters(kValuesRegister, static_cast<uint16_t>(n), bytes)) return 0;
-    SwapRegisters(bytes, n);
+    reclink::SwapRegisters(bytes, static_cast<size_t>(n));
     std::memcpy(out, bytes, static_cast<size_t>(n));
     return 1;
   }
@@ -146,7 +140,7 @@ class ModelDriver final : public DeviceDriver {
       const int n = channels * kModel.devWordWidth;
       uint8_t words[sizeof wordCache_];
       if (!link_->ReadRegisters(kDevWordsRegister, static_cast<uint16_t>(n), words)) return 0;
-      SwapRegisters(words, n);
+      reclink::SwapRegisters(words, static_cast<size_t>(n));
       std::memcpy(wordCache_, words, static_cast<size_t>(n));
     }
     std::memcpy(out, wordCache_ + ch * kModel.devWordWidth,

@@ -1,5 +1,7 @@
 #include "link/frames.h"
 
+#include <utility>
+
 namespace reclink {
 
 uint16_t Crc16(const uint8_t* bytes, size_t n) {
@@ -84,6 +86,15 @@ int DecodeAsciiReply(const uint8_t* raw, const uint8_t* reply, int n, uint8_t* d
   const int copy = carried < dataSize ? carried : dataSize;
   for (int k = 0; k < copy; ++k) data[k] = HexByte(ch(7 + 2 * k), ch(8 + 2 * k));
   return carried;
+}
+
+void SwapRegisters(uint8_t* bytes, size_t n) {
+  for (size_t i = 0; i + 1 < n; i += 2) std::swap(bytes[i], bytes[i + 1]);
+}
+
+uint32_t Le32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 }  // namespace reclink

@@ -1,6 +1,7 @@
 #pragma once
-// Check sums, hexadecimal text and the checks of received replies of the
-// recorder protocol, shared by the link and the recorder simulator.
+// Check sums, hexadecimal text, the checks of received replies and the byte
+// order of the data of the recorder protocol, shared by the link, its users
+// and the recorder simulator.
 #include <cstddef>
 #include <cstdint>
 
@@ -43,5 +44,14 @@ bool CheckRtuReply(const uint8_t* request, const uint8_t* reply, int n, uint16_t
 // data. Returns the number of data bytes carried (at least 1), or -1 when the reply fails a check.
 int DecodeAsciiReply(const uint8_t* raw, const uint8_t* reply, int n, uint8_t* data, int dataSize,
                      int* lrc);
+
+// Quantities kept in the recorder's 16-bit registers arrive high byte first
+// per register, the register holding the low-order half first: swapping the
+// two bytes of every register of bytes[0..n) in place gives little-endian
+// words (an odd last byte stays).
+void SwapRegisters(uint8_t* bytes, size_t n);
+
+// The 32-bit little-endian quantity at bytes.
+uint32_t Le32(const uint8_t* bytes);
 
 }  // namespace reclink

@@ -138,6 +138,12 @@ TEST(Rectool, DumpEveryRecordAndSpans) {
   r = Rectool("dump " + path + " --from '2025-01-01 00:00:00'");
   ASSERT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "time\t温度(℃)\tP(Pa)\n");
+  // The largest step, from a later record: that record alone.
+  r = Rectool("dump " + path + " --from '2024-03-01 08:00:05' --step 9223372036854775807");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "time\t温度(℃)\tP(Pa)\n"
+            "2024-03-01 08:00:10\t-10.0\t1.0E-01\n");
 }
 
 TEST(Rectool, DumpUnreadableValuesAndCumulativeTotals) {

@@ -19,22 +19,10 @@ BlockMap::BlockMap(const Recorder& r) : image_(0x10000, 0) {
     platform::Utf8ToGbk(c.name, reinterpret_cast<char*>(b + 1), 15);
     platform::Utf8ToGbk(c.unit, reinterpret_cast<char*>(b + 17), 16);
     if (r.shortBlocks()) {
-      c.low.Put(b + 34);
-      c.high.Put(b + 37);
-      c.limit[0].Put(b + 40);
-      c.limit[2].Put(b + 43);
-      c.limit[3].Put(b + 46);
-      c.limit[1].Put(b + 49);
-      c.limit[4].Put(b + 52);
+      c.PutScaled(b + 34);
     } else {
       b[34] = c.logarithmic ? 1 : 0;
-      c.low.Put(b + 35);
-      c.high.Put(b + 38);
-      c.limit[0].Put(b + 41);
-      c.limit[2].Put(b + 44);
-      c.limit[3].Put(b + 47);
-      c.limit[1].Put(b + 50);
-      c.limit[4].Put(b + 53);
+      c.PutScaled(b + 35);
       if (c.logarithmic) {
         b[56] = static_cast<uint8_t>(c.expLow);
         b[57] = static_cast<uint8_t>(c.expHigh);

@@ -1,19 +1,11 @@
 #include "faults.h"
 
+#include <climits>
 #include <cstdlib>
 
 namespace recsim {
 
 namespace {
-
-bool ParseNumber(const std::string& text, long* out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 0);
-  if (*end) return false;
-  *out = v;
-  return true;
-}
 
 struct KindName {
   FaultKind kind;
@@ -26,6 +18,34 @@ const KindName kKinds[] = {{FaultKind::Drop, "drop"},         {FaultKind::Late, 
                            {FaultKind::Station, "station"}};
 
 }  // namespace
+
+bool ParseLong(const char* text, long low, long high, long* out) {
+  if (!text || !*text) return false;
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 0);
+  if (*end || v < low || v > high) return false;
+  *out = v;
+  return true;
+}
+
+bool ForEachSetting(const std::string& list,
+                    const std::function<bool(const std::string& item, const std::string& key,
+                                             const std::string& value)>& each,
+                    std::optional<std::string>* unpaired) {
+  std::string rest = list;
+  while (!rest.empty()) {
+    const size_t comma = rest.find(',');
+    const std::string item = rest.substr(0, comma);
+    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    const size_t eq = item.find('=');
+    if (eq == std::string::npos) {
+      *unpaired = item;
+      return false;
+    }
+    if (!each(item, item.substr(0, eq), item.substr(eq + 1))) return false;
+  }
+  return true;
+}
 
 const char* FaultName(FaultKind kind) {
   for (const KindName& k : kKinds)
@@ -44,17 +64,8 @@ bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error
     return false;
   }
   if (colon == std::string::npos) return true;
-  std::string rest = text.substr(colon + 1);
-  while (!rest.empty()) {
-    const size_t comma = rest.find(',');
-    const std::string item = rest.substr(0, comma);
-    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-    const size_t eq = item.find('=');
-    if (eq == std::string::npos) {
-      *error = "fault setting \"" + item + "\" needs KEY=VALUE";
-      return false;
-    }
-    const std::string key = item.substr(0, eq), value = item.substr(eq + 1);
+  std::optional<std::string> unpaired;
+  auto setting = [&](const std::string& item, const std::string& key, const std::string& value) {
     long n = 0;
     if (key == "framing") {
       if (value == "rtu") {
@@ -72,7 +83,7 @@ bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error
         *error = "rate must be a number from 0 to 1";
         return false;
       }
-    } else if (!ParseNumber(value, &n) || n < 0) {
+    } else if (!ParseLong(value.c_str(), 0, LONG_MAX, &n)) {
       *error = "fault setting \"" + item + "\" needs a number of at least 0";
       return false;
     } else if (key == "fn") {
@@ -91,8 +102,11 @@ bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error
       *error = "unknown fault setting \"" + key + "\"";
       return false;
     }
-  }
-  return true;
+    return true;
+  };
+  if (ForEachSetting(text.substr(colon + 1), setting, &unpaired)) return true;
+  if (unpaired) *error = "fault setting \"" + *unpaired + "\" needs KEY=VALUE";
+  return false;
 }
 
 FaultPlan FaultInjector::Choose(int function, Framing framing) {

@@ -25,6 +25,8 @@
 // The first rule that matches a request decides; requests of other stations
 // and broken requests are never answered anyway.
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -48,6 +50,18 @@ struct FaultRule {
   long seen = 0;  // matching requests so far
   long hit = 0;   // requests spoilt so far
 };
+
+// Command-line text shared by the rule and option parsers.
+// A whole number (decimal, 0x.. hexadecimal or 0.. octal) from low to high.
+bool ParseLong(const char* text, long low, long high, long* out);
+// Walks "KEY=VALUE,KEY=VALUE,..." in order, handing each item and its two
+// halves to each(), and stops at the first item each() refuses (false). An
+// item without '=' stops the walk as well and is given back in *unpaired
+// (left empty otherwise). True when every item was taken.
+bool ForEachSetting(const std::string& list,
+                    const std::function<bool(const std::string& item, const std::string& key,
+                                             const std::string& value)>& each,
+                    std::optional<std::string>* unpaired);
 
 // Parses one rule; false with a message on error.
 bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error);

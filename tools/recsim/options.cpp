@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
+
+#include "platform/localtime.h"
 
 namespace recsim {
 
@@ -41,35 +44,18 @@ const char* const kUsage =
 
 namespace {
 
-bool ParseLong(const char* text, long low, long high, long* out) {
-  if (!text || !*text) return false;
-  char* end = nullptr;
-  long v = std::strtol(text, &end, 0);
-  if (*end || v < low || v > high) return false;
-  *out = v;
-  return true;
-}
-
 bool ParseClock(const std::string& text, Recorder* r) {
   if (text == "now") {
     r->wallClock = true;
     return true;
   }
-  struct tm tm {};
   int y, mo, d, h, mi, s;
   char sep;
   if (std::sscanf(text.c_str(), "%d-%d-%d%c%d:%d:%d", &y, &mo, &d, &sep, &h, &mi, &s) != 7 ||
       (sep != ' ' && sep != 'T') || y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 ||
       h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
     return false;
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mo - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
-  tm.tm_isdst = -1;
-  r->fixedNewest = mktime(&tm);
+  r->fixedNewest = platform::LocalTime(y, mo, d, h, mi, s);
   r->wallClock = false;
   return true;
 }
@@ -89,17 +75,8 @@ bool ApplyChannel(const std::string& definition, Recorder* r, std::string* error
   }
   Channel& c = r->channels[static_cast<size_t>(index)];
   bool lowGiven = false, highGiven = false;
-  std::string rest = definition.substr(colon + 1);
-  while (!rest.empty()) {
-    const size_t comma = rest.find(',');
-    const std::string item = rest.substr(0, comma);
-    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-    const size_t eq = item.find('=');
-    if (eq == std::string::npos) {
-      *error = "--chan: \"" + item + "\" needs KEY=VALUE";
-      return false;
-    }
-    const std::string key = item.substr(0, eq), value = item.substr(eq + 1);
+  std::optional<std::string> unpaired;
+  auto setting = [&](const std::string&, const std::string& key, const std::string& value) {
     ScaleNum* target = nullptr;
     if (key == "name") {
       c.name = value;
@@ -132,6 +109,11 @@ bool ApplyChannel(const std::string& definition, Recorder* r, std::string* error
       *error = "--chan: " + key + "=" + value + " is no number of 16 bits";
       return false;
     }
+    return true;
+  };
+  if (!ForEachSetting(definition.substr(colon + 1), setting, &unpaired)) {
+    if (unpaired) *error = "--chan: \"" + *unpaired + "\" needs KEY=VALUE";
+    return false;
   }
   if (c.logarithmic) {
     if (!lowGiven) c.low = {1, static_cast<uint8_t>(c.expLow)};

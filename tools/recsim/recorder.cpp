@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/localtime.h"
+
 namespace recsim {
 
 uint16_t Raw(int channel, uint64_t k) {
@@ -38,6 +40,16 @@ bool ParseScaleNum(const std::string& text, ScaleNum* out) {
   out->value = static_cast<int16_t>(value);
   out->decimals = static_cast<uint8_t>(decimals);
   return true;
+}
+
+void Channel::PutScaled(uint8_t* out) const {
+  low.Put(out);
+  high.Put(out + 3);
+  limit[0].Put(out + 6);
+  limit[2].Put(out + 9);
+  limit[3].Put(out + 12);
+  limit[1].Put(out + 15);
+  limit[4].Put(out + 18);
 }
 
 Family Recorder::family() const {
@@ -100,30 +112,9 @@ void Recorder::Identity(uint8_t out[10]) const {
   std::memcpy(out, model.data(), model.size() < 10 ? model.size() : 10);
 }
 
-void PutStamp(time_t t, uint8_t* out) {
-  struct tm tm;
-  localtime_r(&t, &tm);
-  out[0] = static_cast<uint8_t>(tm.tm_year + 1900 - 2000);
-  out[1] = static_cast<uint8_t>(tm.tm_mon + 1);
-  out[2] = static_cast<uint8_t>(tm.tm_mday);
-  out[3] = static_cast<uint8_t>(tm.tm_hour);
-  out[4] = static_cast<uint8_t>(tm.tm_min);
-  out[5] = static_cast<uint8_t>(tm.tm_sec);
-}
-
 bool StampToTime(const uint8_t* s, time_t* out) {
-  if (s[0] >= 100 || s[1] < 1 || s[1] > 12 || s[2] < 1 || s[2] > 31 || s[3] > 23 || s[4] > 59 ||
-      s[5] > 59)
-    return false;
-  struct tm tm {};
-  tm.tm_year = s[0] + 100;
-  tm.tm_mon = s[1] - 1;
-  tm.tm_mday = s[2];
-  tm.tm_hour = s[3];
-  tm.tm_min = s[4];
-  tm.tm_sec = s[5];
-  tm.tm_isdst = -1;
-  *out = mktime(&tm);
+  if (!platform::StampValid(s)) return false;
+  *out = platform::StampToTime(s);
   return *out != static_cast<time_t>(-1);
 }
 

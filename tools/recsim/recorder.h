@@ -61,6 +61,10 @@ struct Channel {
   ScaleNum limit[5];  // limit1 ... limit5
   bool logarithmic = false;
   int8_t expLow = 0, expHigh = 0;
+
+  // The range and the limits as every channel block keeps them, three bytes
+  // each from out on: low, high, limit1, limit3, limit4, limit2, limit5.
+  void PutScaled(uint8_t* out) const;
 };
 
 enum class Family { Register, Block };
@@ -97,9 +101,8 @@ struct Recorder {
   void Identity(uint8_t out[10]) const;
 };
 
-// The six stamp bytes of a local time value (year - 2000, ...).
-void PutStamp(time_t t, uint8_t* out);
-// The local time value of six stamp bytes; false when they are no valid stamp.
+// The local time value of six stamp bytes (platform/localtime.h writes them);
+// false when they are no valid stamp.
 bool StampToTime(const uint8_t* stamp, time_t* out);
 
 // The default channel m: name "通道<m+1>", units in turn °C, %RH, kPa, V,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gbk.h"
+#include "platform/localtime.h"
 
 namespace recsim {
 
@@ -69,13 +70,7 @@ std::vector<uint8_t> RegisterChannelBlock(const Channel& c) {
   std::vector<uint8_t> b(80, 0);
   platform::Utf8ToGbk(c.name, reinterpret_cast<char*>(&b[0]), 11);
   platform::Utf8ToGbk(c.unit, reinterpret_cast<char*>(&b[12]), 21);
-  c.low.Put(&b[34]);
-  c.high.Put(&b[37]);
-  c.limit[0].Put(&b[40]);
-  c.limit[2].Put(&b[43]);
-  c.limit[3].Put(&b[46]);
-  c.limit[1].Put(&b[49]);
-  c.limit[4].Put(&b[52]);
+  c.PutScaled(&b[34]);
   b[59] = c.logarithmic ? 1 : 0;
   return b;
 }
@@ -92,7 +87,7 @@ AreaMap RegisterMap(const Recorder& r) {
   map.Add(row1 ? 0x1024 : 0x1013, {static_cast<uint8_t>(r.channels.size())});
   map.Add(row1 ? 0x1025 : 0x1015, {static_cast<uint8_t>(r.intervalIndex)});
   std::vector<uint8_t> clock(10, 0);
-  PutStamp(r.Newest(), clock.data());
+  platform::TimeToStamp(r.Newest(), clock.data());
   const uint32_t index = r.NewestRingIndex();
   for (int i = 0; i < 4; ++i) clock[6 + i] = static_cast<uint8_t>(index >> (8 * i));
   map.Add(0x008E, clock);

@@ -1,6 +1,7 @@
 #include "server.h"
 
 #include "link/serialport.h"
+#include "platform/localtime.h"
 #include "regmap.h"
 
 namespace recsim {
@@ -120,7 +121,7 @@ Answer Server::BlockFamily(const Request& q) const {
       Answer a;
       a.reply = true;
       a.pdu = {q.pdu[0], 0x14, 0x00, 0, 0, 0, 0, 0, 0};
-      PutStamp(recorder_.Newest(), &a.pdu[3]);
+      platform::TimeToStamp(recorder_.Newest(), &a.pdu[3]);
       return a;
     }
     case 0x16: {

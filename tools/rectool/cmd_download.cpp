@@ -30,15 +30,6 @@ constexpr char kName[] = "download";
 // Exit code of a download stopped by a signal (as shells report SIGINT).
 constexpr int kInterrupted = 130;
 
-bool ParseNumber(const std::string& text, long low, long high, long* out) {
-  errno = 0;
-  char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (errno || end == text.c_str() || *end != '\0' || v < low || v > high) return false;
-  *out = v;
-  return true;
-}
-
 // Turns SIGINT, SIGTERM and SIGHUP into a stop request while a download runs:
 // the signals are blocked in every thread and one thread waits for them.
 class SignalWatch {
@@ -133,14 +124,14 @@ int Run(const std::vector<std::string>& args) {
     std::memset(param.ComPort, 0, sizeof param.ComPort);
     std::memcpy(param.ComPort, port.data(), port.size());
   }
-  long number = 0;
+  long long number = 0;
   if (opt.Has("baud")) {
-    if (!ParseNumber(opt.Value("baud"), 1, 4000000, &number))
+    if (!ParseWhole(opt.Value("baud"), 1, 4000000, &number))
       return Usage(kName, "--baud needs a speed in bits per second, such as 9600");
     param.Baudrate = static_cast<int32_t>(number);
   }
   if (opt.Has("address")) {
-    if (!ParseNumber(opt.Value("address"), 0, 255, &number))
+    if (!ParseWhole(opt.Value("address"), 0, 255, &number))
       return Usage(kName, "--address needs a station address from 0 to 255");
     param.Address = static_cast<int32_t>(number);
   }

@@ -1,8 +1,8 @@
 // rectool dump FILE [--from TIME] [--to TIME] [--step N]: the records of a
 // data file as tab-separated text, one line per record.
 #include <algorithm>
-#include <cerrno>
 #include <cinttypes>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,27 +27,18 @@ std::string FixedPoint(int64_t total, int d) {
   return negative ? "-" + digits : digits;
 }
 
-bool ParseStep(const std::string& text, int64_t* step) {
-  errno = 0;
-  char* end = nullptr;
-  long long v = std::strtoll(text.c_str(), &end, 10);
-  if (errno || end == text.c_str() || *end != '\0' || v < 1) return false;
-  *step = v;
-  return true;
-}
-
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
   if (!opt.Parse(args, {"from", "to", "step"}, {}, &error)) return Usage("dump", error);
   if (opt.positional.size() != 1) return Usage("dump", "give one data file");
   time_t from = 0, to = 0;
-  int64_t step = 1;
+  long long step = 1;
   if (opt.Has("from") && !ParseTime(opt.Value("from"), &from))
     return Usage("dump", "--from \"" + opt.Value("from") + "\" is not a time like 2024-03-01 08:00:00");
   if (opt.Has("to") && !ParseTime(opt.Value("to"), &to))
     return Usage("dump", "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
-  if (opt.Has("step") && !ParseStep(opt.Value("step"), &step))
+  if (opt.Has("step") && !ParseWhole(opt.Value("step"), 1, LLONG_MAX, &step))
     return Usage("dump", "--step needs a whole number of records, 1 or more");
   if (opt.Has("from") && opt.Has("to") && from > to) return Usage("dump", "--from is after --to");
 
@@ -81,7 +72,9 @@ int Run(const std::vector<std::string>& args) {
   line += "\n";
   std::string out = line;
   char buf[512];
-  for (int64_t i = first; i <= last; i += step) {
+  // The next index is never computed past last: a step of any size ends the
+  // loop instead of overflowing back into the span.
+  for (int64_t i = first; i <= last; i = last - i < step ? last + 1 : i + step) {
     const time_t t = start + static_cast<time_t>(i * interval);
     out += FormatTime(t);
     for (int ch = 0; ch < n; ++ch) {

@@ -51,6 +51,9 @@ int Fail(const std::string& message);
 // "rectool <command>: <message>" and the command's synopsis; returns 2.
 int Usage(const char* command, const std::string& message);
 
+// A whole decimal number from low to high, the whole text; false otherwise.
+bool ParseWhole(const std::string& text, long long low, long long high, long long* out);
+
 // Opens a data file for reading, with a message saying why when it cannot.
 bool OpenDataFile(const std::string& path, CXFile& file, std::string* error);
 

@@ -82,6 +82,15 @@ int Usage(const char* command, const std::string& message) {
   return 2;
 }
 
+bool ParseWhole(const std::string& text, long long low, long long high, long long* out) {
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno || end == text.c_str() || *end != '\0' || v < low || v > high) return false;
+  *out = v;
+  return true;
+}
+
 bool OpenDataFile(const std::string& path, CXFile& file, std::string* error) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
