@@ -307,6 +307,11 @@ void CCurveChart::RedrawAll() {
   DrawFrame();
   DrawTimeAxis();
   DrawValueAxis();
+  DrawPlotAndOverlay();
+}
+
+// The plot, then the selection band or the cursor over it, on screen.
+void CCurveChart::DrawPlotAndOverlay() {
   DrawPlot(0);
   if (selecting)
     DrawSelection(0, 0);
@@ -319,12 +324,7 @@ void CCurveChart::OnNewData() {
   InvalidateSamples();
   ComputeWindow();
   DrawTimeAxis();
-  DrawPlot(0);
-  if (selecting)
-    DrawSelection(0, 0);
-  else
-    DrawCursor();
-  Present();
+  DrawPlotAndOverlay();
 }
 
 void CCurveChart::Present() {
@@ -854,12 +854,7 @@ void CCurveChart::mousePressEvent(QMouseEvent* e) {
 void CCurveChart::RedrawAfterScaleChange() {
   ComputeValueScale();
   DrawValueAxis();
-  DrawPlot(0);
-  if (selecting)
-    DrawSelection(0, 0);
-  else
-    DrawCursor();
-  Present();
+  DrawPlotAndOverlay();
 }
 
 void CCurveChart::mouseMoveEvent(QMouseEvent* e) {

@@ -156,6 +156,7 @@ class CCurveChart : public QWidget {
   void LayoutRects();
 
  private:
+  void DrawPlotAndOverlay();
   bool presentPending_ = false;
   bool inLayout_ = false;
   bool inPaint_ = false;
