@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include "acquire/devinfownd.h"
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
@@ -14,6 +15,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "tables/recordsettingsdlg.h"
 
 namespace charts {
 
@@ -53,8 +55,7 @@ CHCView::CHCView(QWidget* parent) : QWidget(parent) {
 
 CHCView::~CHCView() {
   if (listFrame) listFrame->close();
-  delete infoWnd;
-  infoWnd = nullptr;
+  delete infoWnd.data();
   // The controls only borrow the file; they go with this widget afterwards.
   chart_->SetRecord(nullptr);
   delete file;
@@ -168,6 +169,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_RECORD_SETTINGS:
+    case ID_SHOW_INFO:
       state.enabled = true;
       return true;
     case ID_FIND_NEXT:
@@ -309,6 +312,12 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_RECORD_SETTINGS:
+      if (file) EditRecordSettings();
+      return true;
+    case ID_SHOW_INFO:
+      if (file) acquire::ShowDevInfo(infoWnd, file, this);
+      return true;
     default:
       return false;
   }
@@ -363,6 +372,15 @@ void CHCView::EditRefLines() {
   }
   chart_->ApplyRecordSettings();
   chart_->Relayout();
+}
+
+void CHCView::EditRecordSettings() {
+  // The dialog writes the header and reports a failed write itself.
+  if (!tables::EditRecordSettings(file, this)) return;
+  RefreshFrameTexts();
+  chart_->ApplyRecordSettings();
+  chart_->Relayout();
+  panel_->Rebuild(0);
 }
 
 void CHCView::OnSearchRequest() {

@@ -2,6 +2,7 @@
 // The history curve view: a stored data file examined as curves, with the
 // time scroller above the chart and the channel panel at the right edge. The
 // view owns its data file.
+#include <QPointer>
 #include <QWidget>
 #include <ctime>
 
@@ -9,6 +10,9 @@
 #include "platform/ui/command.h"
 
 class CXFile;
+namespace acquire {
+class CDevInfoWnd;
+}
 
 namespace charts {
 
@@ -48,7 +52,7 @@ class CHCView : public QWidget, public CommandTarget {
   time_t printEnd = 0, printStart = 0;
   int printPages = 0;
   int rangeMode = 0;
-  QWidget* infoWnd = nullptr;
+  QPointer<acquire::CDevInfoWnd> infoWnd;  // device information window; owned
   int sidePanel = 0;
   QWidget* listFrame = nullptr;
   _tagFindQuery query;
@@ -69,6 +73,7 @@ class CHCView : public QWidget, public CommandTarget {
   bool HasSelection() const;
   void ToggleSidePanel();
   void EditRefLines();
+  void EditRecordSettings();
   void FindNext();
 
   CCurveChart* chart_;
