@@ -29,6 +29,7 @@
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "portcfg/xcom.h"
+#include "tables/cumuview.h"
 #include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/fonts.h"
@@ -191,7 +192,14 @@ bool CMainFrame::OpenFile(const QString& path) {
       opened = true;
     }
   } else if (ending == lang::String(61286).toUtf8()) {
-    // Cumulative files open in the cumulative view.
+    // Cumulative files open in the cumulative view, which owns the file.
+    auto file = std::make_unique<CXFile>();
+    if (file->Open(path.toStdString()) && file->GetLayout() == 3) {
+      auto* view = new tables::CCumuShowView;
+      AddChild(view, lang::String(61288) + " [" + path + "]", 154);
+      view->SetFile(file.release());
+      opened = true;
+    }
   }
   if (opened) platform::WriteLastDir(path.toStdString());
   emit fileOpenRequested(path, opened);
