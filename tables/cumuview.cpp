@@ -238,8 +238,8 @@ void CCumuShowView::SetFile(CXFile* file) {
   span_->setText(Utf8(FormatTime(first, "%Y-%m-%d %H-%M-%S")) + "\n" +
                  Utf8(FormatTime(last, "%Y-%m-%d %H-%M-%S")));
   SetRange(first, last);
-  table_.kind = CumKindOf(h.cumPeriod);
-  table_.columns = CumColumns(*file_, first, last, CumTextsFromLanguage());
+  // The whole file is shown at once; Show then narrows the range.
+  table_ = BuildCumTable(*file_, first, last, CumTextsFromLanguage(), Options());
   Fill();
 }
 

@@ -95,6 +95,10 @@ TEST_F(CumuView, TextsPickersAndColumnsOfTheFileInBothLanguages) {
     EXPECT_EQ(list->horizontalHeaderItem(3)->text(), lang::Format(61299, 0, 8));
     EXPECT_EQ(list->columnWidth(1), 100);
     for (int id = 1107; id <= 1110; ++id) EXPECT_NE(Ctl<QCheckBox>(view.get(), id), nullptr);
+    // The whole file is shown at once.
+    ASSERT_GT(list->rowCount(), 2);
+    EXPECT_EQ(list->item(0, 0)->text(), lang::Format(61300, 1));
+    EXPECT_EQ(list->item(1, 1)->text(), "10.00");
   }
 }
 
