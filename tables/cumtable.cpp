@@ -171,14 +171,20 @@ void DailyRows(const CXFile& file, int ch, time_t from, time_t to, int s, int mo
   const int firstDay = DayKey(from - kDay);
   const int lastDay = DayKey(to - kDay);
   std::vector<Reader> sums(months, Reader(file, ch));
+  struct Month {
+    int year, month0, days;
+  };
+  std::vector<Month> calendar;
+  for (int m = 0; m < months; ++m) {
+    const struct tm tm = Local(MakeLocal(first.tm_year + 1900, first.tm_mon + m, 1, 12));
+    calendar.push_back({tm.tm_year + 1900, tm.tm_mon, DaysInMonth(tm.tm_year + 1900, tm.tm_mon)});
+  }
   for (int day = 1; day <= 31; ++day) {
     Row row{std::to_string(day)};
     for (int m = 0; m < months; ++m) {
-      const time_t month = MakeLocal(first.tm_year + 1900, first.tm_mon + m, 1, 12);
-      const struct tm tm = Local(month);
-      const int year = tm.tm_year + 1900, month0 = tm.tm_mon;
+      const int year = calendar[m].year, month0 = calendar[m].month0;
       const int key = DayKey(year, month0, day);
-      if (day > DaysInMonth(year, month0) || key < firstDay || key > lastDay) {
+      if (day > calendar[m].days || key < firstDay || key > lastDay) {
         row.push_back("");
         continue;
       }
