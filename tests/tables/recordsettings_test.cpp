@@ -10,12 +10,14 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
 #include "charts/bufferdc.h"
 #include "charts/chartfile.h"
+#include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
@@ -366,11 +368,20 @@ class RecordSettingsInView : public RecordSettings {
  protected:
   void SetUp() override {
     RecordSettings::SetUp();
+    charts::SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; },
+                           [this] { return &channelMenu_; }});
     view_ = std::make_unique<charts::CHCView>();
     view_->resize(900, 500);
     view_->SetRecord(file_.release());
   }
+  void TearDown() override {
+    view_.reset();
+    charts::SetFrameHooks({});
+    RecordSettings::TearDown();
+  }
   CXFile* File() { return view_->file; }
+  QMenu channelMenu_;
+  QString panes_[5];
   std::unique_ptr<charts::CHCView> view_;
 };
 
@@ -434,6 +445,10 @@ TEST_F(RecordSettingsInView, EverythingEditedIsWrittenAndReadBackByAFreshOpen) {
   }
   // The rings are set anew on every load; in memory they are what was typed.
   EXPECT_EQ(File()->Head().tagByte, 6);
+  // The channel menu and the status bar show the new names.
+  ASSERT_EQ(channelMenu_.actions().size(), 4);
+  EXPECT_EQ(channelMenu_.actions()[1]->text(), "温度");
+  EXPECT_EQ(panes_[1], lang::String(59143) + "锅炉 2");
   // Channel 2 is hidden in the chart's layout as well.
   CommandState toggle;
   view_->OnUpdateCommand(ID_CHNL_TOGGLE + 1, toggle);
