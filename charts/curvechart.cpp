@@ -176,6 +176,36 @@ void CCurveChart::SetPrintParams(time_t start, time_t end, int pages) {
   printPages = pages;
 }
 
+CurvePrintState CCurveChart::PrintState() const {
+  CurvePrintState s;
+  s.file = file;
+  s.window = CurveWindow{windowStart, windowEnd, rangeEnd, interval,
+                         float(windowFraction + windowOffset) >= 0.9999f};
+  s.valueMode = valueMode;
+  s.gridShown = gridShown;
+  s.showDate = showDate;
+  s.xGrids = xGrids;
+  s.yGrids = yGrids;
+  s.yHigh = yHigh;
+  s.yLow = yLow;
+  s.refValue = refValue;
+  s.refOffset = refOffset;
+  s.divPixels = std::max(divPixels, 1);
+  s.screenHeight = std::max(plotHeight, 1);
+  s.viewTop = viewTop;
+  s.viewBottom = viewBottom;
+  return s;
+}
+
+void CCurveChart::PrintWindow(QPainter& p, int left, int top, int right, int bottom, int page) {
+  PrintCurveWindow(p, PrintState(), left, top, right, bottom, page, time(nullptr));
+}
+
+void CCurveChart::PrintPage(QPainter& p, int left, int top, int right, int bottom, int page) {
+  // The window of the page lasts for this call only: the screen keeps its own.
+  PrintCurvePage(p, PrintState(), printStart, left, top, right, bottom, page, time(nullptr));
+}
+
 // ---------------------------------------------------------------- queries
 
 time_t CCurveChart::GetCursorTime() const {
@@ -263,16 +293,9 @@ void CCurveChart::ComputeWindow() {
 }
 
 time_t CCurveChart::TimeAtColumn(int col, int w) const {
-  if (float(windowFraction + windowOffset) >= 0.9999f && col == w - 1) col = w;
-  time_t t = windowStart;
-  if (w > 0) {
-    const int64_t iv = interval > 0 ? interval : 1;
-    int64_t s = int64_t(windowEnd - windowStart);
-    int64_t k = (s + 1) * col / w;
-    t = windowStart + iv * (k / iv);
-    if (t < 0) t = 0;
-  }
-  return t > rangeEnd ? rangeEnd : t;
+  CurveWindow win{windowStart, windowEnd, rangeEnd, interval,
+                  float(windowFraction + windowOffset) >= 0.9999f};
+  return win.TimeAtColumn(col, w);
 }
 
 int CCurveChart::ColumnOfTime(time_t t, int w) const {

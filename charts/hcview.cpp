@@ -1,6 +1,12 @@
 #include "charts/hcview.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
@@ -22,7 +28,26 @@ FrameHooks& Hooks() {
   static FrameHooks hooks;
   return hooks;
 }
+
+CHCView::PrintRangeAsk& RangeAsk() {
+  static CHCView::PrintRangeAsk ask;
+  return ask;
+}
+CHCView::PdfPathAsk& PdfAsk() {
+  static CHCView::PdfPathAsk ask;
+  return ask;
+}
+
+// Landscape pages unless the user turns them in the print dialog.
+void PreparePrinter(QPrinter& printer) {
+  printer.setPageOrientation(QPageLayout::Landscape);
+  if (printer.outputFormat() == QPrinter::PdfFormat) printer.setResolution(600);
+}
+
 }  // namespace
+
+void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
+void CHCView::SetPdfPathAsk(PdfPathAsk ask) { PdfAsk() = std::move(ask); }
 
 void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
 const FrameHooks& GetFrameHooks() { return Hooks(); }
@@ -168,6 +193,11 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_PRINT_PREVIEW_ALL:
+    case ID_LIST_PRINT:
+    case ID_LIST_PRINT_PREVIEW:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
       state.enabled = true;
       return true;
     case ID_FIND_NEXT:
@@ -309,9 +339,116 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_PRINT_PREVIEW_ALL: {
+      if (!file || !RangeAsk()) return true;
+      time_t start = 0, end = 0;
+      int pages = 0, mode = 0;
+      if (!RangeAsk()(this, file, &start, &end, &pages, &mode)) return true;
+      printStart = start;
+      printEnd = end;
+      printPages = pages;
+      rangeMode = 1;
+      if (mode == 1)
+        PrintPreview();
+      else
+        Print();
+      return true;
+    }
+    case ID_LIST_PRINT:
+      rangeMode = 0;
+      Print();
+      return true;
+    case ID_LIST_PRINT_PREVIEW:
+      rangeMode = 0;
+      PrintPreview();
+      return true;
+    case ID_FILE_PRINT:
+      Print();
+      return true;
+    case ID_FILE_PRINT_PREVIEW:
+      PrintPreview();
+      return true;
     default:
       return false;
   }
+}
+
+CurvePrintJob CHCView::PrintJob() const {
+  CurvePrintJob job;
+  job.state = chart_->PrintState();
+  job.range = rangeMode != 0;
+  job.printStart = printStart;
+  job.pages = rangeMode ? printPages : 1;
+  return job;
+}
+
+void CHCView::Print() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  CurvePrintJob job = PrintJob();
+  QProgressDialog progress(this);
+  progress.setCancelButtonText(lang::String(62803));
+  progress.setMinimumDuration(500);
+  progress.setWindowModality(Qt::WindowModal);
+  job.progress = [&progress](int done, int total) {
+    progress.setMaximum(total);
+    progress.setValue(done);
+    progress.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
+    return !progress.wasCanceled();
+  };
+  QString error;
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    // No printer here: the same pages as a PDF file.
+    if (MsgBox(this, 62811, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return;
+    QString path;
+    if (PdfAsk())
+      path = PdfAsk()(this);
+    else
+      path = QFileDialog::getSaveFileName(this, QString(), QString::fromStdString(file->GetTitle()) + ".pdf",
+                                          lang::String(62812));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
+    if (!PrintCurvesToPdf(path.toStdString(), job, "A4", false, 600, &error)) {
+      if (progress.wasCanceled())
+        MsgBox(this, 62815, 61236, MsgIcon::Information);
+      else
+        MsgBoxText(this, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
+    }
+    return;
+  }
+  QPrinter printer(QPrinter::HighResolution);
+  PreparePrinter(printer);
+  QPrintDialog dlg(&printer, this);
+  dlg.setMinMax(1, std::max(job.pages, 1));
+  dlg.setFromTo(1, std::max(job.pages, 1));
+  if (dlg.exec() != QDialog::Accepted) return;
+  if (printer.printRange() == QPrinter::PageRange) {
+    job.fromPage = printer.fromPage();
+    job.toPage = printer.toPage();
+  }
+  if (!PrintCurves(printer, job, &error)) {
+    if (progress.wasCanceled())
+      MsgBox(this, 62815, 61236, MsgIcon::Information);
+    else
+      MsgBoxText(this, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
+  }
+}
+
+void CHCView::PrintPreview() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  const CurvePrintJob job = PrintJob();
+  QPrinter printer(QPrinter::HighResolution);
+  PreparePrinter(printer);
+  QPrintPreviewDialog preview(&printer, this);
+  preview.setObjectName("printPreview");
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&job](QPrinter* p) {
+    QString error;
+    PrintCurves(*p, job, &error);
+  });
+  preview.resize(1100, 800);
+  preview.exec();
 }
 
 bool CHCView::WriteHead() {

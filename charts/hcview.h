@@ -4,6 +4,9 @@
 // view owns its data file.
 #include <QWidget>
 #include <ctime>
+#include <functional>
+
+#include "charts/curveprint.h"
 
 #include "data/records.h"
 #include "platform/ui/command.h"
@@ -41,6 +44,20 @@ class CHCView : public QWidget, public CommandTarget {
   QMenu* ContextMenu(const QPoint& globalPos, bool run = true);
   // The channel submenu and the status bar panes of the main window.
   void RefreshFrameTexts();
+
+  // Printing. The print range dialog belongs to the table windows; the
+  // program installs it here. Without a printer the pages go to a PDF file
+  // whose name the installed asker gives (a file dialog by default).
+  using PrintRangeAsk =
+      std::function<bool(QWidget* parent, CXFile* file, time_t* start, time_t* end, int* pages, int* mode)>;
+  static void SetPrintRangeAsk(PrintRangeAsk ask);
+  using PdfPathAsk = std::function<QString(QWidget* parent)>;
+  static void SetPdfPathAsk(PdfPathAsk ask);
+  // The job the next print or preview runs: the range page by page in range
+  // mode, else the chart's window on one page.
+  CurvePrintJob PrintJob() const;
+  void Print();
+  void PrintPreview();
 
   // ---- state ----
   int groupIndex = 0;
