@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
+#include <vector>
 
 namespace charts {
 
@@ -66,6 +67,12 @@ class CBufferDC {
   QImage* target_;
   Rect rect_;
 };
+
+// A one-pixel polyline straight into an RGB32 image, drawn as the old line
+// code drew it: every segment from its first point up to (not including) its
+// last, so each vertex is set exactly; the final vertex is set too. Rows far
+// outside the image cost nothing.
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour);
 
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);

@@ -1,17 +1,15 @@
 #include "charts/curveprint.h"
 
 #include <QFontMetrics>
-#include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPoint>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "charts/bufferdc.h"
+#include "charts/pageprint.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
 
@@ -382,83 +380,36 @@ bool SnapPrintRange(const CXFile& file, time_t start, time_t end, PrintRange* ou
   return true;
 }
 
+PageSource CurvePages(const CurvePrintJob& job) {
+  PageSource source;
+  source.pages = job.range ? std::max(job.pages, 0) : 1;
+  const time_t now = time(nullptr);
+  source.draw = [job, now](QPainter& p, int page, int width, int height) {
+    if (job.range)
+      PrintCurvePage(p, job.state, job.printStart, 0, 0, width, height, page, now);
+    else
+      PrintCurveWindow(p, job.state, 0, 0, width, height, page, now);
+  };
+  source.progress = job.progress;
+  return source;
+}
+
 bool PrintCurves(QPagedPaintDevice& device, const CurvePrintJob& job, QString* error) {
   if (!job.state.file) {
     if (error) *error = "no recording to print";
     return false;
   }
-  const int total = job.range ? std::max(job.pages, 0) : 1;
-  const int from = job.fromPage > 0 ? std::min(job.fromPage, total) : 1;
-  const int to = job.toPage > 0 ? std::min(job.toPage, total) : total;
-  QPainter p;
-  if (!p.begin(&device)) {
-    if (error) *error = "the printer or file cannot be written";
-    return false;
-  }
-  const time_t now = time(nullptr);
-  const int width = device.width(), height = device.height();
-  for (int page = from; page <= to; ++page) {
-    if (page > from && !device.newPage()) {
-      p.end();
-      if (error) *error = "the printer or file cannot take another page";
-      return false;
-    }
-    if (job.range)
-      PrintCurvePage(p, job.state, job.printStart, 0, 0, width, height, page, now);
-    else
-      PrintCurveWindow(p, job.state, 0, 0, width, height, page, now);
-    if (job.progress && !job.progress(page - from + 1, to - from + 1)) {
-      p.end();
-      if (error) *error = "stopped";
-      return false;
-    }
-  }
-  return p.end();
-}
-
-bool PageSizeByName(const QString& name, int* id) {
-  static const std::pair<const char*, QPageSize::PageSizeId> sizes[] = {
-      {"A3", QPageSize::A3},         {"A4", QPageSize::A4},         {"A5", QPageSize::A5},
-      {"B4", QPageSize::B4},         {"B5", QPageSize::B5},         {"LETTER", QPageSize::Letter},
-      {"LEGAL", QPageSize::Legal},   {"TABLOID", QPageSize::Tabloid}};
-  for (const auto& [key, size] : sizes)
-    if (name.trimmed().toUpper() == key) {
-      *id = int(size);
-      return true;
-    }
-  return false;
+  return PrintPages(device, CurvePages(job), job.fromPage, job.toPage, error);
 }
 
 bool PrintCurvesToPdf(const std::string& path, const CurvePrintJob& job, const QString& pageSize,
                       bool portrait, int dpi, QString* error) {
-  int sizeId = 0;
-  if (!PageSizeByName(pageSize, &sizeId)) {
-    if (error) *error = "unknown page size " + pageSize;
+  if (!job.state.file) {
+    if (error) *error = "no recording to print";
     return false;
   }
-  QSaveFile out(QString::fromStdString(path));
-  if (!out.open(QIODevice::WriteOnly)) {
-    if (error) *error = out.errorString();
-    return false;
-  }
-  {
-    QPdfWriter writer(&out);
-    writer.setResolution(dpi);
-    writer.setPageSize(QPageSize(QPageSize::PageSizeId(sizeId)));
-    writer.setPageOrientation(portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    if (job.state.file) writer.setTitle(QString::fromStdString(job.state.file->GetTitle()));
-    writer.setCreator("recview");
-    if (!PrintCurves(writer, job, error)) {
-      out.cancelWriting();
-      return false;
-    }
-  }
-  if (!out.commit()) {
-    if (error) *error = out.errorString();
-    return false;
-  }
-  return true;
+  return PrintPagesToPdf(path, CurvePages(job), pageSize, portrait, dpi,
+                         QString::fromStdString(job.state.file->GetTitle()), error);
 }
 
 }  // namespace charts

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "charts/pageprint.h"
+
 class CXFile;
 class QPainter;
 class QPagedPaintDevice;
@@ -112,7 +114,7 @@ bool PrintCurves(QPagedPaintDevice& device, const CurvePrintJob& job, QString* e
 // is landscape unless portrait is set.
 bool PrintCurvesToPdf(const std::string& path, const CurvePrintJob& job, const QString& pageSize,
                       bool portrait, int dpi, QString* error);
-// The page size of a name ("A4", "a3", "Letter", ...); false for an unknown one.
-bool PageSizeByName(const QString& name, int* id);
+// The job's pages for the page printer.
+PageSource CurvePages(const CurvePrintJob& job);
 
 }  // namespace charts

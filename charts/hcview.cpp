@@ -1,13 +1,9 @@
 #include "charts/hcview.h"
 
 #include <QAction>
-#include <QFileDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QProgressDialog>
 #include <QCursor>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -15,6 +11,8 @@
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
 #include "charts/framehooks.h"
+#include "charts/printui.h"
+#include "charts/rangeview.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
@@ -33,21 +31,10 @@ CHCView::PrintRangeAsk& RangeAsk() {
   static CHCView::PrintRangeAsk ask;
   return ask;
 }
-CHCView::PdfPathAsk& PdfAsk() {
-  static CHCView::PdfPathAsk ask;
-  return ask;
-}
-
-// Landscape pages unless the user turns them in the print dialog.
-void PreparePrinter(QPrinter& printer) {
-  printer.setPageOrientation(QPageLayout::Landscape);
-  if (printer.outputFormat() == QPrinter::PdfFormat) printer.setResolution(600);
-}
-
 }  // namespace
 
 void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
-void CHCView::SetPdfPathAsk(PdfPathAsk ask) { PdfAsk() = std::move(ask); }
+void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
 
 void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
 const FrameHooks& GetFrameHooks() { return Hooks(); }
@@ -78,6 +65,13 @@ CHCView::CHCView(QWidget* parent) : QWidget(parent) {
 
 CHCView::~CHCView() {
   if (listFrame) listFrame->close();
+  // The range views borrow the file that goes with this view: they go first.
+  for (QPointer<QWidget>& frame : rangeFrames_) {
+    if (!frame) continue;
+    for (CRangeView* v : frame->findChildren<CRangeView*>()) v->SetOwner(nullptr);
+    if (auto* v = qobject_cast<CRangeView*>(frame.data())) v->SetOwner(nullptr);
+    delete frame.data();
+  }
   delete infoWnd;
   infoWnd = nullptr;
   // The controls only borrow the file; they go with this widget afterwards.
@@ -221,6 +215,13 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     default:
       break;
   }
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    const int k = id - ID_CHNL_WINDOW;
+    state.enabled = file && k < file->GetChnlCount();
+    state.checkable = true;
+    state.checked = chnlOpen[k] != 0;
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     const int ch = id - ID_CHNL_TOGGLE;
     state.enabled = file && ch < file->GetChnlCount();
@@ -232,6 +233,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CHCView::OnCommand(int id) {
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    OpenChnlWindow(id - ID_CHNL_WINDOW);
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     if (!file) return true;
     const int ch = id - ID_CHNL_TOGGLE;
@@ -385,70 +390,55 @@ CurvePrintJob CHCView::PrintJob() const {
 void CHCView::Print() {
   if (!file) return;
   if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
-  CurvePrintJob job = PrintJob();
-  QProgressDialog progress(this);
-  progress.setCancelButtonText(lang::String(62803));
-  progress.setMinimumDuration(500);
-  progress.setWindowModality(Qt::WindowModal);
-  job.progress = [&progress](int done, int total) {
-    progress.setMaximum(total);
-    progress.setValue(done);
-    progress.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
-    return !progress.wasCanceled();
-  };
-  QString error;
-  if (QPrinterInfo::availablePrinters().isEmpty()) {
-    // No printer here: the same pages as a PDF file.
-    if (MsgBox(this, 62811, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-      return;
-    QString path;
-    if (PdfAsk())
-      path = PdfAsk()(this);
-    else
-      path = QFileDialog::getSaveFileName(this, QString(), QString::fromStdString(file->GetTitle()) + ".pdf",
-                                          lang::String(62812));
-    if (path.isEmpty()) return;
-    if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
-    if (!PrintCurvesToPdf(path.toStdString(), job, "A4", false, 600, &error)) {
-      if (progress.wasCanceled())
-        MsgBox(this, 62815, 61236, MsgIcon::Information);
-      else
-        MsgBoxText(this, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
-    }
-    return;
-  }
-  QPrinter printer(QPrinter::HighResolution);
-  PreparePrinter(printer);
-  QPrintDialog dlg(&printer, this);
-  dlg.setMinMax(1, std::max(job.pages, 1));
-  dlg.setFromTo(1, std::max(job.pages, 1));
-  if (dlg.exec() != QDialog::Accepted) return;
-  if (printer.printRange() == QPrinter::PageRange) {
-    job.fromPage = printer.fromPage();
-    job.toPage = printer.toPage();
-  }
-  if (!PrintCurves(printer, job, &error)) {
-    if (progress.wasCanceled())
-      MsgBox(this, 62815, 61236, MsgIcon::Information);
-    else
-      MsgBoxText(this, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
-  }
+  PrintPagesWithDialog(this, CurvePages(PrintJob()), QString::fromStdString(file->GetTitle()));
 }
 
 void CHCView::PrintPreview() {
   if (!file) return;
   if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
-  const CurvePrintJob job = PrintJob();
-  QPrinter printer(QPrinter::HighResolution);
-  PreparePrinter(printer);
-  QPrintPreviewDialog preview(&printer, this);
-  preview.setObjectName("printPreview");
-  connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&job](QPrinter* p) {
-    QString error;
-    PrintCurves(*p, job, &error);
-  });
-  preview.resize(1100, 800);
-  preview.exec();
+  PreviewPages(this, CurvePages(PrintJob()));
+}
+
+void CHCView::OpenChnlWindow(int k) {
+  if (!file || k < 0 || k >= file->GetChnlCount() || k >= 64) return;
+  if (QWidget* frame = chnlFrames[k]) {
+    // Open already: brought to the front and restored.
+    frame->setWindowState(frame->windowState() & ~Qt::WindowMinimized);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && sub->mdiArea())
+      sub->mdiArea()->setActiveSubWindow(sub);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+    return;
+  }
+  auto* view = new CRangeView;
+  view->SetOwner(this);
+  view->SetRecord(file);
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting() && HasSelection()) chart_->GetSelection(start, end);
+  view->SetSpan(start, end);
+  view->SetChannel(k);
+  const QString title = lang::Format(62900, k + 1);
+  QWidget* frame = nullptr;
+  if (GetFrameHooks().addChild) {
+    frame = GetFrameHooks().addChild(view, title, 133);
+  } else {
+    // Without a main window (tools, tests) the view is a window of its own.
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->setWindowTitle(title);
+    view->show();
+    frame = view;
+  }
+  chnlFrames[k] = frame;
+  chnlOpen[k] = 1;
+  rangeFrames_.emplace_back(frame);
+}
+
+void CHCView::ForgetChnlFrames() {
+  for (int i = 0; i < 64; ++i) {
+    chnlFrames[i] = nullptr;
+    chnlOpen[i] = 0;
+  }
 }
 
 bool CHCView::WriteHead() {

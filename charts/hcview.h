@@ -4,7 +4,9 @@
 // view owns its data file.
 #include <QWidget>
 #include <ctime>
+#include <QPointer>
 #include <functional>
+#include <vector>
 
 #include "charts/curveprint.h"
 
@@ -51,13 +53,18 @@ class CHCView : public QWidget, public CommandTarget {
   using PrintRangeAsk =
       std::function<bool(QWidget* parent, CXFile* file, time_t* start, time_t* end, int* pages, int* mode)>;
   static void SetPrintRangeAsk(PrintRangeAsk ask);
-  using PdfPathAsk = std::function<QString(QWidget* parent)>;
+  using PdfPathAsk = std::function<QString(QWidget* parent)>;  // as charts::PdfPathAsk
   static void SetPdfPathAsk(PdfPathAsk ask);
   // The job the next print or preview runs: the range page by page in range
   // mode, else the chart's window on one page.
   CurvePrintJob PrintJob() const;
   void Print();
   void PrintPreview();
+  // The range view of channel k: activated when open, else opened anew.
+  void OpenChnlWindow(int k);
+  // All 64 entries of the channel frame table and their check marks cleared
+  // (a range view of this view was closed).
+  void ForgetChnlFrames();
 
   // ---- state ----
   int groupIndex = 0;
@@ -89,6 +96,9 @@ class CHCView : public QWidget, public CommandTarget {
   void FindNext();
 
   CCurveChart* chart_;
+  // Every range frame opened here and still alive: they borrow the file and
+  // are closed with this view.
+  std::vector<QPointer<QWidget>> rangeFrames_;
   CTimeScroller* scroller_;
   CChnlPanel* panel_;
 };

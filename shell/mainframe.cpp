@@ -184,7 +184,10 @@ bool CMainFrame::OpenFile(const QString& path) {
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); }});
+                             [this] { return ChannelMenu(); },
+                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                               return AddChild(view, title, resource);
+                             }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());

@@ -109,7 +109,9 @@ TEST_F(CurvePrint, RangesSnapOntoTheGridAndCountPagesOf2000Records) {
     PrintRange range;
     EXPECT_EQ(SnapPrintRange(*f, c.start, c.end, &range), c.valid) << c.start - t0 << " " << c.end - t0;
     EXPECT_EQ(range.pages, c.pages) << c.start - t0 << " " << c.end - t0;
-    if (c.valid) EXPECT_EQ(range.start, c.snappedStart);
+    if (c.valid) {
+      EXPECT_EQ(range.start, c.snappedStart);
+    }
   }
 }
 

@@ -1,13 +1,16 @@
 // rectool print FILE --out F.pdf [--from TIME] [--to TIME | --window TIME TIME]
-//   [--page SIZE] [--portrait] [--lang zh|en]
+//   [--circular CH] [--page SIZE] [--portrait] [--lang zh|en]
 // The curves of a data file printed as PDF pages, through the page code of
 // the history view's printing: a span page by page (2000 records a page),
-// or one time window on one page. Drawn by Qt's offscreen platform.
+// or one time window on one page; or, with --circular, the circular report of
+// one channel over the span, as its range view prints it. Drawn by Qt's
+// offscreen platform.
 #include <QGuiApplication>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "charts/circular.h"
 #include "charts/curveprint.h"
 #include "command.h"
 #include "data/cxfile.h"
@@ -38,11 +41,17 @@ int Run(const std::vector<std::string>& input) {
   }
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "from", "to", "page", "lang"}, {"portrait"}, &error)) return Usage(kName, error);
+  if (!opt.Parse(args, {"out", "from", "to", "page", "lang", "circular"}, {"portrait"}, &error)) return Usage(kName, error);
   if (opt.positional.size() != 1) return Usage(kName, "give one data file");
   if (!opt.Has("out")) return Usage(kName, "give the PDF file to write with --out");
   if (window && (opt.Has("from") || opt.Has("to")))
     return Usage(kName, "--window and --from/--to exclude each other");
+  long long circular = 0;
+  if (opt.Has("circular")) {
+    if (window) return Usage(kName, "--circular takes a span with --from/--to, not --window");
+    if (!ParseWhole(opt.Value("circular"), 1, 64, &circular))
+      return Usage(kName, "--circular " + opt.Value("circular") + " is not a channel number 1-64");
+  }
   const std::string page = opt.Has("page") ? opt.Value("page") : "A4";
   int sizeId = 0;
   if (!charts::PageSizeByName(QString::fromStdString(page), &sizeId))
@@ -79,6 +88,24 @@ int Run(const std::vector<std::string>& input) {
   if (!lang::Register(language))
     return Fail("the language package " + lang::PackagePath(language).toStdString() +
                 " is missing; reinstall recview or choose the other language with --lang");
+
+  if (circular) {
+    if (circular > file.GetChnlCount())
+      return Fail(opt.positional[0] + " has " + std::to_string(file.GetChnlCount()) + " channels, no channel " +
+                  std::to_string(circular));
+    if (!opt.Has("from")) from = file.GetStartTime();
+    if (!opt.Has("to")) to = file.GetEndTime();
+    if (from > to || to < file.GetStartTime() || from > file.GetEndTime())
+      return Fail("the span must not end before it starts and must meet the recording, " + span);
+    QString message;
+    const int ch = int(circular) - 1;
+    if (!charts::PrintPagesToPdf(opt.Value("out"), charts::ReportPages(&file, ch, from, to),
+                                 QString::fromStdString(page), opt.Has("portrait"), 600,
+                                 lang::Format(62900, ch + 1), &message))
+      return Fail("cannot write " + opt.Value("out") + ": " + message.toStdString() + "; nothing was written");
+    std::printf("%s: 1 page\n", opt.Value("out").c_str());
+    return 0;
+  }
 
   charts::CurvePrintJob job;
   job.state = charts::DefaultPrintState(&file);
@@ -118,9 +145,10 @@ int Run(const std::vector<std::string>& input) {
 }
 
 Registrar reg({kName,
-               "FILE --out F.pdf [--from TIME] [--to TIME | --window TIME TIME] [--page SIZE] [--portrait] "
-               "[--lang zh|en]",
-               "curves as PDF pages: a span page by page, or one window", &Run});
+               "FILE --out F.pdf [--from TIME] [--to TIME | --window TIME TIME] [--circular CH] [--page SIZE] "
+               "[--portrait] [--lang zh|en]",
+               "curves as PDF pages (a span page by page, or one window), or a channel's circular report",
+               &Run});
 
 }  // namespace
 }  // namespace rectool
