@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <QApplication>
+#include <QPrinterInfo>
 #include <QTabBar>
 #include <QTimer>
 #include <cmath>
@@ -16,12 +17,14 @@
 #include "charts/curvechart.h"
 #include "charts/dialchart.h"
 #include "charts/hcview.h"
+#include "charts/printui.h"
 #include "charts/rangeview.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "pdfpages.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
 
 using namespace charts;
 using namespace charttest;
@@ -342,6 +345,35 @@ TEST_F(Circular, PrintedReportDrawsTheDayAroundTheCentre) {
     if (ch != ' ' && ch != '\n') text += ch;
   for (const char* want : {"0.00", "10.00", "50.00", "90.00", "100.00", "操作者:", "打印时间:", "通道1", "23"})
     EXPECT_NE(text.find(want), std::string::npos) << want;
+}
+
+TEST_F(Circular, RangeViewPrintsOneLandscapePageWithoutAPrinter) {
+  if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
+  Recipe r;
+  r.channels = 2;
+  r.records = 2000;
+  auto f = Recording(r);
+  ASSERT_TRUE(f);
+  CRangeView view;
+  view.SetRecord(f.get());
+  view.SetSpan(f->GetStartTime(), f->GetEndTime());
+  view.SetChannel(1);
+  const std::string pdf = testenv::NewDir("p") + "chnl.pdf";
+  SetPdfPathAsk([&](QWidget*) { return QString::fromStdString(pdf); });
+  int asked = 0;
+  SetMsgBoxAnswerer([&](const MsgBoxRequest&) {
+    ++asked;
+    return QMessageBox::Yes;
+  });
+  for (int id : {ID_LIST_PRINT, ID_FILE_PRINT}) {
+    ASSERT_TRUE(view.OnCommand(id));
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+    const std::string info = Shell("pdfinfo '" + pdf + "' 2>/dev/null");
+    EXPECT_NE(info.find("842 x 595 pts"), std::string::npos) << info;  // A4 landscape
+  }
+  EXPECT_EQ(asked, 2);
+  SetMsgBoxAnswerer(nullptr);
+  SetPdfPathAsk(nullptr);
 }
 
 TEST_F(Circular, RectoolPrintsTheCircularReport) {
