@@ -133,7 +133,9 @@ TEST_F(Circular, PartialDayStartsAtItsTimeOfDayAndSpansOutsideTheFileAreCut) {
   for (const Case& c : cases) {
     const auto s = ReportSamples(*f, 0, c.from, c.to);
     EXPECT_EQ(s.size(), c.count) << FormatTime(c.from);
-    if (!s.empty()) EXPECT_NEAR(s[0].angle, c.firstAngle, 1e-9) << FormatTime(c.from);
+    if (!s.empty()) {
+      EXPECT_NEAR(s[0].angle, c.firstAngle, 1e-9) << FormatTime(c.from);
+    }
   }
 }
 
@@ -211,7 +213,9 @@ TEST_F(Circular, DialCurvesRunFromThePeriodStartAndZeroLiesOnTheInnerRing) {
     ASSERT_FALSE(pts.empty());
     const double measured = std::hypot(pts[0].x() - l.centre.x(), pts[0].y() - l.centre.y());
     EXPECT_NEAR(measured, d, 1.5) << c.code;
-    if (c.q == 0) EXPECT_NEAR(measured, w, 1.5);
+    if (c.q == 0) {
+      EXPECT_NEAR(measured, w, 1.5);
+    }
   }
 }
 
@@ -237,6 +241,34 @@ TEST_F(Circular, LiveRangeViewHasATabPerFourChannelsAndRedrawsEachInterval) {
   // The panel lists channel 9 alone on the third page.
   EXPECT_EQ(DialPageChannels(view.Dial()->chnlCount, view.Dial()->page), std::vector<int>{8});
   EXPECT_FALSE(view.Dial()->Screen().isNull());
+}
+
+TEST_F(Circular, PanelShowsValuesOutsideTheirLimitsInRed) {
+  struct Case {
+    int16_t lo, hi;  // limits 3 and 4, tenths
+    bool red;
+  } cases[] = {{100, 200, true}, {0, 1000, false}, {500, 100, false}};  // the last: limit 4 not above 3
+  for (const Case& c : cases) {
+    Recipe r;
+    r.channels = 1;
+    r.records = 10;
+    r.count = [](int, int) { return 250; };  // near the top of 0..100
+    auto f = Recording(r);
+    ASSERT_TRUE(f);
+    f->Head().channels[0].limit3 = {c.lo, 1};
+    f->Head().channels[0].limit4 = {c.hi, 1};
+    f->Head().channels[0].colour = 0xFF0000;  // a blue swatch: only the text may be red
+    const DialLayout l = DialLayoutOf(1200, 700, 0, 0);
+    QImage screen(1200, 700, QImage::Format_RGB32);
+    DrawDialPanel(screen, *f, l, 0);
+    int red = 0;
+    for (int y = l.panel.top; y < l.panel.bottom; ++y)
+      for (int x = l.panel.left; x < l.panel.right; ++x) {
+        const QRgb p = screen.pixel(x, y);
+        red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+      }
+    EXPECT_EQ(red > 20, c.red) << c.lo << ".." << c.hi << ": " << red;
+  }
 }
 
 // ---------------------------------------------------------------- views and pages

@@ -79,8 +79,12 @@ int Run(const std::vector<std::string>& input) {
   if (file.GetLayout() == 3) return Fail(opt.positional[0] + " holds cumulative totals, which have no curves");
   const std::string span = FormatTime(file.GetStartTime()) + " => " + FormatTime(file.GetEndTime());
 
-  // Pages are drawn without a screen.
+  // Pages are drawn without a screen. Qt's notes about the session (no
+  // runtime directory and the like) are no business of a script's output.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "rectool: %s\n", text.toLocal8Bit().constData());
+  });
   static int argc = 1;
   static char arg0[] = "rectool";
   static char* argv[] = {arg0, nullptr};
