@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
@@ -66,6 +67,12 @@ class CBufferDC {
   QImage* target_;
   Rect rect_;
 };
+
+// The 3-D frame of the old controls: top and left edge pixels in one colour,
+// right and bottom in the other.
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight);
+// Text whose top-left corner is at (x, y), as a plain text-out draws it.
+void TextAt(QPainter& p, int x, int y, const QString& s);
 
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);
