@@ -82,6 +82,20 @@ void CBufferDC::Present() {
   if (target_) CopyImage(*target_, image_, QPoint(rect_.left, rect_.top));
 }
 
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
+  if (r.IsEmpty()) return;
+  p.setPen(topLeft);
+  p.drawLine(r.left, r.top, r.right - 2, r.top);
+  p.drawLine(r.left, r.top, r.left, r.bottom - 2);
+  p.setPen(bottomRight);
+  p.drawLine(r.right - 1, r.top, r.right - 1, r.bottom - 1);
+  p.drawLine(r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
+}
+
+void TextAt(QPainter& p, int x, int y, const QString& s) {
+  p.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
+}
+
 void CopyImage(QImage& dst, const QImage& src, QPoint at) {
   // Same 32-bit format on both sides: copy rows directly.
   int x0 = std::max(at.x(), 0), y0 = std::max(at.y(), 0);

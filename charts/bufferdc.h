@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
@@ -73,6 +74,11 @@ class CBufferDC {
 // last, so each vertex is set exactly; the final vertex is set too. Rows far
 // outside the image cost nothing.
 void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour);
+// The 3-D frame of the old controls: top and left edge pixels in one colour,
+// right and bottom in the other.
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight);
+// Text whose top-left corner is at (x, y), as a plain text-out draws it.
+void TextAt(QPainter& p, int x, int y, const QString& s);
 
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);

@@ -33,23 +33,6 @@ time_t LocalTime(int y, int mo, int d) {
 // The inverse of the background: the colour of cursor, marks and reference lines.
 QColor InverseOf(uint32_t clrBack) { return FromColorRef(0xFFFFFFu - (clrBack & 0xFFFFFFu)); }
 
-// The sunken 3-D frame of the old controls: top and left in one colour, right
-// and bottom in the other, on the rectangle's edge pixels.
-void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
-  if (r.IsEmpty()) return;
-  p.setPen(topLeft);
-  p.drawLine(r.left, r.top, r.right - 2, r.top);
-  p.drawLine(r.left, r.top, r.left, r.bottom - 2);
-  p.setPen(bottomRight);
-  p.drawLine(r.right - 1, r.top, r.right - 1, r.bottom - 1);
-  p.drawLine(r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
-}
-
-// Text whose top-left corner is at (x, y), as a plain text-out draws it.
-void TextAt(QPainter& p, int x, int y, const QString& s) {
-  p.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
-}
-
 // A one-pixel vertical line from row y0 up to (not including) y1, mixed as
 // "pen OR NOT destination" (the same as QPainter's
 // RasterOp_SourceOrNotDestination; written out because the cursor line is
