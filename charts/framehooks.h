@@ -5,13 +5,17 @@
 #include <QString>
 #include <functional>
 
+class CXFile;
 class QMenu;
+class QWidget;
 
 namespace charts {
 
 struct FrameHooks {
   std::function<void(int pane, const QString& text)> setPaneText;
   std::function<QMenu*()> channelMenu;
+  // The statistics dialog on a file (the tables library provides it).
+  std::function<void(QWidget* parent, CXFile* file)> statistics;
 };
 
 void SetFrameHooks(FrameHooks hooks);

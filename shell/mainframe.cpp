@@ -26,6 +26,7 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "portcfg/xcom.h"
@@ -179,7 +180,8 @@ bool CMainFrame::OpenFile(const QString& path) {
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); }});
+                             [this] { return ChannelMenu(); },
+                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
