@@ -65,7 +65,7 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent) : QDialog(parent) {
   QStringList headers;
   for (int i = 0; i < 6; ++i) headers << lang::String(kHeaders[i]);
   list_->setHorizontalHeaderLabels(headers);
-  for (int i = 0; i < 6; ++i) list_->setColumnWidth(i, kWidths[i] * 3 / 2);
+  for (int i = 0; i < 6; ++i) list_->setColumnWidth(i, kWidths[i] * 5 / 4);
   list_->horizontalHeader()->setStretchLastSection(true);
 
   progress_ = new QProgressBar(this);
