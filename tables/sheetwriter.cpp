@@ -6,6 +6,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -35,15 +36,14 @@ std::string CXSheetWriter::PlainName(const std::string& name) {
 }
 
 bool CXSheetWriter::ParseNumber(const std::string& text, double* value) {
-  if (text.empty()) return false;
-  const unsigned char c0 = static_cast<unsigned char>(text[0]);
-  if (!(c0 == '-' || c0 == '+' || c0 == '.' || (c0 >= '0' && c0 <= '9'))) return false;
-  for (char c : text)
-    if (c == 'x' || c == 'X' || c == 'n' || c == 'N' || c == 'i' || c == 'I') return false;  // hex, nan, inf
-  errno = 0;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(v)) return false;
+  // from_chars takes no blanks, no "+", no hex without asking; "inf" and
+  // "nan" are turned away by the finiteness check.
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first == last) return false;
+  double v;
+  const auto [end, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || end != last || !std::isfinite(v)) return false;
   *value = v;
   return true;
 }
@@ -124,20 +124,23 @@ int CXSheetWriter::CreateTable(const std::string& name, const std::vector<std::s
 lxw_format* CXSheetWriter::NumberFormat(const std::string& text) {
   // The number keeps the look its text had: as many decimals, and the
   // exponent form of "%.1E" values.
-  std::string key;
   const size_t e = text.find_first_of("eE");
   const size_t dot = text.find('.');
   int decimals = 0;
   if (dot != std::string::npos) decimals = static_cast<int>((e == std::string::npos ? text.size() : e) - dot - 1);
   if (decimals <= 0 && e == std::string::npos) return nullptr;
-  key = "0";
+  const size_t slot = static_cast<size_t>(decimals) * 2 + (e != std::string::npos ? 1 : 0);
+  if (slot < formatSlots_.size() && formatSlots_[slot]) return formatSlots_[slot];
+  std::string key = "0";
   if (decimals > 0) key.append(".").append(static_cast<size_t>(decimals), '0');
   if (e != std::string::npos) key += "E+00";
-  auto it = formats_.find(key);
-  if (it != formats_.end()) return it->second;
-  lxw_format* f = workbook_add_format(book_);
-  if (f) format_set_num_format(f, key.c_str());
-  formats_[key] = f;
+  lxw_format*& f = formats_[key];
+  if (!f) {
+    f = workbook_add_format(book_);
+    if (f) format_set_num_format(f, key.c_str());
+  }
+  if (slot >= formatSlots_.size()) formatSlots_.resize(slot + 1, nullptr);
+  formatSlots_[slot] = f;
   return f;
 }
 
@@ -175,6 +178,7 @@ bool CXSheetWriter::Close() {
   book_ = nullptr;
   sheet_ = nullptr;
   formats_.clear();
+  formatSlots_.clear();
   if (failed_) {
     lxw_workbook_free(book);
     ::unlink(temp_.c_str());
@@ -207,6 +211,7 @@ void CXSheetWriter::Abandon() {
   }
   sheet_ = nullptr;
   formats_.clear();
+  formatSlots_.clear();
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     temp_.clear();

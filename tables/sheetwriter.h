@@ -63,6 +63,7 @@ class CXSheetWriter {
   lxw_workbook* book_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
   std::map<std::string, lxw_format*> formats_;
+  std::vector<lxw_format*> formatSlots_;  // by decimals x 2 + exponent
   std::string path_;
   std::string temp_;
   std::string error_;
