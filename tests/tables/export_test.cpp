@@ -269,3 +269,22 @@ TEST(RecordExport, CsvHasTheSameRowsQuotedAsRfc4180) {
                 {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""}};
   for (const auto& c : fields) EXPECT_EQ(tables::CsvField(c.in), c.out);
 }
+
+TEST(RecordExport, ValueTextsAreThePrintfTextsOfTheChannelFormat) {
+  Recipe recipe;
+  recipe.channels.clear();
+  for (int d = 0; d <= 4; ++d) recipe.channels.push_back({std::string("C").append(std::to_string(d)), "", -100, d});
+  auto f = Recording(testenv::NewDir("fv") + "rec.KVD", recipe);
+  const double values[] = {0.0, -0.0, 0.25, 0.35, -1.5, 2.5, 123.456789, -99.95, 1e-7, 3.0e9, 0.05, 9.995,
+                           double(1.1f), double(-12.3f), 65535.0};
+  char buf[512];
+  for (int ch = 0; ch <= 4; ++ch) {
+    std::string format;
+    ASSERT_TRUE(f->GetFormat(ch, format));
+    for (double v : values) {
+      std::snprintf(buf, sizeof(buf), format.c_str(), v);
+      EXPECT_EQ(f->FormatValue(ch, v), buf) << format << " " << v;
+    }
+  }
+  EXPECT_EQ(f->FormatValue(9, 1.0), "");
+}

@@ -95,7 +95,7 @@ class ExportWndTest : public ::testing::Test {
     Recipe recipe;
     recipe.records = records;
     recipe.channels.clear();
-    for (int ch = 0; ch < channels; ++ch) recipe.channels.push_back({"T" + std::to_string(ch + 1), "m^3", 0, 1});
+    for (int ch = 0; ch < channels; ++ch) recipe.channels.push_back({std::string("T").append(std::to_string(ch + 1)), "m^3", 0, 1});
     ASSERT_TRUE(MakeRecording(dir_ + "rec.KVD", recipe));
     file_ = std::make_unique<CXFile>();
     ASSERT_TRUE(file_->Open(dir_ + "rec.KVD"));
