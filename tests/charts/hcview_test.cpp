@@ -66,7 +66,7 @@ class HCView : public ::testing::Test {
     auto f = OpenRecording(path_);
     ASSERT_TRUE(f);
     file_ = f.get();
-    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr});
+    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr, nullptr});
     view_ = std::make_unique<CHCView>();
     view_->resize(1000, 600);
     view_->SetRecord(f.release());
@@ -399,7 +399,7 @@ TEST_F(HCView, ExportAndStatisticsOpenOnTheViewsFile) {
   EXPECT_TRUE(State(ID_EXPORT_EXCEL).enabled);
   EXPECT_TRUE(State(ID_STATISTICS).enabled);
   CXFile* statsFile = nullptr;
-  SetFrameHooks({nullptr, nullptr, [&](QWidget*, CXFile* f) { statsFile = f; }});
+  SetFrameHooks({nullptr, nullptr, nullptr, [&](QWidget*, CXFile* f) { statsFile = f; }});
   EXPECT_TRUE(view_->OnCommand(ID_STATISTICS));
   EXPECT_EQ(statsFile, file_);
   // Without a selection the export window offers the whole file, in the
