@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 #include "acquire/devinfownd.h"
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
@@ -20,6 +22,7 @@
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "tables/recordsettingsdlg.h"
+#include "xlsexport/cxexcel.h"
 
 namespace charts {
 
@@ -190,6 +193,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_REF_LINES:
     case ID_RECORD_SETTINGS:
     case ID_SHOW_INFO:
+    case ID_EXPORT_EXCEL:
+    case ID_STATISTICS:
     case ID_PRINT_PREVIEW_ALL:
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
@@ -353,6 +358,12 @@ bool CHCView::OnCommand(int id) {
     case ID_SHOW_INFO:
       if (file) acquire::ShowDevInfo(infoWnd, file, this);
       return true;
+    case ID_EXPORT_EXCEL:
+      if (file) ExportExcel();
+      return true;
+    case ID_STATISTICS:
+      if (file && Hooks().statistics) Hooks().statistics(this, file);
+      return true;
     case ID_PRINT_PREVIEW_ALL: {
       if (!file || !RangeAsk()) return true;
       time_t start = 0, end = 0;
@@ -385,6 +396,23 @@ bool CHCView::OnCommand(int id) {
     default:
       return false;
   }
+}
+
+void CHCView::ExportExcel() {
+  // The chart's selection when one is made, else the whole file.
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting()) {
+    time_t s = 0, e = 0;
+    chart_->GetSelection(s, e);
+    if (s != e && e != 0) {
+      start = std::min(s, e);
+      end = std::max(s, e);
+    }
+  }
+  CXExcel excel;
+  excel.SetFile(file);
+  excel.SetRange(start, end);
+  excel.ShowXWnd(lang::Language());
 }
 
 CurvePrintJob CHCView::PrintJob() const {

@@ -98,6 +98,7 @@ class CHCView : public QWidget, public CommandTarget {
   void ToggleSidePanel();
   void EditRefLines();
   void EditRecordSettings();
+  void ExportExcel();
   void FindNext();
 
   CCurveChart* chart_;
