@@ -2,6 +2,9 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -21,9 +24,11 @@
 
 #include "charts/chartdialogs.h"
 #include "data/cxfile.h"
+#include "platform/appconfig.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "tables/cumexport.h"
 
 namespace tables {
 
@@ -179,6 +184,9 @@ CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
   auto* show = new QPushButton(S(63002), this);
   show->setObjectName("1115");
   show->setDefault(true);
+  auto* exportButton = new QPushButton(S(63003), this);
+  exportButton->setObjectName("1116");
+  connect(exportButton, &QPushButton::clicked, this, &CCumuShowView::Export);
   auto* preview = new QPushButton(S(63004), this);
   preview->setObjectName("1051");
   connect(show, &QPushButton::clicked, this, [this] { Show(); });
@@ -211,6 +219,7 @@ CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
   range->addWidget(endTime_);
   range->addSpacing(12);
   range->addWidget(show);
+  range->addWidget(exportButton);
   range->addWidget(preview);
   range->addStretch();
   auto* layout = new QVBoxLayout(this);
@@ -304,6 +313,33 @@ QString CCumuShowView::Subtitle(const CumTable& table) const {
          lang::Format(61294, int(file_->Head().cumByte1)) + "    " + S(63015) + " " +
          Utf8(FormatTime(RangeStart(), "%Y-%m-%d %H-%M-%S")) + " => " +
          Utf8(FormatTime(RangeEnd(), "%Y-%m-%d %H-%M-%S"));
+}
+
+void CCumuShowView::Export() {
+  if (!file_) return;
+  CumTable table;
+  if (!BuildPicked(&table)) return;
+  // The folder of the last file, or the data folder.
+  QFileInfo last(QString::fromStdString(platform::ReadLastDir()));
+  const QString folder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
+  QFileDialog dlg(this, S(63009), QDir(folder).filePath(Utf8(file_->GetTitle()) + ".xlsx"), S(63010));
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setFileMode(QFileDialog::AnyFile);
+  dlg.setDefaultSuffix("xlsx");
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  ExportTo(dlg.selectedFiles().first());
+}
+
+bool CCumuShowView::ExportTo(const QString& path) {
+  CumTable table;
+  if (!BuildPicked(&table)) return false;
+  std::string error;
+  if (!ExportCumTable(table, CumTextsFromLanguage().channelColumn, path.toStdString(), &error)) {
+    MsgBox(this, 61302, 61236, MsgIcon::Error);
+    return false;
+  }
+  MsgBox(this, 61303, 61236, MsgIcon::Information);
+  return true;
 }
 
 int CCumuShowView::PrintTo(QPrinter* printer) {

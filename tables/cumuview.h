@@ -46,6 +46,12 @@ class CCumuShowView : public QWidget, public CommandTarget {
   // Button 1115: the table for the picked range; false (and the table left
   // as it was) when the range is refused.
   bool Show();
+  // Button 1116: asks for a file name and writes the table for the picked
+  // range to a spreadsheet.
+  void Export();
+  // Writes the table for the picked range to the spreadsheet at path; false
+  // after telling the user why not.
+  bool ExportTo(const QString& path);
   // Button 1051 and the print commands.
   void PrintPreview();
   // Prints the table for the picked range on the printer; the page count.

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimeEdit>
 #include <cstdio>
@@ -184,6 +185,31 @@ TEST_F(CumuView, PrintsTheTableOnPdfPages) {
   const std::string text2 = PdfText(pdf + "2.pdf");
   EXPECT_NE(text2.find("Page 2"), std::string::npos);
   EXPECT_NE(text2.find("Channel 6"), std::string::npos);
+}
+
+TEST_F(CumuView, ExportWritesTheShownRangeAndSaysSo) {
+  Cum c;
+  c.period = 2;
+  c.periods = 6;
+  auto view = ViewOn(SaveCum(c));
+  EXPECT_NE(Ctl<QPushButton>(view.get(), 1116), nullptr);
+  view->SetRange(T("2024-03-01 12:00:00"), T("2024-03-02 00:00:00"));
+  const std::string out = testenv::NewDir("xv") + "v.xlsx";
+  ASSERT_TRUE(view->ExportTo(QString::fromStdString(out)));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], lang::String(61303));
+  EXPECT_GT(testenv::ReadFile(out).size(), 100u);
+  messages_.clear();
+  EXPECT_FALSE(view->ExportTo("/nonexistent-dir/v.xlsx"));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], lang::String(61302));
+  // A refused range writes nothing.
+  messages_.clear();
+  view->SetRange(T("2024-03-02 00:00:00"), T("2024-03-01 12:00:00"));
+  const std::string none = testenv::NewDir("xn") + "n.xlsx";
+  EXPECT_FALSE(view->ExportTo(QString::fromStdString(none)));
+  EXPECT_EQ(messages_[0], lang::String(61249));
+  EXPECT_TRUE(testenv::ReadFile(none).empty());
 }
 
 TEST(CumuOpen, TheMainFrameOpensCumulativeFilesInTheirView) {

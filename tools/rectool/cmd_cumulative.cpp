@@ -6,6 +6,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "tables/cumexport.h"
 #include "tables/cumtable.h"
 
 namespace rectool {
@@ -56,7 +57,7 @@ std::string Text(const tables::CumTable& table) {
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"table", "from", "to"}, {"csv"}, &error)) return Usage("cumulative", error);
+  if (!opt.Parse(args, {"table", "from", "to", "xlsx"}, {"csv"}, &error)) return Usage("cumulative", error);
   if (opt.positional.size() != 1) return Usage("cumulative", "give one cumulative file");
   CXFile f;
   if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
@@ -80,14 +81,21 @@ int Run(const std::vector<std::string>& args) {
     return Fail(std::string(RangeMessage(bad)) + " (the file holds " + FormatTime(tables::CumFirstTime(f)) +
                 " .. " + FormatTime(tables::CumLastTime(f)) + ")");
   const tables::CumTable table = tables::BuildCumTable(f, from, to, tables::CumTexts());
+  if (opt.Has("xlsx")) {
+    if (!tables::ExportCumTable(table, tables::CumTexts().channelColumn, opt.Value("xlsx"), &error))
+      return Fail("cannot write " + opt.Value("xlsx") + ": " + error);
+    std::fprintf(stderr, "wrote %s\n", opt.Value("xlsx").c_str());
+    return 0;
+  }
   const std::string out = opt.Has("csv") ? tables::CumTableCsv(table) : Text(table);
   std::fputs(out.c_str(), stdout);
   return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
 
-Registrar reg({"cumulative", "FILE [--table hourly|shift8|shift12|daily] [--from TIME] [--to TIME] [--csv]",
+Registrar reg({"cumulative", "FILE [--table hourly|shift8|shift12|daily] [--from TIME] [--to TIME] [--csv | --xlsx OUT]",
                "the totals of a cumulative file per hour, shift or day, one row per day (daily: "
-               "per month), with a total per channel; --table names the file's kind",
+               "per month), with a total per channel; --table names the file's kind; --xlsx writes "
+               "the table as the cumulative view exports it",
                &Run});
 
 }  // namespace
