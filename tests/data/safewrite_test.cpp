@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -251,4 +252,48 @@ TEST(SafeWrite, SearchesCanBeInterrupted) {
   asked = 0;
   EXPECT_FALSE(f.FindValue(q, [&] { return ++asked > 0; }));
   EXPECT_GT(asked, 40);
+}
+
+// What each kind of object allows: a download is written only through its
+// handle, the live store only by appends, a viewed file only by its header and
+// marks; nothing writes a file opened read-only.
+TEST(SafeWrite, EachStateAllowsItsOwnOperations) {
+  const std::string dir = testenv::NewDir("states");
+  {
+    CXFile f;
+    ASSERT_TRUE(StartDownload(f, dir + "v.KVD", 4, 9));
+    ASSERT_TRUE(f.Close());
+  }
+  using S = CXFile::State;
+  struct Case {
+    const char* name;
+    S state;
+    bool writeHead, putHead, append, addMark, saveAs;
+  } cases[] = {
+      {"empty", S::kEmpty, false, false, false, false, false},
+      {"viewing", S::kViewing, false, true, false, true, false},
+      {"download", S::kDownload, true, false, false, false, false},
+      {"live store", S::kLiveStore, false, true, true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CXFile f;
+    Head(f, 4);
+    if (c.state == S::kViewing) ASSERT_TRUE(f.Open(dir + "v.KVD"));
+    if (c.state == S::kDownload) ASSERT_TRUE(f.Create(dir + "d.KVD"));
+    if (c.state == S::kLiveStore) ASSERT_TRUE(f.CreateTemp());
+    EXPECT_EQ(f.GetState(), c.state);
+    EXPECT_EQ(f.WriteHead(), c.writeHead);
+    EXPECT_EQ(f.PutHead(), c.putHead);
+    EXPECT_EQ(f.AppendRecord("\1\0", 0), c.append);
+    EXPECT_EQ(f.AddMark(kStart), c.addMark);
+    if (c.addMark) EXPECT_EQ(f.GetState(), S::kSaved);
+    EXPECT_EQ(f.SaveAs(dir + "s.KVD"), c.saveAs);
+    f.Discard();
+    EXPECT_EQ(f.GetState(), S::kEmpty);
+  }
+  // Nothing but the viewed file and what the live store saved.
+  std::vector<std::string> left = Entries(dir);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"s.KVD", "v.KVD"}));
 }
