@@ -429,6 +429,9 @@ bool CXFile::Create(const std::string& path) {
   std::string temp;
   UniqueFd fd(platform::CreateBeside(target, &temp));
   if (!fd.valid()) return false;
+  // A replaced file keeps its permissions.
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
   fd_ = std::move(fd);
   tempPath_ = temp;
   path_ = target;

@@ -150,12 +150,15 @@ TEST(SafeWrite, CreateRefusesWhatItMayNotReplace) {
   EXPECT_FALSE(f.Create(""));
   // A link keeps pointing at the file it named, which gets the download.
   testenv::WriteFile(dir + "real.KVD", "old");
+  ::chmod((dir + "real.KVD").c_str(), 0640);  // and the permissions it has
   ASSERT_EQ(::symlink((dir + "real.KVD").c_str(), (dir + "link.KVD").c_str()), 0);
   ASSERT_TRUE(StartDownload(f, dir + "link.KVD", 4, 1));
   ASSERT_TRUE(f.Close());
   struct stat st;
   ASSERT_EQ(::lstat((dir + "link.KVD").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(::stat((dir + "real.KVD").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
   CXFile g;
   EXPECT_TRUE(g.Open(dir + "real.KVD"));
   EXPECT_EQ(g.GetRecordCount(), 4);
