@@ -380,6 +380,7 @@ static bool FindInFile(QWidget* parent, const CXFile& file, _tagFindQuery& query
   const bool found = file.FindValue(query, [&] {
     if (!busy && clock.elapsed() > 300) {
       busy = std::make_unique<QProgressDialog>(lang::String(62300), lang::String(62301), 0, 0, parent);
+      busy->setWindowTitle(lang::String(61236));
       busy->setWindowModality(Qt::WindowModal);
       busy->setMinimumDuration(0);
       busy->show();
