@@ -101,7 +101,7 @@ TEST(SafeWrite, DownloadOverAnOpenFile) {
     {
       auto next = std::make_unique<CXFile>();
       ASSERT_TRUE(StartDownload(*next, path, 40, 65535));
-      if (c.end == End::kClose) EXPECT_TRUE(next->Close());
+      if (c.end == End::kClose) { EXPECT_TRUE(next->Close()); }
       if (c.end == End::kDiscard) next->Discard();
     }
     // The view reads the file it opened, whole, with its old values.
@@ -113,7 +113,7 @@ TEST(SafeWrite, DownloadOverAnOpenFile) {
     CXFile fresh;
     ASSERT_TRUE(fresh.Open(path));
     EXPECT_EQ(fresh.GetRecordCount(), c.replaced ? 40 : 20);
-    if (!c.replaced) EXPECT_EQ(testenv::ReadFile(path), before);
+    if (!c.replaced) { EXPECT_EQ(testenv::ReadFile(path), before); }
     EXPECT_EQ(Entries(dir), std::vector<std::string>{"same.KVD"});
   }
 }
@@ -136,8 +136,9 @@ TEST(SafeWrite, CloseReportsAFileThatDidNotReachTheDisk) {
       f.Advance(20);
       return !f.Close();
     }));
-    if (existing)
+    if (existing) {
       EXPECT_EQ(testenv::ReadFile(path), "the user's file");
+    }
     EXPECT_EQ(Entries(dir).size(), existing ? 1u : 0u);
   }
 }
@@ -224,7 +225,7 @@ TEST(SafeWrite, DamagedStampsCannotMakeEndlessWork) {
     testenv::WriteFile(path, fixture::Build(r));
     CXFile f;
     EXPECT_EQ(f.Open(path), c.opens);
-    if (c.opens) EXPECT_LE(f.GetRecordCount(), 262144);
+    if (c.opens) { EXPECT_LE(f.GetRecordCount(), 262144); }
   }
 }
 
@@ -282,15 +283,15 @@ TEST(SafeWrite, EachStateAllowsItsOwnOperations) {
     SCOPED_TRACE(c.name);
     CXFile f;
     Head(f, 4);
-    if (c.state == S::kViewing) ASSERT_TRUE(f.Open(dir + "v.KVD"));
-    if (c.state == S::kDownload) ASSERT_TRUE(f.Create(dir + "d.KVD"));
-    if (c.state == S::kLiveStore) ASSERT_TRUE(f.CreateTemp());
+    if (c.state == S::kViewing) { ASSERT_TRUE(f.Open(dir + "v.KVD")); }
+    if (c.state == S::kDownload) { ASSERT_TRUE(f.Create(dir + "d.KVD")); }
+    if (c.state == S::kLiveStore) { ASSERT_TRUE(f.CreateTemp()); }
     EXPECT_EQ(f.GetState(), c.state);
     EXPECT_EQ(f.WriteHead(), c.writeHead);
     EXPECT_EQ(f.PutHead(), c.putHead);
     EXPECT_EQ(f.AppendRecord("\1\0", 0), c.append);
     EXPECT_EQ(f.AddMark(kStart), c.addMark);
-    if (c.addMark) EXPECT_EQ(f.GetState(), S::kSaved);
+    if (c.addMark) { EXPECT_EQ(f.GetState(), S::kSaved); }
     EXPECT_EQ(f.SaveAs(dir + "s.KVD"), c.saveAs);
     f.Discard();
     EXPECT_EQ(f.GetState(), S::kEmpty);
