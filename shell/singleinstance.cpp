@@ -46,8 +46,9 @@ bool CSingleInstance::SendHandOver(const QString& file) {
   QLocalSocket socket;
   socket.connectToServer(ServerName());
   if (!socket.waitForConnected(5000)) return false;
-  // "handover", then the file's name on a line of its own.
-  socket.write(kHandOver + (file.isEmpty() ? QByteArray() : file.toUtf8() + '\n'));
+  // "handover", then the file's name (percent-encoded, so any name stays one
+  // line) on a line of its own.
+  socket.write(kHandOver + (file.isEmpty() ? QByteArray() : file.toUtf8().toPercentEncoding("/") + '\n'));
   bool ok = socket.waitForBytesWritten(1000);
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
@@ -72,7 +73,8 @@ bool CSingleInstance::Listen() {
         s->deleteLater();
         const QList<QByteArray> lines = text->split('\n');
         if (lines.isEmpty() || lines[0] != "handover") return;
-        emit handOver(lines.size() > 1 ? QString::fromUtf8(lines[1]) : QString());
+        emit handOver(lines.size() > 1 ? QString::fromUtf8(QByteArray::fromPercentEncoding(lines[1]))
+                                       : QString());
       });
     }
   });
