@@ -233,3 +233,16 @@ TEST(Rectool, DumpCumulativeTotalsExactly) {
     EXPECT_EQ(r.out, std::string("time\t通道1()\n2024-03-01 08:00:00\t") + c.text + "\n");
   }
 }
+
+// A header whose end lies 68 years after its start in a small file: refused
+// at once with the usual message instead of 2^31 lines.
+TEST(Rectool, DumpRefusesStampsBeyondTheFile) {
+  fixture::Recipe s;
+  s.channels.resize(1);
+  s.interval = 1;
+  s.end[0] = 92;
+  Result r = Rectool("dump " + Quote(SaveSample(s)));
+  EXPECT_NE(r.code, 0);
+  EXPECT_TRUE(r.out.empty()) << r.out.size();
+  EXPECT_NE(r.err.find("damaged"), std::string::npos) << r.err;
+}
