@@ -368,8 +368,10 @@ class RecordSettingsInView : public RecordSettings {
  protected:
   void SetUp() override {
     RecordSettings::SetUp();
-    charts::SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; },
-                           [this] { return &channelMenu_; }});
+    charts::FrameHooks hooks;
+    hooks.setPaneText = [this](int pane, const QString& t) { panes_[pane] = t; };
+    hooks.channelMenu = [this] { return &channelMenu_; };
+    charts::SetFrameHooks(hooks);
     view_ = std::make_unique<charts::CHCView>();
     view_->resize(900, 500);
     view_->SetRecord(file_.release());
