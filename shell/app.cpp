@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 
 #include "platform/appconfig.h"
@@ -73,6 +74,8 @@ bool CRecviewApp::InitInstance(const QStringList& arguments) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->resize(screen->availableSize());
   frame_->showMaximized();
   if (!file.isEmpty()) frame_->OpenFile(file);
+  // Once the window is up: a recording that a crash interrupted.
+  QTimer::singleShot(0, frame_.get(), [frame = frame_.get()] { frame->OfferRecovery(); });
   return true;
 }
 
