@@ -343,6 +343,11 @@ CChildFrame* CMainFrame::OpenLiveView() {
   return frame;
 }
 
+void CMainFrame::StartLiveRecording() {
+  CChildFrame* frame = OpenLiveView();
+  if (auto* view = qobject_cast<acquire::CRCView*>(frame->View())) view->OnCommand(ID_REC_START);
+}
+
 void CMainFrame::OfferRecovery() {
   acquire::Interrupted found;
   if (!acquire::FindInterrupted(&found)) return;

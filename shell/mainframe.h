@@ -39,6 +39,8 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   CChildFrame* LiveFrame() const { return liveFrame_; }
   // Opens the live-recording window, or brings the one there is forward.
   CChildFrame* OpenLiveView();
+  // Opens the live-recording window and starts recording in it.
+  void StartLiveRecording();
   // A live recording that was interrupted (the program was killed, the power
   // failed) is offered to be saved, deleted, or kept for later.
   void OfferRecovery();
