@@ -55,7 +55,13 @@ void CLiveChart::UpdateScroller() {
 }
 
 void CLiveChart::OnRecordAppended() {
-  if (following) OnNewData();
+  // Like new data, but the samples read before stay valid: the recording
+  // only grew, so only the new columns are read.
+  if (following && backBuffer) {
+    ComputeWindow();
+    DrawTimeAxis();
+    DrawPlotAndOverlay();
+  }
   UpdateScroller();
 }
 
