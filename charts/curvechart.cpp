@@ -518,7 +518,8 @@ void CCurveChart::DrawPlot(int /*flag*/) {
       TextAt(p, 2, y + 2 > plotHeight - 20 ? y - 18 : y + 2, label);
     }
   }
-  frameLayer->Present();
+  // The plot covers its own rectangle of the frame.
+  frameLayer->PresentAround(plotRect);
   plotLayer->Present();
   plotDirty_.clear();
 }
