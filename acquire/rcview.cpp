@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
 #include "charts/framehooks.h"
 #include "charts/livechart.h"
@@ -387,16 +388,18 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CRCView::OnCommand(int id) {
-  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
-    const int ch = id - ID_CHNL_TOGGLE;
-    if (!recording || ch >= File()->GetChnlCount()) return true;
-    uint8_t flags[64];
-    for (int i = 0; i < 64; ++i) flags[i] = File()->Head().channels[i].shown;
-    flags[ch] = flags[ch] ? 0 : 1;
-    ApplyShown(flags, groupIndex);
+  const bool toggle = id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST;
+  if (toggle || id == ID_SHOW_ALL_CHNL || id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP ||
+      id == ID_PREV_CHNL_GROUP) {
+    // A channel is toggled only while recording; the groups once there is a recording.
+    if (toggle ? !recording : !startedOk) return true;
+    uint8_t current[64], flags[64];
+    for (int i = 0; i < 64; ++i) current[i] = File()->Head().channels[i].shown;
+    int next = groupIndex;
+    if (charts::ShownFlagsOfCommand(id, File()->GetChnlCount(), current, groupIndex, flags, &next))
+      ApplyShown(flags, next);
     return true;
   }
-  const int n = std::min(File()->GetChnlCount(), 64);
   switch (id) {
     case ID_REC_START:
       StartRecording();
@@ -422,32 +425,6 @@ bool CRCView::OnCommand(int id) {
     case ID_SELECT_ALL_RECORDS:
       if (startedOk) chart_->SelectAll();
       return true;
-    case ID_SHOW_ALL_CHNL:
-    case ID_HIDE_ALL_CHNL: {
-      if (!startedOk) return true;
-      uint8_t flags[64] = {};
-      for (int i = 0; i < n; ++i) flags[i] = id == ID_SHOW_ALL_CHNL ? 1 : 0;
-      ApplyShown(flags, 0);
-      return true;
-    }
-    case ID_NEXT_CHNL_GROUP: {
-      if (!startedOk || n == 0) return true;
-      uint8_t flags[64] = {};
-      for (int i = groupIndex; i < std::min(groupIndex + 4, n); ++i) flags[i] = 1;
-      int next = groupIndex + 4;
-      if (next >= n) next = 0;
-      ApplyShown(flags, next);
-      return true;
-    }
-    case ID_PREV_CHNL_GROUP: {
-      if (!startedOk || n == 0) return true;
-      uint8_t flags[64] = {};
-      for (int i = std::max(groupIndex - 3, 0); i <= groupIndex && i < n; ++i) flags[i] = 1;
-      int next = groupIndex - 4;
-      if (next < 0) next = n - 1;
-      ApplyShown(flags, next);
-      return true;
-    }
     case ID_SELECT_OFF:
       chart_->SetSelecting(0);
       return true;

@@ -9,8 +9,10 @@
 #include <cmath>
 #include <memory>
 
+#include "charts/channelgroups.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
+#include "platform/ui/commandids.h"
 
 namespace {
 
@@ -163,6 +165,40 @@ TEST(LiveChart, TheCursorReturnsToTheNewestRecordAfterDragging) {
   EXPECT_EQ(c.cursorTime, live.file->GetEndTime());
   c.StopFollowTimer();
   EXPECT_FALSE(c.FollowTimerActive());
+}
+
+}  // namespace
+
+namespace {
+
+// The channel commands both curve views share, on a recording of 6 channels.
+TEST(ChannelGroups, CommandsGiveTheirFlagsAndNextGroup) {
+  struct Row {
+    int id, group;
+    const char* shown;  // channels 0-5 after the command
+    int next;
+  } rows[] = {
+      {ID_NEXT_CHNL_GROUP, 0, "111100", 4}, {ID_NEXT_CHNL_GROUP, 4, "000011", 0},
+      {ID_PREV_CHNL_GROUP, 0, "100000", 5}, {ID_PREV_CHNL_GROUP, 5, "001111", 1},
+      {ID_SHOW_ALL_CHNL, 3, "111111", 0},   {ID_HIDE_ALL_CHNL, 3, "000000", 0},
+      {ID_CHNL_TOGGLE + 1, 2, "100100", 2}, {ID_CHNL_TOGGLE + 3, 2, "110000", 2},
+  };
+  const uint8_t current[64] = {1, 1, 0, 1, 0, 0};
+  for (const Row& r : rows) {
+    uint8_t flags[64];
+    int next = -1;
+    ASSERT_TRUE(charts::ShownFlagsOfCommand(r.id, 6, current, r.group, flags, &next)) << r.id;
+    std::string shown;
+    for (int i = 0; i < 6; ++i) shown += flags[i] ? '1' : '0';
+    EXPECT_EQ(shown, r.shown) << r.id << " from group " << r.group;
+    EXPECT_EQ(next, r.next) << r.id << " from group " << r.group;
+    for (int i = 6; i < 64; ++i) EXPECT_EQ(flags[i], 0) << r.id;
+  }
+  uint8_t flags[64];
+  int next = 0;
+  EXPECT_FALSE(charts::ShownFlagsOfCommand(ID_CHNL_TOGGLE + 6, 6, current, 0, flags, &next));
+  EXPECT_FALSE(charts::ShownFlagsOfCommand(ID_SHOW_ALL_CHNL, 0, current, 0, flags, &next));
+  EXPECT_FALSE(charts::ShownFlagsOfCommand(ID_FILE_SAVE, 6, current, 0, flags, &next));
 }
 
 }  // namespace
