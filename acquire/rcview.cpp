@@ -151,12 +151,14 @@ void CRCView::StartRecording() {
   };
   observer.cancelled = [cancelled] { return cancelled->load(); };
   LiveStatus status = LiveStatus::Cancelled;
+  settingUp_ = true;
   std::thread setup([&] {
     status = session_.Setup(param, view, observer);
     QMetaObject::invokeMethod(&dlg, [&dlg] { dlg.done(QDialog::Accepted); }, Qt::QueuedConnection);
   });
   dlg.exec();
   setup.join();
+  settingUp_ = false;
 
   if (status != LiveStatus::Ok) {
     startedOk = 0;
@@ -325,6 +327,12 @@ bool CRCView::HasSelection() const {
 }
 
 bool CRCView::OnUpdateCommand(int id, CommandState& state) {
+  if (settingUp_) {
+    // The menus wait until the set-up is over (it owns the session now).
+    state = CommandState{};
+    state.enabled = false;
+    return true;
+  }
   const bool selecting = chart_->IsSelecting() != 0;
   state.checkable = false;
   state.checked = false;
@@ -388,6 +396,7 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CRCView::OnCommand(int id) {
+  if (settingUp_) return true;
   const bool toggle = id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST;
   if (toggle || id == ID_SHOW_ALL_CHNL || id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP ||
       id == ID_PREV_CHNL_GROUP) {

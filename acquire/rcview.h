@@ -104,6 +104,8 @@ class CRCView : public QWidget, public CommandTarget {
   charts::CChnlPanel* panel_;
   QTimer timer_;
   QPointer<QWidget> sideFrames_[5];
+  // While the set-up thread fills the session, nothing else touches it.
+  bool settingUp_ = false;
 };
 
 }  // namespace acquire
