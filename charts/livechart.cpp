@@ -1,6 +1,7 @@
 #include "charts/livechart.h"
 
 #include <QMouseEvent>
+#include <ctime>
 
 #include "charts/timescroller.h"
 
@@ -12,6 +13,8 @@ constexpr int kIdleTicks = 7;
 }  // namespace
 
 CLiveChart::CLiveChart(QWidget* parent) : CCurveChart(parent) {
+  // Before the first record the axis shows the minutes up to now.
+  rangeStart = rangeEnd = std::time(nullptr);
   timer_.setInterval(500);
   connect(&timer_, &QTimer::timeout, this, &CLiveChart::OnFollowTick);
 }
