@@ -26,6 +26,7 @@
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
 #include "acquire/rcview.h"
+#include "charts/barview.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "data/cxfile.h"
@@ -87,6 +88,7 @@ CMainFrame::CMainFrame() {
 }
 
 CMainFrame::~CMainFrame() {
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -95,6 +97,10 @@ CMainFrame::~CMainFrame() {
 CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
+  // The side windows of the live recording that have their views.
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
+    return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+  });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <vector>
 
+#include "charts/barview.h"
 #include "charts/livechart.h"
 #include "charts/timescroller.h"
 #include "childprogram.h"
@@ -307,6 +308,53 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{"NoDiscards", QMessageBox::No, true, false},
                       CloseCase{"CancelKeepsTheWindow", QMessageBox::Cancel, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- side windows ----
+
+class RCViewBarsTest : public RCViewTest, public ::testing::WithParamInterface<int> {};
+
+// The bar window of a live recording: one page below 13 channels, tabs from 13.
+TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
+  const int channels = GetParam();
+  StartSim({"--channels", std::to_string(channels)});
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  frame.show();
+  auto* view = qobject_cast<acquire::CRCView*>(frame.OpenLiveView()->View());
+  ASSERT_NE(view, nullptr);
+  // Greyed until a recording started; the views still missing stay greyed.
+  EXPECT_FALSE(Enabled(*view, ID_REC_BARS));
+  view->OnCommand(ID_REC_START);
+  ASSERT_EQ(view->recording, 1);
+  EXPECT_TRUE(Enabled(*view, ID_REC_BARS));
+  for (int id : {ID_REC_LIST, ID_REC_RANGE, ID_REC_INFO, ID_RECORD_SETTINGS})
+    EXPECT_EQ(Enabled(*view, id), acquire::CRCView::HasSideOpener(id)) << id;
+  view->OnCommand(ID_REC_BARS);
+  QWidget* bars = view->SideFrame(ID_REC_BARS);
+  ASSERT_NE(bars, nullptr);
+  auto* child = qobject_cast<CChildFrame*>(bars);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->windowTitle(), lang::String(61290));
+  EXPECT_EQ(qobject_cast<charts::CBarView*>(child->View()) != nullptr, channels >= 13);
+  EXPECT_EQ(qobject_cast<charts::CMinBarView*>(child->View()) != nullptr, channels < 13);
+  // A second request brings the same window forward.
+  view->OnCommand(ID_REC_BARS);
+  EXPECT_EQ(view->SideFrame(ID_REC_BARS), bars);
+  // Closed by the user, the view forgets it.
+  child->close();
+  QTest::qWait(20);
+  EXPECT_EQ(view->SideFrame(ID_REC_BARS), nullptr);
+  view->OnCommand(ID_REC_BARS);
+  ASSERT_NE(view->SideFrame(ID_REC_BARS), nullptr);
+  // The live window takes its side windows along when it closes.
+  answers_ = {QMessageBox::No};
+  QPointer<QWidget> open = view->SideFrame(ID_REC_BARS);
+  frame.LiveFrame()->close();
+  QTest::qWait(50);
+  EXPECT_TRUE(open.isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(Channels, RCViewBarsTest, ::testing::Values(12, 13));
 
 // ---- recview killed while recording ----
 
