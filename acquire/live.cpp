@@ -439,16 +439,38 @@ bool RecoverInterrupted(const std::string& path, std::string* error) {
   };
   int lock = TakeStoreLock();
   if (lock < 0) return fail("a recording is using " + TempStorePath() + " now");
-  CXFile file;
-  if (!OpenInterrupted(file, nullptr)) {
-    ReleaseStoreLock(lock);
-    return fail("there is no interrupted recording to recover");
+  {
+    CXFile check;
+    const bool found = OpenInterrupted(check, nullptr);
+    check.Close();
+    if (!found) {
+      ReleaseStoreLock(lock);
+      return fail("there is no interrupted recording to recover");
+    }
   }
-  const bool saved = file.SaveAs(path);
+  // The store deletes its file when it closes: a second name keeps the data
+  // until the saved file is complete.
+  const std::string store = TempStorePath();
+  const std::string kept = store + ".kept";
+  ::unlink(kept.c_str());
+  if (::link(store.c_str(), kept.c_str()) != 0) {
+    ReleaseStoreLock(lock);
+    return fail("cannot keep " + store + " safe while saving it: " + std::strerror(errno));
+  }
+  CXFile file;
+  bool saved = file.ReopenTemp();
+  int why = 0;
+  if (saved) {
+    saved = file.SaveAs(path);
+    why = errno;
+  }
   file.Close();
-  if (saved) ::unlink(TempStorePath().c_str());
+  if (saved)
+    ::unlink(kept.c_str());
+  else
+    ::rename(kept.c_str(), store.c_str());
   ReleaseStoreLock(lock);
-  if (!saved) return fail("cannot write " + path + ": " + std::strerror(errno));
+  if (!saved) return fail("cannot write " + path + (why ? std::string(": ") + std::strerror(why) : ""));
   return true;
 }
 

@@ -29,6 +29,7 @@
 #include "charts/barview.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "tables/printrangedlg.h"
@@ -196,7 +197,8 @@ bool CMainFrame::OpenFile(const QString& path) {
                              [this] { return ChannelMenu(); },
                              [this](QWidget* view, const QString& title, int resource) -> QWidget* {
                                return AddChild(view, title, resource);
-                             }});
+                             },
+                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -215,11 +217,11 @@ bool CMainFrame::OpenFile(const QString& path) {
   return opened;
 }
 
-void CMainFrame::HandOver() {
+void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  OpenFile(QString::fromStdString(platform::ReadLastDir()));
+  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file);
 }
 
 bool CMainFrame::OnCommand(int id) {

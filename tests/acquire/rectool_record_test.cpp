@@ -144,6 +144,13 @@ TEST_F(RectoolRecord, AKilledRecordingIsRecovered) {
   EXPECT_NE(r.err.find("rectool recover"), std::string::npos) << r.err;
   EXPECT_TRUE(Exists(acquire::TempStorePath()));
 
+  // A file that cannot be written loses nothing.
+  r = RunProgram("rectool", {"recover", "--out", dir_ + "no-such-folder/x.KVD"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("stays in"), std::string::npos) << r.err;
+  ASSERT_TRUE(acquire::FindInterrupted(&found));
+  EXPECT_EQ(found.records, records);
+
   const std::string out = dir_ + "recovered.KVD";
   r = RunProgram("rectool", {"recover", "--out", out});
   ASSERT_EQ(r.code, 0) << r.err;
