@@ -22,17 +22,19 @@ std::string DevWordText(const std::string& model, uint64_t devWord) {
   return buf;
 }
 
-std::vector<DevInfoRow> DevInfoRows(const CXFile& file) {
+std::vector<DevInfoRow> DevInfoRows(const CXFile& file, const std::vector<uint64_t>& words) {
   std::vector<DevInfoRow> rows;
   const std::string model = file.GetModel();
-  for (int ch = 0; ch < file.GetChnlCount(); ++ch)
-    rows.push_back({ch + 1, file.GetChnlName(ch), DevWordText(model, file.GetChnlDef(ch))});
+  for (int ch = 0; ch < file.GetChnlCount(); ++ch) {
+    const uint64_t word = size_t(ch) < words.size() ? words[ch] : file.GetChnlDef(ch);
+    rows.push_back({ch + 1, file.GetChnlName(ch), DevWordText(model, word)});
+  }
   return rows;
 }
 
-std::string DevInfoText(const CXFile& file) {
+std::string DevInfoText(const CXFile& file, const std::vector<uint64_t>& words) {
   std::string text;
-  for (const DevInfoRow& row : DevInfoRows(file))
+  for (const DevInfoRow& row : DevInfoRows(file, words))
     text += std::to_string(row.number) + "\t" + row.name + "\t" + row.value + "\r\n";
   return text;
 }

@@ -24,11 +24,13 @@ struct DevInfoRow {
   std::string value;  // DevWordText of the channel's device word
 };
 
-// A row for every channel of the recording, in channel order.
-std::vector<DevInfoRow> DevInfoRows(const CXFile& file);
+// A row for every channel of the recording, in channel order. The device
+// words are the recording's, or those of `words` where it has an entry (the
+// words a live recorder reports now).
+std::vector<DevInfoRow> DevInfoRows(const CXFile& file, const std::vector<uint64_t>& words = {});
 
 // The list as clipboard text: number, TAB, name, TAB, value, "\r\n" per
 // channel; empty for a recording without channels.
-std::string DevInfoText(const CXFile& file);
+std::string DevInfoText(const CXFile& file, const std::vector<uint64_t>& words = {});
 
 }  // namespace acquire

@@ -47,7 +47,7 @@ void CDevInfoWnd::Refresh() {
   QString title = lang::String(62700);
   if (file_) title += "    Dev:[" + QString::fromStdString(file_->GetTitle()) + "]";
   setWindowTitle(title);
-  const std::vector<DevInfoRow> rows = file_ ? DevInfoRows(*file_) : std::vector<DevInfoRow>();
+  const std::vector<DevInfoRow> rows = file_ ? DevInfoRows(*file_, words_) : std::vector<DevInfoRow>();
   list_->setRowCount(int(rows.size()));
   for (int i = 0; i < int(rows.size()); ++i) {
     const QString cells[3] = {QString::number(rows[i].number), QString::fromStdString(rows[i].name),
@@ -60,10 +60,15 @@ void CDevInfoWnd::Refresh() {
   }
 }
 
+void CDevInfoWnd::Refresh(std::vector<uint64_t> devWords) {
+  words_ = std::move(devWords);
+  Refresh();
+}
+
 void CDevInfoWnd::Copy() {
   QClipboard* clipboard = QApplication::clipboard();
   if (!clipboard) return;
-  clipboard->setText(file_ ? QString::fromStdString(DevInfoText(*file_)) : QString());
+  clipboard->setText(file_ ? QString::fromStdString(DevInfoText(*file_, words_)) : QString());
 }
 
 CDevInfoWnd* ShowDevInfo(QPointer<CDevInfoWnd>& slot, CXFile* file, QWidget* owner) {

@@ -5,6 +5,8 @@
 // recording of the view that opened it without owning it.
 #include <QPointer>
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
 class CXFile;
 class QTableWidget;
@@ -21,6 +23,9 @@ class CDevInfoWnd : public QWidget {
   // Reads names and device words again (the live view calls this after it
   // stored new device words into the recording's channel table).
   void Refresh();
+  // Shows these device words (channel order) instead of the recording's:
+  // the words a live recorder reports now. Refreshes the list.
+  void Refresh(std::vector<uint64_t> devWords);
   // The copy button: the list as text on the clipboard.
   void Copy();
 
@@ -28,6 +33,7 @@ class CDevInfoWnd : public QWidget {
 
  private:
   CXFile* file_;
+  std::vector<uint64_t> words_;
   QTableWidget* list_;
 };
 

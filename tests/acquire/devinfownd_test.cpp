@@ -128,6 +128,12 @@ TEST(DevInfoWnd, RefreshShowsNewDeviceWords) {
   f.Head().channels[1].devWord[0] = 250;
   slot->Refresh();
   EXPECT_EQ(Row(slot->List(), 1), (QStringList{"2", "Flow", "25.0"}));
+  // The words a live recorder reports now, for the list and the copy alike.
+  slot->Refresh(std::vector<uint64_t>{1, 2});
+  EXPECT_EQ(Row(slot->List(), 0), (QStringList{"1", "温度", "0.1"}));
+  EXPECT_EQ(Row(slot->List(), 1), (QStringList{"2", "Flow", "0.2"}));
+  slot->Copy();
+  EXPECT_EQ(QApplication::clipboard()->text(), "1\t温度\t0.1\r\n2\tFlow\t0.2\r\n");
   delete slot.data();
 }
 
