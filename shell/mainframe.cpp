@@ -28,6 +28,7 @@
 #include "acquire/live.h"
 #include "acquire/rcview.h"
 #include "charts/barview.h"
+#include "charts/dialchart.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "tables/statsdlg.h"
@@ -95,6 +96,7 @@ CMainFrame::~CMainFrame() {
   acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
   acquire::CRCView::SetSideOpener(ID_REC_INFO, nullptr);
   acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -127,6 +129,11 @@ bool CMainFrame::Create() {
     tables::CRecordSettingsDlg dlg(view->File(), view);
     if (dlg.exec() == QDialog::Accepted) view->ApplyRecordSettings();
     return nullptr;
+  });
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
+    auto* range = new charts::CRRangeView;
+    range->SetRecord(view->File());
+    return AddChild(range, lang::String(61291), 155);
   });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
@@ -219,12 +226,7 @@ bool CMainFrame::OpenFile(const QString& path) {
     auto file = std::make_unique<CXFile>();
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
-      charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); },
-                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
-                               return AddChild(view, title, resource);
-                             },
-                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+      InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -370,14 +372,22 @@ void CMainFrame::OnLanguage(int language) {
   if (!close()) restart_ = false;
 }
 
+void CMainFrame::InstallFrameHooks() {
+  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
+                         [this] { return ChannelMenu(); },
+                         [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                           return AddChild(view, title, resource);
+                         },
+                         [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+}
+
 CChildFrame* CMainFrame::OpenLiveView() {
   if (liveFrame_) {
     mdi_->setActiveSubWindow(liveFrame_);
     liveFrame_->showMaximized();
     return liveFrame_;
   }
-  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                         [this] { return ChannelMenu(); }});
+  InstallFrameHooks();
   auto* view = new acquire::CRCView;
   CChildFrame* frame = AddChild(view, lang::String(61227), 135, 132, true);
   connect(frame, &QMdiSubWindow::windowStateChanged, view,
