@@ -198,6 +198,32 @@ double Pow10(int e) { return std::pow(10.0, e); }
 
 }  // namespace
 
+const char* OpenErrorText(OpenError reason) {
+  switch (reason) {
+    case OpenError::None: return "no error";
+    case OpenError::NoPath: return "no file name was given";
+    case OpenError::CannotRead: return "the file cannot be opened";
+    case OpenError::NotRegular: return "it is not a file (a directory or a device)";
+    case OpenError::Empty: return "the file is empty";
+    case OpenError::TooShort: return "the file is too short to hold a data file header";
+    case OpenError::NotDataFile: return "it is not a recorder data file (no \"KV\" signature)";
+    case OpenError::DescSize: return "the header is damaged: its channel description size is not 160";
+    case OpenError::ChannelCount: return "the header is damaged: it names more than 64 channels";
+    case OpenError::ChannelTable: return "the file ends inside its channel table (truncated)";
+    case OpenError::Interval: return "the header is damaged: its recording interval is not positive";
+    case OpenError::Capacity: return "the header is damaged: its record capacity is not positive";
+    case OpenError::ValueWidth:
+      return "the header is damaged: its value width is neither 1 nor 2 bytes";
+    case OpenError::DataBeyondEnd:
+      return "the header does not fit the file: its records run past the end of the file "
+             "(truncated)";
+    case OpenError::MarksBeyondEnd:
+      return "the header does not fit the file: its marks run past the end of the file "
+             "(truncated)";
+  }
+  return "unknown error";
+}
+
 CXFile::CXFile() { head_.expFormat = 1; }
 
 CXFile::~CXFile() { Close(); }
@@ -245,18 +271,26 @@ bool CXFile::MapExisting(const std::string& path) {
     fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
     readOnly_ = fd_ >= 0;
   }
-  if (fd_ < 0) return false;
-  auto fail = [this] {
+  if (fd_ < 0) {
+    openErrno_ = errno;
+    openError_ = errno == EISDIR ? OpenError::NotRegular : OpenError::CannotRead;
+    return false;
+  }
+  auto fail = [this](OpenError why) {
+    openErrno_ = errno;
+    openError_ = why;
     ::close(fd_);
     fd_ = -1;
     readOnly_ = false;
     return false;
   };
   struct stat st;
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return fail();
+  if (::fstat(fd_, &st) != 0) return fail(OpenError::CannotRead);
+  if (!S_ISREG(st.st_mode)) return fail(OpenError::NotRegular);
+  if (st.st_size <= 0) return fail(OpenError::Empty);
   size_t size = static_cast<size_t>(st.st_size);
   void* v = ::mmap(nullptr, size, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
-  if (v == MAP_FAILED) return fail();
+  if (v == MAP_FAILED) return fail(OpenError::CannotRead);
   view_ = static_cast<uint8_t*>(v);
   viewSize_ = size;
   path_ = p;
@@ -264,8 +298,11 @@ bool CXFile::MapExisting(const std::string& path) {
 }
 
 bool CXFile::Open(const std::string& path) {
+  openError_ = OpenError::NoPath;
+  openErrno_ = 0;
   if (path.empty()) return false;
   Close();
+  openError_ = OpenError::None;
   path_ = path;
   if (!MapExisting(path)) {
     path_.clear();
@@ -286,7 +323,12 @@ bool CXFile::Open(const std::string& path) {
 bool CXFile::Load() {
   const uint8_t* v = view_;
   const int64_t size = static_cast<int64_t>(viewSize_);
-  if (size < kHeadBlock || v[0] != 'K' || v[1] != 'V') return false;
+  auto reject = [this](OpenError why) {
+    openError_ = why;
+    return false;
+  };
+  if (size < kHeadBlock) return reject(OpenError::TooShort);
+  if (v[0] != 'K' || v[1] != 'V') return reject(OpenError::NotDataFile);
 
   _tagDataHead h;
   h.expFormat = 1;
@@ -310,9 +352,10 @@ bool CXFile::Load() {
     h.descSize = Get16(v + 0x63);
     h.expFormat = v[0x65];
     DecodeRefs(v + 0x66, h);
-    if (h.descSize != kChnlDefSize) return false;
-    if (h.chnlCount > kMaxChannels) return false;
-    if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount)) return false;
+    if (h.descSize != kChnlDefSize) return reject(OpenError::DescSize);
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
+    if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount))
+      return reject(OpenError::ChannelTable);
     for (int ch = 0; ch < h.chnlCount; ++ch)
       DecodeDef(v + kHeadBlock + kChnlDefSize * ch, false, h.channels[ch]);
   } else if (layout == 1 || layout == 2) {
@@ -325,9 +368,9 @@ bool CXFile::Load() {
     h.expFormat = info[0x25];
     h.markCount = info[0x26];
     h.valueWidth = info[0x27];
-    if (h.chnlCount > kMaxChannels) return false;
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
     const int64_t n = h.chnlCount;
-    if (size < kHeadBlock + kChnlDefSize * n) return false;
+    if (size < kHeadBlock + kChnlDefSize * n) return reject(OpenError::ChannelTable);
     for (int ch = 0; ch < h.chnlCount; ++ch)
       DecodeDef(v + kPDefs + kChnlDefSize * ch, layout == 2, h.channels[ch]);
     const uint8_t* disp = v + kPDefs + kChnlDefSize * n;
@@ -344,9 +387,9 @@ bool CXFile::Load() {
     h.cumPeriod = info[0x21];
     h.cumByte1 = info[0x22];
     h.cumByte2 = info[0x23];
-    if (h.chnlCount > kMaxChannels) return false;
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
     const int64_t n = h.chnlCount;
-    if (size < 192 + 64 * n) return false;
+    if (size < 192 + 64 * n) return reject(OpenError::ChannelTable);
     DecodeTimes(v + 128 + 64 * n, h);
     h.valueWidth = 8;
     h.interval = CumPeriodInterval(h.cumPeriod);
@@ -354,8 +397,9 @@ bool CXFile::Load() {
   }
 
   // What the header promises must lie inside the file.
-  if (h.interval <= 0 || h.capacity <= 0 || h.ringStart < 0) return false;
-  if (layout != 3 && h.valueWidth != 1 && h.valueWidth != 2) return false;
+  if (h.interval <= 0) return reject(OpenError::Interval);
+  if (h.capacity <= 0 || h.ringStart < 0) return reject(OpenError::Capacity);
+  if (layout != 3 && h.valueWidth != 1 && h.valueWidth != 2) return reject(OpenError::ValueWidth);
 
   h.tagByte = 10;
   h.startTime = StampToTime(h.startStamp);
@@ -365,12 +409,13 @@ bool CXFile::Load() {
   const int savedLayout = layout_;
   head_ = h;
   layout_ = layout;
-  bool fits = DataOffset() + DataBytes() <= size;
-  if (layout != 3 && h.markCount > 0) fits = fits && FileEnd() <= size;
-  if (!fits) {
+  OpenError misfit = OpenError::None;
+  if (DataOffset() + DataBytes() > size) misfit = OpenError::DataBeyondEnd;
+  else if (layout != 3 && h.markCount > 0 && FileEnd() > size) misfit = OpenError::MarksBeyondEnd;
+  if (misfit != OpenError::None) {
     head_ = saved;
     layout_ = savedLayout;
-    return false;
+    return reject(misfit);
   }
 
   if (head_.endTime < head_.startTime) {

@@ -177,7 +177,9 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({"info", "FILE [--json]",
                "header, channels (name, unit, range, limits, colour, shown, log), span, records "
                "and marks of a data file; --json for scripts",
-               &Run});
+               &Run,
+               "  FILE    the data file\n"
+               "  --json  one JSON object instead of the text table\n"});
 
 }  // namespace
 }  // namespace rectool
