@@ -1,19 +1,31 @@
 #include "charts/hcview.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
+
+#include <memory>
+
+#include <algorithm>
 
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
 #include "charts/framehooks.h"
+#include "charts/printui.h"
+#include "charts/rangeview.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "xlsexport/cxexcel.h"
 
 namespace charts {
 
@@ -21,6 +33,11 @@ namespace {
 FrameHooks& Hooks() {
   static FrameHooks hooks;
   return hooks;
+}
+
+CHCView::PrintRangeAsk& RangeAsk() {
+  static CHCView::PrintRangeAsk ask;
+  return ask;
 }
 }  // namespace
 
@@ -30,6 +47,8 @@ namespace {
 constexpr int kScrollerBand = 20;
 
 }  // namespace
+void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
+void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
 
 void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
 const FrameHooks& GetFrameHooks() { return Hooks(); }
@@ -62,6 +81,13 @@ CHCView::CHCView(QWidget* parent) : QWidget(parent) {
 
 CHCView::~CHCView() {
   if (listFrame) listFrame->close();
+  // The range views borrow the file that goes with this view: they go first.
+  for (QPointer<QWidget>& frame : rangeFrames_) {
+    if (!frame) continue;
+    for (CRangeView* v : frame->findChildren<CRangeView*>()) v->SetOwner(nullptr);
+    if (auto* v = qobject_cast<CRangeView*>(frame.data())) v->SetOwner(nullptr);
+    delete frame.data();
+  }
   delete infoWnd;
   infoWnd = nullptr;
   // The controls only borrow the file; they go with this widget afterwards.
@@ -178,6 +204,13 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_EXPORT_EXCEL:
+    case ID_STATISTICS:
+    case ID_PRINT_PREVIEW_ALL:
+    case ID_LIST_PRINT:
+    case ID_LIST_PRINT_PREVIEW:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
       state.enabled = true;
       return true;
     case ID_FIND_NEXT:
@@ -201,6 +234,13 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     default:
       break;
   }
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    const int k = id - ID_CHNL_WINDOW;
+    state.enabled = file && k < file->GetChnlCount();
+    state.checkable = true;
+    state.checked = chnlOpen[k] != 0;
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     const int ch = id - ID_CHNL_TOGGLE;
     state.enabled = file && ch < file->GetChnlCount();
@@ -212,6 +252,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CHCView::OnCommand(int id) {
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    OpenChnlWindow(id - ID_CHNL_WINDOW);
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     if (!file) return true;
     const int ch = id - ID_CHNL_TOGGLE;
@@ -319,8 +363,123 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_EXPORT_EXCEL:
+      if (file) ExportExcel();
+      return true;
+    case ID_STATISTICS:
+      if (file && Hooks().statistics) Hooks().statistics(this, file);
+      return true;
+    case ID_PRINT_PREVIEW_ALL: {
+      if (!file || !RangeAsk()) return true;
+      time_t start = 0, end = 0;
+      int pages = 0, mode = 0;
+      if (!RangeAsk()(this, file, &start, &end, &pages, &mode)) return true;
+      printStart = start;
+      printEnd = end;
+      printPages = pages;
+      rangeMode = 1;
+      if (mode == 1)
+        PrintPreview();
+      else
+        Print();
+      return true;
+    }
+    case ID_LIST_PRINT:
+      rangeMode = 0;
+      Print();
+      return true;
+    case ID_LIST_PRINT_PREVIEW:
+      rangeMode = 0;
+      PrintPreview();
+      return true;
+    case ID_FILE_PRINT:
+      Print();
+      return true;
+    case ID_FILE_PRINT_PREVIEW:
+      PrintPreview();
+      return true;
     default:
       return false;
+  }
+}
+
+void CHCView::ExportExcel() {
+  // The chart's selection when one is made, else the whole file.
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting()) {
+    time_t s = 0, e = 0;
+    chart_->GetSelection(s, e);
+    if (s != e && e != 0) {
+      start = std::min(s, e);
+      end = std::max(s, e);
+    }
+  }
+  CXExcel excel;
+  excel.SetFile(file);
+  excel.SetRange(start, end);
+  excel.ShowXWnd(lang::Language());
+}
+
+CurvePrintJob CHCView::PrintJob() const {
+  CurvePrintJob job;
+  job.state = chart_->PrintState();
+  job.range = rangeMode != 0;
+  job.printStart = printStart;
+  job.pages = rangeMode ? printPages : 1;
+  return job;
+}
+
+void CHCView::Print() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  PrintPagesWithDialog(this, CurvePages(PrintJob()), QString::fromStdString(file->GetTitle()));
+}
+
+void CHCView::PrintPreview() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  PreviewPages(this, CurvePages(PrintJob()));
+}
+
+void CHCView::OpenChnlWindow(int k) {
+  if (!file || k < 0 || k >= file->GetChnlCount() || k >= 64) return;
+  if (QWidget* frame = chnlFrames[k]) {
+    // Open already: brought to the front and restored.
+    frame->setWindowState(frame->windowState() & ~Qt::WindowMinimized);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && sub->mdiArea())
+      sub->mdiArea()->setActiveSubWindow(sub);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+    return;
+  }
+  auto* view = new CRangeView;
+  view->SetOwner(this);
+  view->SetRecord(file);
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting() && HasSelection()) chart_->GetSelection(start, end);
+  view->SetSpan(start, end);
+  view->SetChannel(k);
+  const QString title = lang::Format(62900, k + 1);
+  QWidget* frame = nullptr;
+  if (GetFrameHooks().addChild) {
+    frame = GetFrameHooks().addChild(view, title, 133);
+  } else {
+    // Without a main window (tools, tests) the view is a window of its own.
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->setWindowTitle(title);
+    view->show();
+    frame = view;
+  }
+  chnlFrames[k] = frame;
+  chnlOpen[k] = 1;
+  rangeFrames_.emplace_back(frame);
+}
+
+void CHCView::ForgetChnlFrames() {
+  for (int i = 0; i < 64; ++i) {
+    chnlFrames[i] = nullptr;
+    chnlOpen[i] = 0;
   }
 }
 
@@ -375,6 +534,28 @@ void CHCView::EditRefLines() {
   chart_->Relayout();
 }
 
+// A search over a long file keeps the window alive: after a moment it shows a
+// busy bar with Cancel, and Cancel ends the search as found nothing.
+static bool FindInFile(QWidget* parent, const CXFile& file, _tagFindQuery& query, bool* cancelled) {
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QProgressDialog> busy;
+  *cancelled = false;
+  const bool found = file.FindValue(query, [&] {
+    if (!busy && clock.elapsed() > 300) {
+      busy = std::make_unique<QProgressDialog>(lang::String(62300), lang::String(62301), 0, 0, parent);
+      busy->setWindowTitle(lang::String(61236));
+      busy->setWindowModality(Qt::WindowModal);
+      busy->setMinimumDuration(0);
+      busy->show();
+    }
+    if (busy) QCoreApplication::processEvents();
+    *cancelled = busy && busy->wasCanceled();
+    return !*cancelled;
+  });
+  return found;
+}
+
 void CHCView::OnSearchRequest() {
   if (!file) return;
   // A search goes on from the record after the last hit; a new one starts at
@@ -388,7 +569,9 @@ void CHCView::OnSearchRequest() {
       query.time = chart_->GetCursorTime() ? chart_->GetCursorTime() : file->GetStartTime();
   }
   searched = 1;
-  file->FindValue(query);
+  bool cancelled = false;
+  FindInFile(this, *file, query, &cancelled);
+  if (cancelled) return;
   if (query.time != 0) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
@@ -399,11 +582,12 @@ void CHCView::OnSearchRequest() {
 }
 
 void CHCView::FindNext() {
-  if (file->FindValue(query)) {
+  bool cancelled = false;
+  if (FindInFile(this, *file, query, &cancelled)) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
     query.time += query.direction ? -iv : iv;
-  } else {
+  } else if (!cancelled) {
     MsgBox(this, 61282, 61236, MsgIcon::Warning);
   }
 }

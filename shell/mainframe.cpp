@@ -27,8 +27,10 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "tables/printrangedlg.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
@@ -82,7 +84,11 @@ const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICA
 
 }  // namespace
 
-CMainFrame::CMainFrame() { g_frame = this; }
+CMainFrame::CMainFrame() {
+  g_frame = this;
+  // The history views ask the print range through the table windows' dialog.
+  charts::CHCView::SetPrintRangeAsk(&tables::RunPrintRangeDlg);
+}
 
 CMainFrame::~CMainFrame() {
   CommandRouter::Instance().SetFrameTarget(nullptr);
@@ -208,7 +214,11 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
     } else {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); }});
+                             [this] { return ChannelMenu(); },
+                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                               return AddChild(view, title, resource);
+                             },
+                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -230,12 +240,14 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
   return opened;
 }
 
-void CMainFrame::HandOver() {
+void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  // The last file opens again when it still can; its loss is no news at start.
-  OpenFile(QString::fromStdString(platform::ReadLastDir()), true);
+  // The last file opens again when it still can; its loss is no news at
+  // start. A file handed over by a second start is reported when it fails.
+  const bool handed = !file.isEmpty();
+  OpenFile(handed ? file : QString::fromStdString(platform::ReadLastDir()), !handed);
 }
 
 bool CMainFrame::OnCommand(int id) {

@@ -31,7 +31,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   // quiet.
   bool OpenFile(const QString& path, bool quiet = false);
   // The hand-over of a second start: maximise, read "LastDir", open it.
-  void HandOver();
+  void HandOver(const QString& file = QString());
   // The help page F1 shows now: the page of the active window's kind
   // ("history", "live"), or "index".
   QString HelpPage() const;

@@ -192,7 +192,7 @@ TEST(DataRefuse, EachDamageHasItsOwnReason) {
   EXPECT_EQ(f.GetOpenError(), OpenError::None);
   // Every reason has a text of its own.
   std::set<std::string> texts;
-  for (int r = 0; r <= static_cast<int>(OpenError::MarksBeyondEnd); ++r)
+  for (int r = 0; r <= static_cast<int>(OpenError::TimeSpan); ++r)
     EXPECT_TRUE(texts.insert(OpenErrorText(static_cast<OpenError>(r))).second) << r;
 }
 
