@@ -208,7 +208,8 @@ const char* OpenErrorText(OpenError reason) {
     case OpenError::CannotRead: return "the file cannot be opened";
     case OpenError::NotRegular: return "it is not a file (a directory or a device)";
     case OpenError::Empty: return "the file is empty";
-    case OpenError::TooShort: return "the file is too short to hold a data file header";
+    case OpenError::TooShort:
+      return "not a recorder data file: the file is too short to hold a data file header";
     case OpenError::NotDataFile: return "it is not a recorder data file (no \"KV\" signature)";
     case OpenError::DescSize: return "the header is damaged: its channel description size is not 160";
     case OpenError::ChannelCount: return "the header is damaged: it names more than 64 channels";

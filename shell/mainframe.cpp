@@ -244,10 +244,9 @@ void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  // The last file opens again when it still can; its loss is no news at
-  // start. A file handed over by a second start is reported when it fails.
-  const bool handed = !file.isEmpty();
-  OpenFile(handed ? file : QString::fromStdString(platform::ReadLastDir()), !handed);
+  // The last file, or the one a second start hands over, opens again when it
+  // still can; a hand-over that fails is no news to the running instance.
+  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file, true);
 }
 
 bool CMainFrame::OnCommand(int id) {
