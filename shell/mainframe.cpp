@@ -25,6 +25,10 @@
 #include <memory>
 
 #include "acquire/downloaddialog.h"
+#include "acquire/live.h"
+#include "acquire/rcview.h"
+#include "charts/barview.h"
+#include "charts/dialchart.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "tables/statsdlg.h"
@@ -91,6 +95,8 @@ CMainFrame::CMainFrame() {
 }
 
 CMainFrame::~CMainFrame() {
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -99,6 +105,15 @@ CMainFrame::~CMainFrame() {
 CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
+  // The side windows of the live recording that have their views.
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
+    return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+  });
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
+    auto* range = new charts::CRRangeView;
+    range->SetRecord(view->File());
+    return AddChild(range, lang::String(61291), 155);
+  });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
@@ -213,12 +228,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), 61236, MsgIcon::Error);
     } else {
       // Views tell this frame about their file through the hooks.
-      charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); },
-                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
-                               return AddChild(view, title, resource);
-                             },
-                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+      InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -257,6 +267,7 @@ bool CMainFrame::OnCommand(int id) {
       dlg.exec();
       return true;
     }
+    case ID_LIVE_VIEW: OpenLiveView(); return true;
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
       return true;
@@ -279,6 +290,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
     case ID_DOWNLOAD:
+    case ID_LIVE_VIEW:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:
@@ -380,6 +392,73 @@ void CMainFrame::OnLanguage(int language) {
   platform::WriteLanguage(language);
   restart_ = true;
   if (!close()) restart_ = false;
+}
+
+void CMainFrame::InstallFrameHooks() {
+  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
+                         [this] { return ChannelMenu(); },
+                         [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                           return AddChild(view, title, resource);
+                         },
+                         [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+}
+
+CChildFrame* CMainFrame::OpenLiveView() {
+  if (liveFrame_) {
+    mdi_->setActiveSubWindow(liveFrame_);
+    liveFrame_->showMaximized();
+    return liveFrame_;
+  }
+  InstallFrameHooks();
+  auto* view = new acquire::CRCView;
+  CChildFrame* frame = AddChild(view, lang::String(61227), 135, 132, true);
+  connect(frame, &QMdiSubWindow::windowStateChanged, view,
+          [view](Qt::WindowStates, Qt::WindowStates now) {
+            if (now & Qt::WindowActive) view->RefreshFrameTexts(true);
+          });
+  frame->closeCheck = [view] { return view->CanClose(); };
+  liveFrame_ = frame;
+  connect(frame, &QObject::destroyed, this, [this, frame] {
+    if (liveFrame_ == frame) liveFrame_ = nullptr;
+  });
+  return frame;
+}
+
+void CMainFrame::StartLiveRecording() {
+  CChildFrame* frame = OpenLiveView();
+  if (auto* view = qobject_cast<acquire::CRCView*>(frame->View())) view->OnCommand(ID_REC_START);
+}
+
+void CMainFrame::OfferRecovery() {
+  acquire::Interrupted found;
+  if (!acquire::FindInterrupted(&found)) return;
+  const QString text = lang::Format(
+      62401, found.title.c_str(), found.records, found.chnlCount, FormatTime(found.start).c_str(),
+      FormatTime(found.end).c_str());
+  const auto answer = MsgBoxText(this, text, 61218, MsgIcon::Question,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::No) {
+    acquire::DiscardInterrupted();
+    return;
+  }
+  if (answer != QMessageBox::Yes) return;
+  const QString ext = lang::String(61275);
+  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  dlg.setObjectName("saveas");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix(ext);
+  dlg.selectFile("*." + ext);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  const QString path = dlg.selectedFiles().first();
+  platform::WriteLastDir(path.toStdString());
+  std::string error;
+  if (!acquire::RecoverInterrupted(path.toStdString(), &error)) {
+    MsgBoxText(this, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
+    return;
+  }
+  OpenFile(path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

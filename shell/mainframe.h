@@ -42,6 +42,16 @@ class CMainFrame : public QMainWindow, public CommandTarget {
                         bool live = false);
   CChildFrame* ActiveChild() const;
   CChildFrame* LiveFrame() const { return liveFrame_; }
+  // Opens the live-recording window, or brings the one there is forward.
+  CChildFrame* OpenLiveView();
+  // What the views ask of this window (status panes, channel menu, child
+  // frames, statistics), installed before a view is made.
+  void InstallFrameHooks();
+  // Opens the live-recording window and starts recording in it.
+  void StartLiveRecording();
+  // A live recording that was interrupted (the program was killed, the power
+  // failed) is offered to be saved, deleted, or kept for later.
+  void OfferRecovery();
   void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
 
   // Status bar panes 0-4; panes 1-4 show the recording shown.
