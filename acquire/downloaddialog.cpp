@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "acquire/porterror.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
@@ -52,9 +53,17 @@ enum : int {
   kPrepareFailed = 62117,
   kCommFailed = 62118,
   kWriteFailed = 62119,
-  kCompleted = 62120,  // %s start, %s end, %.0f bytes per second
   kSpanLabel = 62121,
+  kRecordsOf = 63440,       // %d done, %d total
+  kRateLeft = 63441,        // %.0f records per second, %s time left
+  kConnecting = 63442,
+  kConfirmStop = 63443,
+  kCompletedSpan = 63444,   // %s first, %s last record, %d records, %s %s transfer, %.0f bytes/s
+  kReadingChannels = 63445, // %d of %d
 };
+
+// How often the progress text is redrawn while a download runs.
+constexpr int kTickMs = 1000;
 
 // How long after opening the dialog connects to the recorder.
 constexpr int kConnectDelayMs = 800;
@@ -95,6 +104,14 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   progress_->setObjectName("1020");
   progress_->setRange(0, 1);
   progress_->setValue(0);
+  progressText_ = new QLabel(this);
+  progressText_->setObjectName("1030");
+  progressText_->setMinimumWidth(progressText_->fontMetrics().horizontalAdvance(
+      lang::Format(kRecordsOf, 888888, 888888) + "  " +
+      lang::Format(kRateLeft, 8888.0, "88:88:88")));
+  tick_ = new QTimer(this);
+  tick_->setInterval(kTickMs);
+  connect(tick_, &QTimer::timeout, this, &DownloadDialog::ShowProgressText);
   start_ = new QPushButton(lang::String(kStart), this);
   start_->setObjectName("1");
   start_->setDefault(true);
@@ -117,6 +134,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   grid->addWidget(endTime_, 3, 2);
   grid->addWidget(openWhenDone_, 4, 1, 1, 2);
   grid->addWidget(progress_, 5, 0, 1, 3);
+  grid->addWidget(progressText_, 6, 0, 1, 3);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(reconnect_);
   buttons->addStretch();
@@ -177,8 +195,8 @@ acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
     }
     case acquire::ConnectStatus::PortOpenFailed: {
       QString text = lang::String(kPortOpenFailed);
-      const std::string why = session_.PortError();
-      if (!why.empty()) text += "\n\n" + QString::fromStdString(why);
+      const QString why = PortErrorText(session_.Link().Port());
+      if (!why.isEmpty()) text += "\n\n" + why;
       MsgBoxText(this, text, kCaption, MsgIcon::Error);
       break;
     }
@@ -284,6 +302,9 @@ void DownloadDialog::OnStart() {
   progress_->setRange(0, 1);
   progress_->setValue(0);
 
+  copying_ = false;
+  progressText_->setText(lang::String(kConnecting));
+
   // The worker moves the progress bar through the dialog's event queue.
   QPointer<DownloadDialog> self(this);
   auto progress = [self](int value, int maximum) {
@@ -298,7 +319,17 @@ void DownloadDialog::OnStart() {
   worker_ = std::thread([this, self, progress, file, start, end, view] {
     const acquire::PrepareStatus prepared = session_.Prepare(file, start, end, view, progress);
     acquire::RunStatus ran = acquire::RunStatus::Stopped;
-    if (prepared == acquire::PrepareStatus::Ok) ran = session_.Run(progress);
+    if (prepared == acquire::PrepareStatus::Ok) {
+      // The header is written: the span's records are known.
+      const int64_t records = session_.File().Head().capacity;
+      QMetaObject::invokeMethod(
+          self.data(),
+          [self, records] {
+            if (self) self->BeginRecords(records);
+          },
+          Qt::QueuedConnection);
+      ran = session_.Run(progress);
+    }
     QMetaObject::invokeMethod(
         self.data(),
         [self, prepared, ran] {
@@ -310,8 +341,49 @@ void DownloadDialog::OnStart() {
 
 void DownloadDialog::SetProgress(int value, int maximum) {
   if (!busy_) return;
-  if (progress_->maximum() != maximum) progress_->setRange(0, maximum);
-  progress_->setValue(value);
+  if (!copying_) {
+    // The preparation reads the channel settings one by one.
+    if (progress_->maximum() != maximum) progress_->setRange(0, maximum);
+    progress_->setValue(value);
+    progressText_->setText(lang::Format(kReadingChannels, std::min(value + 1, maximum), maximum));
+    return;
+  }
+  meter_.Report(value, maximum);
+  const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
+  progress_->setValue(static_cast<int>(std::min<int64_t>(f.done, progress_->maximum())));
+  if (f.done > 0 && !shownFirst_) {
+    // The first records are shown at once; then the timer redraws.
+    shownFirst_ = true;
+    ShowProgressText();
+  }
+}
+
+void DownloadDialog::BeginRecords(int64_t totalRecords) {
+  if (!busy_) return;
+  copying_ = true;
+  shownFirst_ = false;
+  meter_.Start(totalRecords, acquire::SteadyMs());
+  progress_->setRange(0, static_cast<int>(std::min<int64_t>(std::max<int64_t>(totalRecords, 1),
+                                                            INT32_MAX)));
+  progress_->setValue(0);
+  ShowProgressText();
+  tick_->start();
+}
+
+void DownloadDialog::ShowProgressText() {
+  if (!copying_) return;
+  const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
+  QString text = lang::Format(kRecordsOf, static_cast<int>(f.done), static_cast<int>(f.total));
+  if (f.secondsLeft >= 0) {
+    const QByteArray left = QString::fromStdString(acquire::FormatDuration(f.secondsLeft)).toUtf8();
+    text += "    " + lang::Format(kRateLeft, f.rate, left.constData());
+  }
+  progressText_->setText(text);
+}
+
+bool DownloadDialog::ConfirmStop() {
+  return MsgBox(this, kConfirmStop, kCaption, MsgIcon::Question,
+                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void DownloadDialog::OnStop() {
@@ -321,7 +393,15 @@ void DownloadDialog::OnStop() {
 
 void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunStatus ran) {
   if (worker_.joinable()) worker_.join();
+  tick_->stop();
   stop_->setEnabled(false);
+  if (copying_ && ran == acquire::RunStatus::Completed) {
+    meter_.Report(1, 1);
+    ShowProgressText();
+  } else {
+    progressText_->clear();
+  }
+  copying_ = false;
   const bool completed =
       prepared == acquire::PrepareStatus::Ok && ran == acquire::RunStatus::Completed;
   if (completed)
@@ -348,11 +428,18 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
   if (prepared == acquire::PrepareStatus::Ok) {
     switch (ran) {
       case acquire::RunStatus::Completed: {
+        // The span of data the file holds, then the transfer itself.
         const acquire::DownloadReport& r = session_.Report();
+        const CXFile& f = session_.File();
+        const QByteArray first = QString::fromStdString(FormatTime(f.GetStartTime())).toUtf8();
+        const QByteArray last = QString::fromStdString(FormatTime(f.GetEndTime())).toUtf8();
         const QByteArray from = QString::fromStdString(FormatTime(r.started)).toUtf8();
         const QByteArray to = QString::fromStdString(FormatTime(r.finished)).toUtf8();
-        MsgBoxText(this, lang::Format(kCompleted, from.constData(), to.constData(), r.Rate()),
-                   kCaption, MsgIcon::Information);
+        if (!closeWhenDone_)
+          MsgBoxText(this,
+                     lang::Format(kCompletedSpan, first.constData(), last.constData(), r.records,
+                                  from.constData(), to.constData(), r.Rate()),
+                     kCaption, MsgIcon::Information);
         platform::WriteLastDir(path_.toStdString());
         break;
       }
@@ -370,17 +457,33 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
   start_->setEnabled(true);
   reconnect_->setEnabled(true);
   emit downloadEnded(path_, completed);
+  if (closeWhenDone_) {
+    // The user asked to stop and close; a download that ended meanwhile keeps
+    // its file, unopened.
+    closeWhenDone_ = false;
+    QDialog::reject();
+    return;
+  }
   if (completed && openWhenDone_->isChecked() && openFile_) openFile_(path_);
 }
 
 void DownloadDialog::reject() {
-  if (busy_) return;
+  if (busy_) {
+    if (closeWhenDone_ || !ConfirmStop()) return;
+    if (busy_) {
+      closeWhenDone_ = true;
+      OnStop();
+      return;
+    }
+    // The download ended while the question was open.
+  }
   QDialog::reject();
 }
 
 void DownloadDialog::closeEvent(QCloseEvent* event) {
   if (busy_) {
     event->ignore();
+    reject();
     return;
   }
   QDialog::closeEvent(event);

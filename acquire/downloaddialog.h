@@ -2,18 +2,23 @@
 // The download dialog: connects to the recorder 800 ms after it opens, shows
 // the span of time the recorder memory holds, lets the user choose a part of
 // it (or all of it) and a file name, and copies the stored samples into a new
-// data file on a worker thread, with a progress bar and a Stop button. At the
-// end it reports the transfer rate and has the file opened when asked to.
+// data file on a worker thread, with a progress bar, the records done of the
+// total, the rate and the time left (redrawn every second), and a Stop
+// button. Closing the window while a download runs asks whether to stop it.
+// At the end it reports the span of data downloaded and the transfer rate and
+// has the file opened when asked to.
 //
 // Controls by id (objectName): 1 start, 2 close, 1020 progress bar, 1021
 // whole span, 1022 start date, 1023 start time, 1024 end date, 1025 end time,
-// 1026 span text, 1027 open when done, 1028 reconnect, 1029 Stop.
+// 1026 span text, 1027 open when done, 1028 reconnect, 1029 Stop, 1030
+// progress text.
 #include <QDialog>
 #include <QString>
 #include <functional>
 #include <thread>
 
 #include "acquire/download.h"
+#include "acquire/downloadprogress.h"
 #include "link/comparam.h"
 
 class QCheckBox;
@@ -22,6 +27,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimeEdit;
+class QTimer;
 
 class DownloadDialog : public QDialog {
   Q_OBJECT
@@ -46,7 +52,9 @@ class DownloadDialog : public QDialog {
   void downloadEnded(const QString& path, bool completed);
 
  public slots:
-  void reject() override;  // refused while busy
+  // While busy: asks whether to stop the download; Yes stops it and closes
+  // the window when the worker has ended, No keeps it running.
+  void reject() override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -58,6 +66,11 @@ class DownloadDialog : public QDialog {
   void OnWholeSpan(bool whole);
   void OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunStatus ran);
   void SetProgress(int value, int maximum);
+  // The run phase begins: totalRecords to copy.
+  void BeginRecords(int64_t totalRecords);
+  void ShowProgressText();
+  // True when the user agrees to stop a running download.
+  bool ConfirmStop();
   void ShowSpanText();
   void ShowError(int textId);
   QString AskFileName(int station, time_t end);
@@ -69,11 +82,17 @@ class DownloadDialog : public QDialog {
   std::function<void(const QString&)> openFile_;
   std::thread worker_;
   bool busy_ = false;
+  bool closeWhenDone_ = false;
+  bool copying_ = false;  // the run phase (records), not the preparation
+  bool shownFirst_ = false;
+  acquire::ProgressMeter meter_;
   QString path_;
 
   QPushButton* start_ = nullptr;
   QPushButton* close_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QLabel* progressText_ = nullptr;
+  QTimer* tick_ = nullptr;
   QCheckBox* whole_ = nullptr;
   QDateEdit* startDate_ = nullptr;
   QTimeEdit* startTime_ = nullptr;

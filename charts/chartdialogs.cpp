@@ -21,6 +21,7 @@
 #include <cstdio>
 
 #include "data/cxfile.h"
+#include "platform/ui/gbkedit.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 
@@ -361,14 +362,15 @@ CRefLinesDlg::CRefLinesDlg(const _tagDataHead& head, QWidget* parent) : QDialog(
   setObjectName("185");
   setWindowTitle(S(62227));
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(S(62230), this), 0, 2);
+  // The labels are stored as 10 GBK bytes: the heading says what fits.
+  grid->addWidget(new QLabel(S(63450), this), 0, 2);
   grid->addWidget(new QLabel(S(62231), this), 0, 3);
   for (int k = 0; k < 2; ++k) {
     shown_[k] = new QCheckBox(S(62228 + k), this);
     shown_[k]->setObjectName(QString::number(1135 + k));
     label_[k] = new QLineEdit(this);
     label_[k]->setObjectName(QString::number(1131 + k));
-    label_[k]->setMaxLength(10);
+    LimitToGbkBytes(label_[k], 10);
     value_[k] = new QLineEdit(this);
     value_[k]->setObjectName(QString::number(1133 + k));
     grid->addWidget(shown_[k], k + 1, 0, 1, 2);

@@ -6,6 +6,7 @@
 
 #include "charts/bufferdc.h"
 #include "charts/curvechart.h"
+#include "charts/readabletext.h"
 #include "data/cxfile.h"
 #include "platform/ui/msgbox.h"
 
@@ -53,12 +54,16 @@ void CChnlPanel::Fill() {
   const int n = std::min(file->GetChnlCount(), 64);
   for (int i = 0; i < n; ++i) {
     const int y = -(scrollPos_ * 30) + 6 + 30 * i;
-    auto* mark = new QLabel(QString::fromUtf8("■"), this);
+    // The colour mark: a framed swatch, visible for white channels too.
+    const QColor colour = FromColorRef(h.channels[i].colour);
+    auto* mark = new QLabel(this);
     mark->setObjectName(QString::number(32916 + i));
     mark->setGeometry(2, y, 15, 30);
     mark->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mark->setPixmap(ColourSwatch(colour, 12));
+    mark->setContentsMargins(0, 3, 0, 0);
     QPalette pal = mark->palette();
-    pal.setColor(QPalette::WindowText, FromColorRef(h.channels[i].colour));
+    pal.setColor(QPalette::WindowText, colour);
     mark->setPalette(pal);
     mark->show();
     marks[i] = mark;

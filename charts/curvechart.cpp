@@ -9,10 +9,12 @@
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 
 #include "charts/chartdata.h"
+#include "charts/readabletext.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
@@ -183,7 +185,7 @@ void CCurveChart::Layout() {
   // 1. Fill the parent below and right of the own corner.
   if (QWidget* p = parentWidget()) {
     int w = p->width() - x() - 2 - (sidePanel ? 150 : 0);
-    int h = p->height() - y() - 2;
+    int h = p->height() - y() - 2 - bottomReserve;
     w = std::max(w, 1);
     h = std::max(h, 1);
     if (w != width() || h != height()) {
@@ -333,6 +335,8 @@ void CCurveChart::DrawValueAxis() {
   p.setPen(SystemColors().shadow);
   p.setFont(CellFont("Times New Roman", 14));
   const int width = axisRect.Width();
+  const int height = axisRect.Height();
+  const int labelHeight = std::min(QFontMetrics(p.font()).height(), std::max(height, 1));
   const int grids = std::max(yGrids, 1);
   const double step = (double(yHigh) - yLow) / grids;
   const int div = std::max(divPixels, 1);
@@ -350,11 +354,13 @@ void CCurveChart::DrawValueAxis() {
     }
     p.setPen(SystemColors().shadow);
     p.drawLine(labelled ? width - 6 : width - 4, y, 49, y);
-    if (labelled) {
+    if (labelled && y >= 0 && y <= height) {
       char text[64];
       std::snprintf(text, sizeof text, "%.2f", value);
       p.setPen(Qt::black);
-      p.drawText(QRect(0, y - 10, width - 6, 20), Qt::AlignCenter | Qt::TextSingleLine, text);
+      // Centred on its line, moved inward where it would leave the axis.
+      const int top = std::clamp(y - labelHeight / 2, 0, std::max(height - labelHeight, 0));
+      p.drawText(QRect(0, top, width - 6, labelHeight), Qt::AlignCenter | Qt::TextSingleLine, text);
     }
   }
   p.end();
@@ -387,7 +393,10 @@ void CCurveChart::DrawTimeAxis() {
                       tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
       else
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
-      p.drawText(QRect(x - 100, 4, 200, timeRect.Height() - 4), Qt::AlignCenter | Qt::TextSingleLine,
+      // Centred under its tick, moved inward where it would leave the axis.
+      const int tw = QFontMetrics(p.font()).horizontalAdvance(QString::fromLatin1(text)) + 2;
+      const int left = std::clamp(x - tw / 2, 0, std::max(timeRect.Width() - tw, 0));
+      p.drawText(QRect(left, 4, tw, timeRect.Height() - 4), Qt::AlignCenter | Qt::TextSingleLine,
                  text);
       last = i;
     }
@@ -445,6 +454,23 @@ void CCurveChart::DrawPlot(int /*flag*/) {
     // Marks and reference lines, in the inverse of the background.
     const QColor ink = InverseOf(h.clrBack);
     p.setFont(CellFont(lang::String(61264), 14));
+    // Labels stay whole inside the plot: a label that would leave it is moved
+    // inward, one that would overlap a label already drawn is left out (its
+    // mark line still shows).
+    const QFontMetrics fm(p.font());
+    const QRect area(0, 0, plotWidth, plotHeight);
+    std::vector<QRect> labels;
+    auto label = [&](int x, int y, const QString& text) {
+      QRect r(x, y, fm.horizontalAdvance(text) + 1, fm.height());
+      if (r.right() > area.right()) r.moveRight(area.right());
+      if (r.left() < area.left()) r.moveLeft(area.left());
+      if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
+      if (r.top() < area.top()) r.moveTop(area.top());
+      for (const QRect& other : labels)
+        if (other.intersects(r)) return;
+      labels.push_back(r);
+      TextAt(p, r.left(), r.top(), text);
+    };
     const int marks = file->GetMarkCount();
     for (int i = 0; i < marks; ++i) {
       time_t t = file->GetMark(i);
@@ -452,15 +478,15 @@ void CCurveChart::DrawPlot(int /*flag*/) {
       int x = ColumnOfTime(t, plotWidth);
       MergePenNotColumn(img, x, 0, plotHeight, ink);
       p.setPen(ink);
+      label(x + 2, 2, QString::fromStdString(FormatTime(t)));
       for (int ch = 0; ch < n; ++ch) {
         if (!h.channels[ch].shown) continue;
         float value = 0, percent = 0;
         if (!file->GetValue(ch, t, &value, &percent)) continue;
         int y = RowOfValue(valueMode ? value : percent);
         int row = y + 2 > plotHeight - 20 ? y - 18 : y + 2;
-        TextAt(p, x + 2, row, FormatChnlValue(*file, ch, value) + QString::fromStdString(file->GetChnlUnit(ch)));
+        label(x + 2, row, FormatChnlValue(*file, ch, value) + QString::fromStdString(file->GetChnlUnit(ch)));
       }
-      TextAt(p, x + 2, 2, QString::fromStdString(FormatTime(t)));
     }
     for (int k = 1; k <= 2; ++k) {
       if (!(k == 1 ? h.refShown1 : h.refShown2)) continue;
@@ -649,12 +675,13 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
     const int top = box.top + 18 * (2 + drawn);
     const int left = box.left + 10, right = box.right - 10;
     const QColor colour = FromColorRef(h.channels[ch].colour);
-    p.fillRect(QRect(left - 2, top + 3, 12, 12), colour);
+    // The channel's colour as a framed swatch and as its number, outlined so
+    // that white or yellow channels read on the grey box.
+    p.drawPixmap(left - 2, top + 3, ColourSwatch(colour, 12));
     char num[16];
     std::snprintf(num, sizeof num, "%02d ", ch + 1);
-    p.setPen(colour);
-    p.drawText(QRect(left + 15, top, right - left - 15, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               num);
+    DrawOutlinedText(p, QRect(left + 15, top, right - left - 15, 18),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, num, colour);
     const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
     p.setPen((value < lo || value > hi) && hi > lo ? QColor(255, 0, 0) : QColor(0, 0, 0));
     QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + FormatChnlValue(*file, ch, value) +

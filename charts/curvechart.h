@@ -127,6 +127,8 @@ class CCurveChart : public QWidget {
   float windowFraction = 1.0f;
   float windowOffset = 0.0f;
   int topMargin = 10;
+  // Pixels Layout keeps free below the chart in the parent (the time scroller).
+  int bottomReserve = 0;
   int axisWidth = 50;
   int timeAxisHeight = 24;
   Rect markerRect, axisRect, timeRect, clientRect, plotRect;

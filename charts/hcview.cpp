@@ -44,6 +44,12 @@ CHCView::PrintRangeAsk& RangeAsk() {
 }
 }  // namespace
 
+namespace {
+
+// The band at the bottom of the view that holds the time scroller.
+constexpr int kScrollerBand = 20;
+
+}  // namespace
 void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
 void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
 
@@ -53,14 +59,16 @@ const FrameHooks& GetFrameHooks() { return Hooks(); }
 CHCView::CHCView(QWidget* parent) : QWidget(parent) {
   setObjectName("101");
   resize(800, 600);
-  // The scroller runs along the top, the chart fills the rest down to the
-  // bottom edge and the panel takes the band at the right edge.
+  // The chart fills the view from the top, the scroller runs along the
+  // bottom under it (time runs left to right in both), and the panel takes
+  // the band at the right edge.
   scroller_ = new CTimeScroller(this);
   scroller_->setObjectName("1000");
-  scroller_->setGeometry(2, 2, width() - 4, 18);
+  scroller_->setGeometry(2, height() - kScrollerBand, width() - 4, kScrollerBand - 2);
   chart_ = new CCurveChart(this);
   chart_->setObjectName("1001");
-  chart_->move(2, 22);
+  chart_->move(2, 2);
+  chart_->bottomReserve = kScrollerBand;
   panel_ = new CChnlPanel(this);
   panel_->setObjectName("1128");
   panel_->move(width() - 150, 0);
@@ -132,6 +140,7 @@ void CHCView::RefreshFrameTexts() {
 
 void CHCView::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
+  scroller_->move(2, height() - kScrollerBand);
   scroller_->Refresh(1);
   chart_->Relayout();
   panel_->Rebuild(1);

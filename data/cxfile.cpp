@@ -201,6 +201,36 @@ double Pow10(int e) { return std::pow(10.0, e); }
 
 }  // namespace
 
+const char* OpenErrorText(OpenError reason) {
+  switch (reason) {
+    case OpenError::None: return "no error";
+    case OpenError::NoPath: return "no file name was given";
+    case OpenError::CannotRead: return "the file cannot be opened";
+    case OpenError::NotRegular: return "it is not a file (a directory or a device)";
+    case OpenError::Empty: return "the file is empty";
+    case OpenError::TooShort:
+      return "not a recorder data file: the file is too short to hold a data file header";
+    case OpenError::NotDataFile: return "it is not a recorder data file (no \"KV\" signature)";
+    case OpenError::DescSize: return "the header is damaged: its channel description size is not 160";
+    case OpenError::ChannelCount: return "the header is damaged: it names more than 64 channels";
+    case OpenError::ChannelTable: return "the file ends inside its channel table (truncated)";
+    case OpenError::Interval: return "the header is damaged: its recording interval is not positive";
+    case OpenError::Capacity: return "the header is damaged: its record capacity is not positive";
+    case OpenError::ValueWidth:
+      return "the header is damaged: its value width is neither 1 nor 2 bytes";
+    case OpenError::DataBeyondEnd:
+      return "the header does not fit the file: its records run past the end of the file "
+             "(truncated)";
+    case OpenError::MarksBeyondEnd:
+      return "the header does not fit the file: its marks run past the end of the file "
+             "(truncated)";
+    case OpenError::TimeSpan:
+      return "the header is damaged: its start and end times span more records than the file "
+             "holds";
+  }
+  return "unknown error";
+}
+
 CXFile::CXFile() { head_.expFormat = 1; }
 
 // An unfinished download ends without replacing its target.
@@ -253,10 +283,18 @@ bool CXFile::MapExisting(const std::string& path) {
     fd.reset(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
     readOnly = true;
   }
-  if (!fd.valid()) return false;
+  auto fail = [this](OpenError why) {
+    openErrno_ = errno;
+    openError_ = why;
+    return false;
+  };
+  if (!fd.valid()) return fail(errno == EISDIR ? OpenError::NotRegular : OpenError::CannotRead);
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return false;
-  if (!view_.map(fd.get(), static_cast<size_t>(st.st_size), !readOnly)) return false;
+  if (::fstat(fd.get(), &st) != 0) return fail(OpenError::CannotRead);
+  if (!S_ISREG(st.st_mode)) return fail(OpenError::NotRegular);
+  if (st.st_size <= 0) return fail(OpenError::Empty);
+  if (!view_.map(fd.get(), static_cast<size_t>(st.st_size), !readOnly))
+    return fail(OpenError::CannotRead);
   fd_ = std::move(fd);
   path_ = p;
   state_ = readOnly ? State::kViewingReadOnly : saved ? State::kSaved : State::kViewing;
@@ -264,8 +302,11 @@ bool CXFile::MapExisting(const std::string& path) {
 }
 
 bool CXFile::Open(const std::string& path) {
+  openError_ = OpenError::NoPath;
+  openErrno_ = 0;
   if (path.empty()) return false;
   Finish(false);
+  openError_ = OpenError::None;
   path_ = path;
   if (!MapExisting(path)) {
     path_.clear();
@@ -286,7 +327,12 @@ bool CXFile::Open(const std::string& path) {
 bool CXFile::Load() {
   const uint8_t* v = view_.data();
   const int64_t size = static_cast<int64_t>(view_.size());
-  if (size < kHeadBlock || v[0] != 'K' || v[1] != 'V') return false;
+  auto reject = [this](OpenError why) {
+    openError_ = why;
+    return false;
+  };
+  if (size < kHeadBlock) return reject(OpenError::TooShort);
+  if (v[0] != 'K' || v[1] != 'V') return reject(OpenError::NotDataFile);
 
   _tagDataHead h;
   h.expFormat = 1;
@@ -310,9 +356,10 @@ bool CXFile::Load() {
     h.descSize = Get16(v + 0x63);
     h.expFormat = v[0x65];
     DecodeRefs(v + 0x66, h);
-    if (h.descSize != kChnlDefSize) return false;
-    if (h.chnlCount > kMaxChannels) return false;
-    if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount)) return false;
+    if (h.descSize != kChnlDefSize) return reject(OpenError::DescSize);
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
+    if (size < kHeadBlock + kChnlDefSize * static_cast<int64_t>(h.chnlCount))
+      return reject(OpenError::ChannelTable);
     for (int ch = 0; ch < h.chnlCount; ++ch)
       DecodeDef(v + kHeadBlock + kChnlDefSize * ch, false, h.channels[ch]);
   } else if (layout == 1 || layout == 2) {
@@ -325,9 +372,9 @@ bool CXFile::Load() {
     h.expFormat = info[0x25];
     h.markCount = info[0x26];
     h.valueWidth = info[0x27];
-    if (h.chnlCount > kMaxChannels) return false;
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
     const int64_t n = h.chnlCount;
-    if (size < kHeadBlock + kChnlDefSize * n) return false;
+    if (size < kHeadBlock + kChnlDefSize * n) return reject(OpenError::ChannelTable);
     for (int ch = 0; ch < h.chnlCount; ++ch)
       DecodeDef(v + kPDefs + kChnlDefSize * ch, layout == 2, h.channels[ch]);
     const uint8_t* disp = v + kPDefs + kChnlDefSize * n;
@@ -344,9 +391,9 @@ bool CXFile::Load() {
     h.cumPeriod = info[0x21];
     h.cumByte1 = info[0x22];
     h.cumByte2 = info[0x23];
-    if (h.chnlCount > kMaxChannels) return false;
+    if (h.chnlCount > kMaxChannels) return reject(OpenError::ChannelCount);
     const int64_t n = h.chnlCount;
-    if (size < 192 + 64 * n) return false;
+    if (size < 192 + 64 * n) return reject(OpenError::ChannelTable);
     DecodeTimes(v + 128 + 64 * n, h);
     h.valueWidth = 8;
     h.interval = CumPeriodInterval(h.cumPeriod);
@@ -354,8 +401,9 @@ bool CXFile::Load() {
   }
 
   // What the header promises must lie inside the file.
-  if (h.interval <= 0 || h.capacity <= 0 || h.ringStart < 0) return false;
-  if (layout != 3 && h.valueWidth != 1 && h.valueWidth != 2) return false;
+  if (h.interval <= 0) return reject(OpenError::Interval);
+  if (h.capacity <= 0 || h.ringStart < 0) return reject(OpenError::Capacity);
+  if (layout != 3 && h.valueWidth != 1 && h.valueWidth != 2) return reject(OpenError::ValueWidth);
 
   h.tagByte = 10;
   h.startTime = StampToTime(h.startStamp);
@@ -365,12 +413,13 @@ bool CXFile::Load() {
   const int savedLayout = layout_;
   head_ = h;
   layout_ = layout;
-  bool fits = DataOffset() + DataBytes() <= size;
-  if (layout != 3 && h.markCount > 0) fits = fits && FileEnd() <= size;
-  if (!fits) {
+  OpenError misfit = OpenError::None;
+  if (DataOffset() + DataBytes() > size) misfit = OpenError::DataBeyondEnd;
+  else if (layout != 3 && h.markCount > 0 && FileEnd() > size) misfit = OpenError::MarksBeyondEnd;
+  if (misfit != OpenError::None) {
     head_ = saved;
     layout_ = savedLayout;
-    return false;
+    return reject(misfit);
   }
 
   if (head_.endTime < head_.startTime) {
@@ -384,7 +433,7 @@ bool CXFile::Load() {
     if (count > std::max<int64_t>(head_.capacity, kRingRecords)) {
       head_ = saved;
       layout_ = savedLayout;
-      return false;
+      return reject(OpenError::TimeSpan);
     }
     recordCount_ = static_cast<int32_t>(count);
   }

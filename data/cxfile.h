@@ -33,6 +33,29 @@
 #include "data/filehandles.h"
 #include "data/records.h"
 
+// Why Open refused a file: one reason per check, in the order they are made.
+enum class OpenError {
+  None = 0,
+  NoPath,          // an empty path
+  CannotRead,      // the file cannot be opened (errno in GetOpenErrno)
+  NotRegular,      // a directory or a device, not a file
+  Empty,           // a file of 0 bytes
+  TooShort,        // shorter than a header
+  NotDataFile,     // no "KV" at its start
+  DescSize,        // the channel description size is not 160
+  ChannelCount,    // more than 64 channels
+  ChannelTable,    // the channel table runs past the end of the file
+  Interval,        // a recording interval of 0 or less
+  Capacity,        // a record capacity of 0 or less, or a negative ring start
+  ValueWidth,      // values neither 1 nor 2 bytes wide
+  DataBeyondEnd,   // the records the header promises run past the end of the file
+  MarksBeyondEnd,  // the marks run past the end of the file
+  TimeSpan,        // start and end times span more records than the file holds
+};
+// A short English sentence for the reason (command-line tools; the program
+// shows the texts of its language package).
+const char* OpenErrorText(OpenError reason);
+
 class CXFile {
  public:
   CXFile();
@@ -61,6 +84,10 @@ class CXFile {
   // ("KV" magic, descSize 160 in layout 0) or whose header does not fit the
   // file (size, channel count, value width, capacity, interval, marks).
   bool Open(const std::string& path);
+  // Why the last Open failed (None after a success), and the system error
+  // number for CannotRead.
+  OpenError GetOpenError() const { return openError_; }
+  int GetOpenErrno() const { return openErrno_; }
   // Unmaps what is open and maps the whole file at path (empty: the remembered
   // path), read-write, or read-only when the user may not write it.
   bool MapExisting(const std::string& path);
@@ -213,4 +240,6 @@ class CXFile {
   State state_ = State::kEmpty;
   int layout_ = 0;
   ChnlScale scales_[kMaxChannels] = {};
+  OpenError openError_ = OpenError::None;
+  int openErrno_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "portcfg/comdlg.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
@@ -132,6 +134,19 @@ CComDlg::CComDlg(int language, const _tagComParam& param, QWidget* parent)
   port_->view()->setMinimumWidth(port_->view()->sizeHintForColumn(0) + 24);
   port_->setCurrentIndex(0);
   port_->setEditText(stored);
+  // Linux device paths are long (/dev/serial/by-id/..., a pseudo-terminal in
+  // a build folder): the box is wide enough for the longest one offered, up
+  // to a limit, and its tool tip always shows the whole path.
+  // (The box counts its width in widths of "x".)
+  const QFontMetrics fm = port_->fontMetrics();
+  const int x = std::max(fm.horizontalAdvance(QLatin1Char('x')), 1);
+  int longest = 28;
+  for (int i = 0; i < port_->count(); ++i)
+    longest = std::max(longest, (fm.horizontalAdvance(port_->itemText(i)) + x - 1) / x + 2);
+  port_->setMinimumContentsLength(std::min(longest, 80));
+  port_->setToolTip(stored);
+  connect(port_, &QComboBox::currentTextChanged, port_,
+          [box = port_](const QString& text) { box->setToolTip(text); });
 
   baud_ = new QComboBox;
   baud_->setObjectName(Id(IDC_COM_BAUD));

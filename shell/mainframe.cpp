@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cstring>
 #include <memory>
 
 #include "acquire/devinfownd.h"
@@ -44,6 +45,7 @@
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "shell/childframe.h"
+#include "shell/helpwindow.h"
 
 namespace {
 
@@ -79,6 +81,9 @@ class CMdiBackground : public QMdiArea {
  private:
   QColor shadow_;
 };
+
+// The tool box: a program of its own beside recview.
+QString BoxProgram() { return QString::fromStdString(platform::GetProgramDir()) + "Box"; }
 
 const int kPaneWidths[5] = {160, 300, 100, 320, 1000};
 const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICATOR_TIME,
@@ -149,6 +154,7 @@ bool CMainFrame::Create() {
   for (const lang::MenuItem& top : menu->children) {
     if (top.kind != lang::MenuItem::Popup) continue;
     QMenu* m = menuBar()->addMenu(top.text);
+    m->setToolTipsVisible(true);  // a greyed command says why in its tip
     router.FillMenu(m, top);
   }
 
@@ -217,14 +223,36 @@ QMenu* CMainFrame::ChannelMenu() const {
   return nullptr;
 }
 
-bool CMainFrame::OpenFile(const QString& path) {
+namespace {
+
+// "The file ... cannot be opened: <reason>." for a file CXFile refused.
+QString OpenFailureText(const QString& path, const CXFile& file) {
+  const OpenError why = file.GetOpenError();
+  QString reason;
+  if (why == OpenError::CannotRead) {
+    const QByteArray sys = QString::fromLocal8Bit(std::strerror(file.GetOpenErrno())).toUtf8();
+    reason = lang::Format(63402, sys.constData());
+  } else {
+    reason = lang::String(63400 + static_cast<int>(why));
+  }
+  const QByteArray p = path.toUtf8(), r = reason.toUtf8();
+  return lang::Format(63400, p.constData(), r.constData());
+}
+
+}  // namespace
+
+bool CMainFrame::OpenFile(const QString& path, bool quiet) {
   // The upper-cased last three characters decide the view.
   const QByteArray ending = path.right(3).toUpper().toUtf8();
   bool opened = false;
-  if (ending == lang::String(61275).toUtf8()) {
+  if (path.isEmpty()) {
+    // Nothing asked for.
+  } else if (ending == lang::String(61275).toUtf8()) {
     // Recording files open in the history curve view, which owns the file.
     auto file = std::make_unique<CXFile>();
-    if (file->Open(path.toStdString())) {
+    if (!file->Open(path.toStdString())) {
+      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), 61236, MsgIcon::Error);
+    } else {
       // Views tell this frame about their file through the hooks.
       InstallFrameHooks();
       auto* view = new charts::CHCView;
@@ -240,12 +268,22 @@ bool CMainFrame::OpenFile(const QString& path) {
   } else if (ending == lang::String(61286).toUtf8()) {
     // Cumulative files open in the cumulative view, which owns the file.
     auto file = std::make_unique<CXFile>();
-    if (file->Open(path.toStdString()) && file->GetLayout() == 3) {
+    if (!file->Open(path.toStdString())) {
+      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), 61236, MsgIcon::Error);
+    } else if (file->GetLayout() != 3) {
+      if (!quiet) {
+        const QByteArray p = path.toUtf8(), r = lang::String(63417).toUtf8();
+        MsgBoxText(this, lang::Format(63400, p.constData(), r.constData()), 61236, MsgIcon::Error);
+      }
+    } else {
       auto* view = new tables::CCumuShowView;
       AddChild(view, lang::String(61288) + " [" + path + "]", 154);
       view->SetFile(file.release());
       opened = true;
     }
+  } else if (!quiet) {
+    const QByteArray p = path.toUtf8(), r = lang::String(63415).toUtf8();
+    MsgBoxText(this, lang::Format(63400, p.constData(), r.constData()), 61236, MsgIcon::Error);
   }
   if (opened) platform::WriteLastDir(path.toStdString());
   emit fileOpenRequested(path, opened);
@@ -256,7 +294,9 @@ void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file);
+  // The last file, or the one a second start hands over, opens again when it
+  // still can; a hand-over that fails is no news to the running instance.
+  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file, true);
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -294,7 +334,6 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:
-    case ID_RUN_BOX:
     case ID_COMM_SETTINGS:
     case ID_VIEW_DEFAULTS:
       state.enabled = true;
@@ -302,6 +341,20 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     case ID_FILE_CLOSE:
       state.enabled = ActiveChild() != nullptr;
       return true;
+    case ID_RUN_BOX: {
+      // The tool box is a program of its own, not shipped with recview: the
+      // command is greyed, and its tip says why, until one is installed.
+      state.enabled = QFileInfo(BoxProgram()).isExecutable();
+      QAction* a = CommandRouter::Instance().Action(ID_RUN_BOX);
+      QString tip = a->text();
+      tip.remove('&');
+      if (!state.enabled) tip = lang::String(63435);
+      if (a->toolTip() != tip) {
+        a->setToolTip(tip);
+        a->setStatusTip(tip);
+      }
+      return true;
+    }
     case ID_WINDOW_CASCADE:
     case ID_WINDOW_TILE_HORZ:
     case ID_WINDOW_ARRANGE:
@@ -355,14 +408,23 @@ void CMainFrame::OnAbout() {
   dlg.exec();
 }
 
-void CMainFrame::OnHelp() {
-  const QString page = QString::fromStdString(platform::GetProgramDir()) + "help/" +
-                       (lang::Language() != 0 ? "english" : "chinese") + "/index.html";
-  if (QFileInfo::exists(page)) QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+QString CMainFrame::HelpPage() const {
+  // The page of the active window's kind; the overview without one.
+  static const std::pair<int, const char*> kPages[] = {
+      {133, "history"},  // history curves
+      {135, "live"},     // live curves
+  };
+  if (CChildFrame* child = ActiveChild()) {
+    for (const auto& [resource, page] : kPages)
+      if (child->ResourceId() == resource) return QString::fromLatin1(page);
+  }
+  return QStringLiteral("index");
 }
 
+void CMainFrame::OnHelp() { HelpWindow::Open(this, HelpPage()); }
+
 void CMainFrame::OnRunBox() {
-  const QString box = QString::fromStdString(platform::GetProgramDir()) + "Box";
+  const QString box = BoxProgram();
   if (QFileInfo(box).isExecutable()) QProcess::startDetached(box, {});
 }
 

@@ -26,10 +26,15 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   bool Create();
 
   // Opens a data file into the view its extension selects; false when nothing
-  // was opened (unknown extension or a file that does not open).
-  bool OpenFile(const QString& path);
+  // was opened (unknown extension or a file that does not open). A file that
+  // cannot be opened is reported in a message naming it and the reason, unless
+  // quiet.
+  bool OpenFile(const QString& path, bool quiet = false);
   // The hand-over of a second start: maximise, read "LastDir", open it.
   void HandOver(const QString& file = QString());
+  // The help page F1 shows now: the page of the active window's kind
+  // ("history", "live"), or "index".
+  QString HelpPage() const;
 
   // Child windows.
   QMdiArea* MdiArea() const { return mdi_; }

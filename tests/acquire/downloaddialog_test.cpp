@@ -34,7 +34,7 @@ class DownloadDialogTest : public ::testing::Test {
     ASSERT_TRUE(lang::Register(1));
     SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
       messages_.push_back(r);
-      return QMessageBox::Ok;
+      return r.icon == MsgIcon::Question ? answer_ : QMessageBox::Ok;
     });
   }
   void TearDown() override { SetMsgBoxAnswerer(nullptr); }
@@ -75,6 +75,7 @@ class DownloadDialogTest : public ::testing::Test {
 
   testenv::SimProcess sim_;
   std::vector<MsgBoxRequest> messages_;
+  QMessageBox::StandardButton answer_ = QMessageBox::No;  // to questions
   QString saveTitle_, proposed_;
   std::string path_ = testenv::NewDir("dl") + "out.KVD";
 };
@@ -115,10 +116,16 @@ TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
   ASSERT_TRUE(dlg.IsBusy());
   EXPECT_TRUE(Control<QPushButton>(dlg, "1029")->isEnabled());
   EXPECT_FALSE(Control<QPushButton>(dlg, "1")->isEnabled());
-  // Closing is refused while busy.
+  // Closing while busy asks whether to stop; No keeps the download running.
   dlg.reject();
   dlg.close();
   EXPECT_TRUE(dlg.isVisible());
+  ASSERT_EQ(messages_.size(), 2u);
+  for (const MsgBoxRequest& m : messages_) {
+    EXPECT_EQ(m.text, lang::String(63443));
+    EXPECT_EQ(m.buttons, QMessageBox::Yes | QMessageBox::No);
+  }
+  messages_.clear();
 
   ASSERT_TRUE(ended.wait(20000));
   EXPECT_TRUE(ended.at(0).at(1).toBool());
@@ -128,6 +135,14 @@ TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
   EXPECT_TRUE(messages_[0].text.startsWith("The download is complete."))
       << messages_[0].text.toStdString();
   EXPECT_TRUE(messages_[0].text.contains("bytes/s"));
+  // The message names the data span the file holds, and its records.
+  EXPECT_TRUE(messages_[0].text.contains(
+      QString::fromStdString("Data from 2026-12-07 09:55:00 to " + FormatTime(newest))))
+      << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains("(301 records)")) << messages_[0].text.toStdString();
+  // The progress text ends with every record counted.
+  EXPECT_TRUE(Control<QLabel>(dlg, "1030")->text().startsWith(lang::Format(63440, 301, 301)))
+      << Control<QLabel>(dlg, "1030")->text().toStdString();
   EXPECT_EQ(opened.toStdString(), path_);
   EXPECT_EQ(platform::ReadLastDir(), path_);
   const QProgressBar* bar = Control<QProgressBar>(dlg, "1020");
@@ -197,6 +212,40 @@ TEST_F(DownloadDialogTest, BlockFamilyStopSpanErrorAndReconnect) {
   EXPECT_EQ(messages_.size(), 2u);
 }
 
+// During a download the progress text counts records and estimates the time
+// left; Close asks, and Yes stops the download, deletes the incomplete file
+// and closes the window.
+TEST_F(DownloadDialogTest, CloseDuringADownloadAsksAndYesStopsAndCloses) {
+  StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
+  DownloadDialog dlg(nullptr, [](const QString&) { ADD_FAILURE() << "nothing to open"; });
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  ASSERT_TRUE(connected.wait(5000));
+  SetTime(dlg, "1022", "1023", Local("2026-12-07 09:40:00"));
+  QSignalSpy ended(&dlg, &DownloadDialog::downloadEnded);
+  AnswerSaveWith(path_);
+  Control<QPushButton>(dlg, "1")->click();
+  ASSERT_TRUE(dlg.IsBusy());
+  QProgressBar* bar = Control<QProgressBar>(dlg, "1020");
+  QLabel* text = Control<QLabel>(dlg, "1030");
+  for (int i = 0; i < 500 && bar->value() < 1 && ended.isEmpty(); ++i) QTest::qWait(10);
+  ASSERT_TRUE(ended.isEmpty());
+  // Twenty minutes at 1 s: 1201 records; the first ones are counted at once.
+  EXPECT_EQ(bar->maximum(), 1201);
+  EXPECT_TRUE(text->text().contains(lang::Format(63440, bar->value(), 1201)))
+      << text->text().toStdString();
+  EXPECT_TRUE(text->text().contains("records/s")) << text->text().toStdString();
+  answer_ = QMessageBox::Yes;
+  dlg.close();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, lang::String(63443));
+  ASSERT_TRUE(ended.wait(10000));
+  EXPECT_FALSE(ended.at(0).at(1).toBool());
+  EXPECT_FALSE(Exists(path_));
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(messages_.size(), 1u);  // a stop says nothing more
+}
+
 TEST_F(DownloadDialogTest, PortOpenFailureIsReported) {
   _tagComParam p = testenv::ComParamFor(testenv::Home() + "no-such-port");
   ASSERT_TRUE(CXCom().SetComm(&p));
@@ -214,6 +263,30 @@ TEST_F(DownloadDialogTest, PortOpenFailureIsReported) {
   ASSERT_EQ(messages_.size(), 2u);
   EXPECT_TRUE(messages_[1].text.startsWith(lang::String(61217)));
   EXPECT_FALSE(dlg.IsConnected());
+}
+
+// The reason comes from the language package, in either language, and names
+// the port: the Chinese interface shows no English sentence.
+TEST_F(DownloadDialogTest, PortFailureIsWordedInTheInterfaceLanguage) {
+  const std::string dev = testenv::Home() + "no-such-port";
+  _tagComParam p = testenv::ComParamFor(dev);
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  for (int language : {0, 1}) {
+    ASSERT_TRUE(lang::Register(language));
+    messages_.clear();
+    DownloadDialog dlg;
+    QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+    dlg.show();
+    ASSERT_TRUE(connected.wait(5000));
+    ASSERT_EQ(messages_.size(), 1u);
+    const QString& text = messages_[0].text;
+    EXPECT_TRUE(text.contains(lang::Format(63422, dev.c_str()))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString(dev)));
+    if (language == 0) {
+      EXPECT_FALSE(text.contains("no such port")) << text.toStdString();
+      EXPECT_FALSE(text.contains("Choose")) << text.toStdString();
+    }
+  }
 }
 
 // Command 32838 of the main frame runs the dialog modally.

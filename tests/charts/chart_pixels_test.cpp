@@ -292,4 +292,59 @@ TEST_F(ChartPixels, AxisLabelsKeepTheirDistance) {
   for (size_t i = 1; i < xs.size(); ++i) EXPECT_GT(xs[i] - xs[i - 1], 100);
 }
 
+// Labels stay whole inside the chart: no text pixel on the outer rows of the
+// value axis or the last columns of the time axis, whatever the size; the
+// read-out's channel numbers have an outline that contrasts with the box.
+TEST_F(ChartPixels, LabelsStayWholeInsideTheChart) {
+  Recipe s;
+  s.channels = 1;
+  Open(s);
+  auto dark = [&](int x, int y) { return qGray(Back().pixel(x, y)) < 60; };
+  for (QSize size : {QSize(800, 400), QSize(640, 333), QSize(1001, 517)}) {
+    chart_->resize(size);
+    chart_->Relayout();
+    const charts::Rect& a = chart_->axisRect;
+    int inside = 0;
+    for (int x = a.left; x < a.right - 6; ++x) {
+      EXPECT_FALSE(dark(x, a.top)) << size.width() << " top row, x " << x;
+      EXPECT_FALSE(dark(x, a.bottom - 1)) << size.width() << " bottom row, x " << x;
+      for (int y = a.top + 1; y < a.top + 12; ++y) inside += dark(x, y);
+    }
+    EXPECT_GT(inside, 10) << "the top label is drawn";
+    const charts::Rect& t = chart_->timeRect;
+    int last = 0;
+    for (int y = t.top; y < t.bottom; ++y) {
+      EXPECT_FALSE(dark(t.right - 1, y)) << size.width() << " time axis, row " << y;
+      for (int x = t.right - 60; x < t.right - 1; ++x) last += dark(x, y);
+    }
+    EXPECT_GT(last, 10) << "the last time label is drawn";
+  }
+}
+
+TEST_F(ChartPixels, ReadoutNumbersAreOutlinedInEveryColour) {
+  Recipe s;
+  s.channels = 4;
+  Open(s);
+  const uint32_t colours[] = {0xFFFFFF, 0x00FFFF, 0x800000, 0x000000};  // white, yellow, navy, black
+  for (int ch = 0; ch < 4; ++ch) file_->Head().channels[ch].colour = colours[ch];
+  chart_->cursorTime = file_->GetStartTime() + 80;
+  chart_->RedrawAll();
+  const charts::Rect& r = chart_->readoutRect;
+  const QColor face = charts::SystemColors().face;
+  for (int row = 0; row < 4; ++row) {
+    const QColor colour = FromColorRef(colours[row]);
+    int own = 0, contrast = 0;
+    for (int y = r.top + 18 * (2 + row) + 1; y < r.top + 18 * (3 + row); ++y)
+      for (int x = r.left + 25; x < r.left + 43; ++x) {
+        const QColor c = Back().pixelColor(x, y);
+        // Text is smoothed: its core pixels lie near the colour.
+        own += std::abs(c.red() - colour.red()) < 48 && std::abs(c.green() - colour.green()) < 48 &&
+               std::abs(c.blue() - colour.blue()) < 48;
+        contrast += std::abs(qGray(c.rgb()) - qGray(face.rgb())) > 90;
+      }
+    EXPECT_GT(own, 3) << "row " << row << ": the number keeps its colour";
+    EXPECT_GT(contrast, 10) << "row " << row << ": the number stands out from the box";
+  }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QDateTime>
 #include <QLineEdit>
 #include <QMenu>
@@ -109,8 +110,10 @@ TEST_F(HCView, ControlsByIdAndStatusPanes) {
   ASSERT_EQ(chart, view_->Chart());
   EXPECT_EQ(view_->findChild<CTimeScroller*>("1000"), view_->Scroller());
   EXPECT_EQ(view_->findChild<CChnlPanel*>("1128"), view_->Panel());
-  EXPECT_EQ(chart->geometry(), QRect(2, 22, 1000 - 4, 600 - 22 - 2));
-  EXPECT_EQ(view_->Scroller()->geometry().width(), 1000 - 4);
+  // The chart on top, the time scroller under it along the bottom.
+  EXPECT_EQ(chart->geometry(), QRect(2, 2, 1000 - 4, 600 - 22 - 2));
+  EXPECT_EQ(view_->Scroller()->geometry(), QRect(2, 600 - 20, 1000 - 4, 18));
+  EXPECT_GT(view_->Scroller()->y(), chart->geometry().bottom());
   EXPECT_EQ(panes_[1], lang::String(59143) + "Boiler");
   EXPECT_EQ(panes_[2], lang::String(59144) + "10");
   EXPECT_EQ(panes_[3], lang::String(59145) + QString::fromStdString(FormatTime(t0_)) + " => " +
@@ -395,6 +398,47 @@ TEST_F(HCView, ReferenceLinesAreStoredInTheFile) {
 
 }  // namespace
 
+namespace {
+
+// Typing into a reference-line label stops at the 10 bytes the file stores: a
+// Chinese character takes two, a letter one; what is shown is what is kept.
+TEST(RefLinesDialog, LabelsAreLimitedByStoredBytesWhileTyping) {
+  ASSERT_TRUE(lang::Register(1));
+  struct Case {
+    const char* typed;
+    const char* kept;
+  } cases[] = {
+      {"Upper limit here", "Upper limi"},
+      {"十个汉字的参考线标签", "十个汉字的"},
+      {"上限ab中文cd", "上限ab中文"},  // "cd" would need 11 and 12 bytes: refused
+      {"abcdefghi中", "abcdefghi"},     // the character would straddle the limit
+      {"Temp 温度", "Temp 温度"},
+  };
+  for (const Case& c : cases) {
+    _tagDataHead head;
+    charts::CRefLinesDlg dlg(head);
+    auto* edit = dlg.findChild<QLineEdit*>("1131");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_FALSE(edit->toolTip().isEmpty());
+    edit->setFocus();
+    // Letters come as key presses, Chinese characters as input-method commits,
+    // as a Chinese input method sends them.
+    for (const QChar ch : QString::fromUtf8(c.typed)) {
+      if (ch.unicode() < 0x80) {
+        QTest::keyClicks(edit, QString(ch));
+      } else {
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(ch));
+        QApplication::sendEvent(edit, &commit);
+      }
+    }
+    EXPECT_EQ(edit->text().toStdString(), c.kept) << c.typed;
+    dlg.Store(head);
+    EXPECT_EQ(GbkField(head.refLabel1), c.kept) << c.typed;
+  }
+}
+
+}  // namespace
 TEST_F(HCView, ExportAndStatisticsOpenOnTheViewsFile) {
   EXPECT_TRUE(State(ID_EXPORT_EXCEL).enabled);
   EXPECT_TRUE(State(ID_STATISTICS).enabled);

@@ -2,6 +2,8 @@
 // dropped files in order, the hand-over of a second start.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -19,6 +21,7 @@
 #include "platform/ui/command.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
@@ -32,11 +35,19 @@ class OpenFileTest : public ::testing::Test {
   void SetUp() override {
     platform::WritePrivateProfileString("LanguageSetting", "Language", "1",
                                         platform::SettingsPath("Config.ini"));
+    // Files that do not open are reported; the reports are kept for the checks.
+    SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
+      messages_.push_back(r);
+      return QMessageBox::Ok;
+    });
     ASSERT_TRUE(app_.InitInstance({"recview"}));
     frame_ = app_.MainFrame();
     dir_ = testenv::NewDir("files");
   }
-  void TearDown() override { app_.ExitInstance(); }
+  void TearDown() override {
+    app_.ExitInstance();
+    SetMsgBoxAnswerer(nullptr);
+  }
   std::string Make(const std::string& name, int channels = 3) {
     Recipe s;
     s.channels = channels;
@@ -50,6 +61,7 @@ class OpenFileTest : public ::testing::Test {
   }
   CRecviewApp app_;
   CMainFrame* frame_ = nullptr;
+  std::vector<MsgBoxRequest> messages_;
   std::string dir_;
 };
 
@@ -95,14 +107,46 @@ TEST_F(OpenFileTest, DataFilesOpenWhateverTheCaseOfTheirEnding) {
   EXPECT_FALSE(CommandRouter::Instance().Query(ID_CHNL_WINDOW + 1).checked);
 }
 
-TEST_F(OpenFileTest, FilesThatDoNotOpenShowNothing) {
+// A file that does not open is named in a message with what is wrong with it,
+// in the interface language; nothing opens and nothing is stored.
+TEST_F(OpenFileTest, FilesThatDoNotOpenSayWhy) {
+  const std::string good = Make("good.kvd");
+  const std::string image = testenv::ReadFile(good);
   ASSERT_TRUE(testenv::WriteFile(dir_ + "bad.kvd", std::string(600, 'x')));
+  ASSERT_TRUE(testenv::WriteFile(dir_ + "head.KVD", image.substr(0, 100)));
+  ASSERT_TRUE(testenv::WriteFile(dir_ + "empty.KVD", ""));
+  // Header, three channel definitions and half of the 300 bytes of records.
+  ASSERT_TRUE(testenv::WriteFile(dir_ + "cut.KVD", image.substr(0, 256 + 160 * 3 + 150)));
+  struct Case {
+    std::string name;
+    int reason;
+  } cases[] = {
+      {"bad.kvd", 63406}, {"head.KVD", 63405}, {"empty.KVD", 63404},
+      {"cut.KVD", 63413}, {"data.txt", 63415},
+  };
+  Make("data.txt");
   const std::string before = platform::ReadLastDir();
-  EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(dir_ + "bad.kvd")));
+  for (const Case& c : cases) {
+    messages_.clear();
+    const QString path = QString::fromStdString(dir_ + c.name);
+    EXPECT_FALSE(frame_->OpenFile(path)) << c.name;
+    ASSERT_EQ(messages_.size(), 1u) << c.name;
+    EXPECT_TRUE(messages_[0].text.contains(path)) << messages_[0].text.toStdString();
+    EXPECT_TRUE(messages_[0].text.contains(lang::String(c.reason))) << messages_[0].text.toStdString();
+    EXPECT_EQ(messages_[0].icon, MsgIcon::Error);
+  }
+  // A missing file names the system's reason.
+  messages_.clear();
   EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(dir_ + "none.kvd")));
-  EXPECT_FALSE(frame_->OpenFile(QString::fromStdString(Make("data.txt"))));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].text.contains("none.kvd"));
   EXPECT_TRUE(Titles().isEmpty());
   EXPECT_EQ(platform::ReadLastDir(), before);
+  // At start-up the last file is opened quietly: its loss is no news.
+  messages_.clear();
+  ASSERT_TRUE(platform::WriteLastDir(dir_ + "bad.kvd"));
+  frame_->HandOver();
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(OpenFileTest, DroppedFilesOpenInTheOrderDropped) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/testenv.h"
 #include "data/fixture.h"
@@ -216,6 +217,25 @@ TEST(Rectool, ClearErrors) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("not a recorder data file"), std::string::npos) << r.err;
 
+  // Each kind of damage is named: the reason differs, the file name is there.
+  const std::string cut = testenv::NewDir() + "cut.dat";
+  ASSERT_TRUE(testenv::WriteFile(cut, fixture::Build(Sample()).substr(0, 100)));
+  r = Rectool("info " + Quote(cut));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("cut.dat"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("too short"), std::string::npos) << r.err;
+  const std::string empty = testenv::NewDir() + "empty.dat";
+  ASSERT_TRUE(testenv::WriteFile(empty, ""));
+  r = Rectool("info " + Quote(empty));
+  EXPECT_NE(r.err.find("empty"), std::string::npos) << r.err;
+  std::string wide = fixture::Build(Sample());
+  fixture::Put8(wide, 0x62, 3);
+  const std::string widePath = testenv::NewDir() + "wide.dat";
+  ASSERT_TRUE(testenv::WriteFile(widePath, wide));
+  r = Rectool("dump " + Quote(widePath));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("value width"), std::string::npos) << r.err;
+
   const std::string good = Quote(SaveSample(Sample()));
   EXPECT_EQ(Rectool("dump " + good + " --step 0").code, 2);
   EXPECT_EQ(Rectool("dump " + good + " --from yesterday").code, 2);
@@ -228,6 +248,31 @@ TEST(Rectool, ClearErrors) {
   r = Rectool("--help");
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("dump"), std::string::npos);
+}
+
+// Every command answers --help (and -h) with its own usage on standard
+// output, exit 0, wherever the option stands and without running.
+TEST(Rectool, EveryCommandPrintsItsUsage) {
+  Result list = Rectool("--help");
+  ASSERT_EQ(list.code, 0);
+  std::vector<std::string> names;
+  // The command list: "  NAME  SYNOPSIS" lines, then the summary indented further.
+  size_t at = list.out.find("commands:\n");
+  ASSERT_NE(at, std::string::npos);
+  for (size_t line = at; (line = list.out.find("\n  ", line)) != std::string::npos;) {
+    line += 3;
+    if (list.out[line] == ' ') continue;
+    names.push_back(list.out.substr(line, list.out.find(' ', line) - line));
+  }
+  ASSERT_GE(names.size(), 3u);
+  for (const std::string& name : names) {
+    for (const char* form : {" --help", " -h", " 'no such file' --help"}) {
+      Result r = Rectool(name + form);
+      EXPECT_EQ(r.code, 0) << name << form << ": " << r.err;
+      EXPECT_EQ(r.out.rfind("usage: rectool " + name + " ", 0), 0u) << name << form << r.out;
+      EXPECT_TRUE(r.err.empty()) << name << form << ": " << r.err;
+    }
+  }
 }
 
 }  // namespace

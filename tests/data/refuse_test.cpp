@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <set>
+
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "data/fixture.h"
@@ -129,6 +132,68 @@ TEST(DataRefuse, RefusalAfterAGoodFileForgetsIt) {
   EXPECT_EQ(f.GetChnlCount(), 0);
   EXPECT_FALSE(f.GetValue(0, 1709251200, nullptr, nullptr));
   EXPECT_EQ(f.GetMark(0), 0);
+}
+
+// Each check names its own reason, so a user learns what is wrong with a file.
+TEST(DataRefuse, EachDamageHasItsOwnReason) {
+  const fixture::Recipe s0 = Base("KVR3GV2");
+  const std::string l0 = fixture::Build(s0);
+  const std::string lp = fixture::Build(Base("KVP6GV2"));
+  struct Case {
+    const char* what;
+    std::string image;
+    OpenError reason;
+  };
+  auto poke = [](std::string img, size_t at, int bytes, uint32_t value) {
+    if (bytes == 1) fixture::Put8(img, at, static_cast<uint8_t>(value));
+    if (bytes == 2) fixture::Put16(img, at, static_cast<uint16_t>(value));
+    if (bytes == 4) fixture::Put32(img, at, value);
+    return img;
+  };
+  const Case cases[] = {
+      {"first 100 bytes", l0.substr(0, 100), OpenError::TooShort},
+      {"text file", std::string(2000, 'x'), OpenError::NotDataFile},
+      {"descSize", poke(l0, 0x63, 2, 159), OpenError::DescSize},
+      {"chnlCount 65", poke(l0, 0x3E, 1, 65), OpenError::ChannelCount},
+      {"chnlCount 65 P", poke(lp, 64 + 0x20, 1, 65), OpenError::ChannelCount},
+      {"cut in the channel table", l0.substr(0, fixture::DataOffset(s0) - 20),
+       OpenError::ChannelTable},
+      {"interval 0", poke(l0, 0x3D, 1, 0), OpenError::Interval},
+      {"capacity 0", poke(l0, 0x5E, 4, 0), OpenError::Capacity},
+      {"width 3", poke(l0, 0x62, 1, 3), OpenError::ValueWidth},
+      {"cut in the records", l0.substr(0, fixture::DataOffset(s0) + 10), OpenError::DataBeyondEnd},
+      {"cut in the marks", l0.substr(0, l0.size() - 2), OpenError::MarksBeyondEnd},
+  };
+  for (const Case& c : cases) {
+    const std::string path = testenv::NewDir("e") + "x.dat";
+    ASSERT_TRUE(testenv::WriteFile(path, c.image));
+    CXFile f;
+    EXPECT_FALSE(f.Open(path)) << c.what;
+    EXPECT_EQ(f.GetOpenError(), c.reason) << c.what;
+    EXPECT_STRNE(OpenErrorText(c.reason), OpenErrorText(OpenError::NotDataFile == c.reason
+                                                            ? OpenError::TooShort
+                                                            : OpenError::NotDataFile));
+  }
+  CXFile f;
+  EXPECT_FALSE(f.Open(""));
+  EXPECT_EQ(f.GetOpenError(), OpenError::NoPath);
+  EXPECT_FALSE(f.Open(testenv::Home() + "missing.dat"));
+  EXPECT_EQ(f.GetOpenError(), OpenError::CannotRead);
+  EXPECT_EQ(f.GetOpenErrno(), ENOENT);
+  EXPECT_FALSE(f.Open(testenv::NewDir()));
+  EXPECT_EQ(f.GetOpenError(), OpenError::NotRegular);
+  const std::string empty = testenv::NewDir() + "empty.dat";
+  ASSERT_TRUE(testenv::WriteFile(empty, ""));
+  EXPECT_FALSE(f.Open(empty));
+  EXPECT_EQ(f.GetOpenError(), OpenError::Empty);
+  const std::string good = testenv::NewDir() + "good.dat";
+  ASSERT_TRUE(testenv::WriteFile(good, l0));
+  EXPECT_TRUE(f.Open(good));
+  EXPECT_EQ(f.GetOpenError(), OpenError::None);
+  // Every reason has a text of its own.
+  std::set<std::string> texts;
+  for (int r = 0; r <= static_cast<int>(OpenError::TimeSpan); ++r)
+    EXPECT_TRUE(texts.insert(OpenErrorText(static_cast<OpenError>(r))).second) << r;
 }
 
 }  // namespace

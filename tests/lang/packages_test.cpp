@@ -96,7 +96,12 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
   const std::map<int, std::string> formats = {
       {61246, "d"},    {61253, "ss"}, {61269, "d"},  {61283, "d"},  {61287, "ssss"},
       {61289, "d"},    {61294, "d"},  {61299, "dd"}, {61300, "d"},  {62001, "s"},
-      {62111, "s"},    {62120, "ssf"}, {62608, "ss"},
+      {62111, "s"},    {62120, "ssf"},
+      // File damage, port errors, help, download progress, byte limits.
+      {63400, "ss"},   {63402, "s"},  {63420, "ss"}, {63421, "s"},  {63422, "s"},
+      {63423, "s"},    {63424, "ss"}, {63434, "s"},  {63440, "dd"}, {63441, "fs"},
+      {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"},
+      {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
       {62401, "sddss"}, {62402, "s"}, {62404, "s"},
       {62751, "dd"}, {62752, ""},
@@ -168,4 +173,49 @@ TEST(LanguagePackages, ParsersReportBrokenFiles) {
   EXPECT_EQ(strings[1].second, "");
   EXPECT_FALSE(lang::Register(-1));
   EXPECT_FALSE(lang::RegisterFile("/nonexistent.rcc", 0));
+}
+
+namespace {
+
+// The mnemonic letter of a menu text ("C&hannels" -> 'H'), or 0 without one.
+QChar Mnemonic(const QString& text) {
+  for (int i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return text[i + 1].toUpper();
+  }
+  return QChar();
+}
+
+// Every popup level: no two entries may share a mnemonic, or Alt+letter
+// reaches only the first of them.
+void CheckMnemonics(const lang::MenuItem& popup, const std::string& where) {
+  std::map<QChar, QString> seen;
+  for (const auto& child : popup.children) {
+    if (child.kind == lang::MenuItem::Separator) continue;
+    const QChar m = Mnemonic(child.text);
+    if (!m.isNull()) {
+      auto [it, fresh] = seen.emplace(m, child.text);
+      EXPECT_TRUE(fresh) << where << ": \"" << child.text.toStdString() << "\" and \""
+                         << it->second.toStdString() << "\" share the accelerator "
+                         << QString(m).toStdString();
+    }
+    if (child.kind == lang::MenuItem::Popup)
+      CheckMnemonics(child, where + " > " + child.text.toStdString());
+  }
+}
+
+}  // namespace
+
+TEST(LanguagePackages, EveryMenuLevelHasUniqueAccelerators) {
+  for (const char* language : {"chinese", "english"}) {
+    QString err;
+    auto list = lang::ParseMenus(Source(language, "menus.txt"), &err);
+    ASSERT_TRUE(err.isEmpty()) << err.toStdString();
+    for (auto& [id, menu] : list)
+      CheckMnemonics(menu, std::string(language) + " menu " + std::to_string(id));
+  }
 }

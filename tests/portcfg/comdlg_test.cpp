@@ -127,6 +127,29 @@ TEST_F(ComWindow, ShowsTheStoredSettingsWithTheTextsOfEachLanguage) {
   }
 }
 
+// Linux device paths fit the port box, and its tool tip shows the whole
+// path whatever the width.
+TEST_F(ComWindow, ThePortBoxShowsWholeDevicePaths) {
+  _tagComParam p;
+  CXCom().GetComm(&p);
+  const char* paths[] = {"/dev/ttyUSB0", "/home/user/recview/build/bin/recsim.tty",
+                         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"};
+  for (const char* path : paths) {
+    SCOPED_TRACE(path);
+    std::memset(p.ComPort, 0, sizeof p.ComPort);
+    std::strncpy(p.ComPort, path, sizeof p.ComPort - 1);
+    CComDlg dlg(1, p);
+    dlg.show();
+    QComboBox* port = Ctl<QComboBox>(&dlg, IDC_COM_PORT);
+    EXPECT_EQ(port->toolTip(), QString::fromUtf8(path));
+    ASSERT_TRUE(port->lineEdit());
+    const int need = port->lineEdit()->fontMetrics().horizontalAdvance(QString::fromUtf8(path));
+    EXPECT_GE(port->lineEdit()->width(), need);
+    port->setEditText("/dev/ttyS3");
+    EXPECT_EQ(port->toolTip(), "/dev/ttyS3");
+  }
+}
+
 TEST_F(ComWindow, CancelWritesNothingAndOkWritesAllTwelveKeys) {
   for (int language : {0, 1}) {
     EXPECT_EQ(Show(language, [](QWidget* w) { Ctl<QPushButton>(w, IDC_COM_CANCEL)->click(); }), 0);

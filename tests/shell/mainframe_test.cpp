@@ -2,6 +2,8 @@
 // files by extension, language change.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 
@@ -23,8 +26,10 @@
 #include "platform/ui/command.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/childframe.h"
+#include "shell/helpwindow.h"
 #include "shell/mainframe.h"
 
 namespace {
@@ -59,12 +64,21 @@ class MainFrameTest : public ::testing::Test {
   void SetUp() override {
     platform::WritePrivateProfileString("LanguageSetting", "Language", "1",
                                         platform::SettingsPath("Config.ini"));
+    // Files that do not open are reported; the reports are kept for the checks.
+    SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
+      messages_.push_back(r);
+      return QMessageBox::Ok;
+    });
     ASSERT_TRUE(app_.InitInstance({"recview"}));
     frame_ = app_.MainFrame();
   }
-  void TearDown() override { app_.ExitInstance(); }
+  void TearDown() override {
+    app_.ExitInstance();
+    SetMsgBoxAnswerer(nullptr);
+  }
   CRecviewApp app_;
   CMainFrame* frame_ = nullptr;
+  std::vector<MsgBoxRequest> messages_;
 };
 
 }  // namespace
@@ -212,4 +226,41 @@ TEST_F(MainFrameTest, SettingsWindowsOpenInTheCurrentLanguage) {
   EXPECT_FALSE(title.isEmpty());
   // Nothing confirmed, nothing written.
   EXPECT_FALSE(QFile::exists(QString::fromStdString(platform::SettingsPath("XCom.ini"))));
+}
+
+// F1 shows the help page of the active window inside the program, in the
+// interface language; the Box command, whose program is not shipped, is
+// greyed and says why.
+TEST_F(MainFrameTest, HelpShowsThePageOfTheActiveWindowInsideTheProgram) {
+  CommandRouter& r = CommandRouter::Instance();
+  frame_->show();
+  EXPECT_EQ(frame_->HelpPage(), "index");
+  ASSERT_TRUE(r.Dispatch(ID_HELP_CONTENTS));
+  auto* help = frame_->findChild<HelpWindow*>("HelpWindow");
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(help->CurrentFile().endsWith("help/english/index.html")) << help->CurrentFile().toStdString();
+  auto* text = help->findChild<QTextBrowser*>("helpText");
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->toPlainText().contains("recview"));
+
+  // A history window asks for its own page; a page not written yet falls back
+  // to the index, in the same one window.
+  CChildFrame* child = frame_->AddChild(new FakeView, "child", 133);
+  frame_->MdiArea()->setActiveSubWindow(child);
+  EXPECT_EQ(frame_->HelpPage(), "history");
+  ASSERT_TRUE(r.Dispatch(ID_HELP_CONTENTS));
+  EXPECT_EQ(frame_->findChildren<HelpWindow*>().size(), 1);
+  EXPECT_EQ(help->CurrentFile(), HelpWindow::PageFile("history"));
+  EXPECT_FALSE(help->CurrentFile().isEmpty());
+
+  // The Chinese pages for the Chinese interface.
+  ASSERT_TRUE(lang::Register(0));
+  EXPECT_TRUE(HelpWindow::PageFile("index").endsWith("help/chinese/index.html"));
+  EXPECT_EQ(HelpWindow::PageFile("no-such-page"), HelpWindow::PageFile("index"));
+  ASSERT_TRUE(lang::Register(1));
+
+  EXPECT_FALSE(r.Query(ID_RUN_BOX).enabled);
+  EXPECT_EQ(r.Action(ID_RUN_BOX)->toolTip(), lang::String(63435));
+  EXPECT_EQ(r.Action(ID_RUN_BOX)->statusTip(), lang::String(63435));
 }

@@ -110,7 +110,11 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({"dump", "FILE [--from TIME] [--to TIME] [--step N]",
                "the records of a data file as tab-separated text (every Nth record with --step); "
                "cumulative files give their period totals",
-               &Run});
+               &Run,
+               "  FILE         the data file (.KVD, or .KVC for cumulative totals)\n"
+               "  --from TIME  first record to print (default: the file's start)\n"
+               "  --to TIME    last record to print (default: the file's end)\n"
+               "  --step N     every Nth record only (default 1)\n"});
 
 }  // namespace
 }  // namespace rectool

@@ -163,7 +163,9 @@ Registrar reg({"info", "FILE [--json]",
                "header, channels (name, unit, range, limits, colour, shown, log, device word "
                "as the device-information window shows it), span, records "
                "and marks of a data file; --json for scripts",
-               &Run});
+               &Run,
+               "  FILE    the data file\n"
+               "  --json  one JSON object instead of the text table\n"});
 
 }  // namespace
 }  // namespace rectool

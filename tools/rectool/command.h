@@ -2,7 +2,13 @@
 // The commands of rectool. A command is a source file of its own that defines
 // a Command and registers it with a static Registrar:
 //
-//   static rectool::Registrar reg({"info", "FILE [--json]", "header, channels and marks", &Run});
+//   static rectool::Registrar reg({"info", "FILE [--json]", "header, channels and marks", &Run,
+//                                  kInfoHelp});
+//
+// "rectool NAME --help" (or -h) prints the command's usage: its synopsis, its
+// summary and, when given, its help text (options and what they do), on
+// standard output with exit code 0, without running the command. Every
+// command gets this from the registry; a command only supplies the texts.
 //
 // A command prints its results on standard output, progress on standard
 // error, and returns the process exit code: 0 on success, 1 on failure (after
@@ -22,7 +28,13 @@ struct Command {
   const char* synopsis;  // the arguments, for the usage text
   const char* summary;   // one line
   int (*run)(const std::vector<std::string>& args);
+  // Further lines of "rectool NAME --help": the arguments and options one by
+  // one (may be null).
+  const char* help = nullptr;
 };
+
+// The usage text of a command as "rectool NAME --help" prints it.
+std::string HelpText(const Command& command);
 
 void Register(const Command& command);
 struct Registrar {

@@ -40,6 +40,18 @@ void PrintHelp(FILE* out) {
 
 void Register(const Command& command) { Commands().push_back(command); }
 
+std::string HelpText(const Command& c) {
+  std::string text = std::string("usage: rectool ") + c.name + " " + c.synopsis + "\n\n" +
+                     c.summary + "\n";
+  if (c.help && *c.help) {
+    text += "\n";
+    text += c.help;
+    if (text.back() != '\n') text += '\n';
+  }
+  text += "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n";
+  return text;
+}
+
 bool Options::Parse(const std::vector<std::string>& args, std::initializer_list<const char*> valued,
                     std::initializer_list<const char*> flagNames, std::string* error) {
   auto in = [](std::initializer_list<const char*> list, const std::string& s) {
@@ -124,8 +136,10 @@ bool OpenDataFile(const std::string& path, CXFile& file, std::string* error) {
     return false;
   }
   if (!file.Open(path)) {
-    *error = "cannot open " + path +
-             ": not a recorder data file, or damaged (its header does not fit the file)";
+    std::string reason = OpenErrorText(file.GetOpenError());
+    if (file.GetOpenError() == OpenError::CannotRead && file.GetOpenErrno())
+      reason = std::strerror(file.GetOpenErrno());
+    *error = "cannot open " + path + ": " + reason;
     return false;
   }
   return true;
@@ -184,5 +198,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<std::string> args(argv + 2, argv + argc);
+  for (const std::string& a : args) {
+    if (a == "--") break;
+    if (a == "--help" || a == "-h") {
+      std::fputs(rectool::HelpText(*c).c_str(), stdout);
+      return 0;
+    }
+  }
   return c->run(args);
 }
