@@ -491,7 +491,7 @@ void CCurveChart::DrawPlot(int /*flag*/) {
         if (!file->GetValue(ch, t, &value, &percent)) continue;
         int y = RowOfValue(valueMode ? value : percent);
         int row = y + 2 > plotHeight - 20 ? y - 18 : y + 2;
-        TextAt(p, x + 2, row, FormatChnlValue(*file, ch, value) + QString::fromStdString(file->GetChnlUnit(ch)));
+        TextAt(p, x + 2, row, QString::fromStdString(file->FormatValue(ch, value)) + QString::fromStdString(file->GetChnlUnit(ch)));
       }
       TextAt(p, x + 2, 2, QString::fromStdString(FormatTime(t)));
     }
@@ -662,7 +662,7 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
                num);
     const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
     p.setPen((value < lo || value > hi) && hi > lo ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + FormatChnlValue(*file, ch, value) +
+    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + QString::fromStdString(file->FormatValue(ch, value)) +
                    " " + QString::fromStdString(file->GetChnlUnit(ch));
     p.drawText(QRect(left + 33, top, right - left - 33, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                text);
