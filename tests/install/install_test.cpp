@@ -170,6 +170,38 @@ TEST_F(Installed, DesktopEntry) {
     EXPECT_NE(mime.find(s), std::string::npos) << s;
 }
 
+TEST_F(Installed, DesktopIntegrationLinksAndRemoves) {
+  // As `make install` and the package's scripts do, into a directory of
+  // the test's own in place of /usr/local or /usr.
+  const std::string target = testenv::NewDir("desktop") + "usr";
+  const std::string integrate = Quote(P("share/recview/integrate"));
+  const Outcome in = Shell(integrate + " install " + Quote(*prefix_) + " " + Quote(target));
+  ASSERT_EQ(in.code, 0) << in.out;
+  const char* const kLinks[] = {
+      "share/applications/recview.desktop", "share/mime/packages/recview.xml",
+      "share/icons/hicolor/scalable/apps/recview.svg", "share/man/man1/rectool.1",
+      "share/bash-completion/completions/rectool", "bin/recview", "bin/rectool",
+  };
+  for (const char* l : kLinks) {
+    char buf[4096];
+    const ssize_t n = ::readlink((target + "/" + l).c_str(), buf, sizeof buf - 1);
+    ASSERT_GT(n, 0) << l;
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)), P(l)) << l;
+  }
+  if (Executable("/usr/bin/update-mime-database")) {
+    const std::string globs = testenv::ReadFile(target + "/share/mime/globs2");
+    EXPECT_NE(globs.find("application/x-recview-data:*.kvd"), std::string::npos) << globs;
+    EXPECT_NE(globs.find("application/x-recview-cumulative:*.kvc"), std::string::npos) << globs;
+  }
+  // The command on the PATH runs the installed program.
+  const Outcome help = Shell(Quote(target + "/bin/rectool") + " --help");
+  EXPECT_EQ(help.code, 0) << help.out;
+
+  const Outcome out = Shell(integrate + " remove " + Quote(*prefix_) + " " + Quote(target));
+  ASSERT_EQ(out.code, 0) << out.out;
+  for (const char* l : kLinks) EXPECT_NE(::access((target + "/" + l).c_str(), F_OK), 0) << l;
+}
+
 // A data file of one channel.
 std::string DataFile(const std::string& dir) {
   fixture::Recipe r;
