@@ -47,7 +47,14 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${RECVIEW_PROGRAM_DIR}/h
 set(desktop ${CMAKE_SOURCE_DIR}/desktop)
 install(CODE "
   file(READ \"${desktop}/recview.desktop.in\" entry)
-  string(REPLACE \"@BINDIR@\" \"\${CMAKE_INSTALL_PREFIX}/bin\" entry \"\${entry}\")
+  # A command with blanks in its path is quoted, as desktop entries want it.
+  set(launcher \"\${CMAKE_INSTALL_PREFIX}/bin/recview\")
+  set(command \"\${launcher}\")
+  if(launcher MATCHES \" \")
+    set(command \"\\\"\${launcher}\\\"\")
+  endif()
+  string(REPLACE \"@EXEC@\" \"\${command}\" entry \"\${entry}\")
+  string(REPLACE \"@TRYEXEC@\" \"\${launcher}\" entry \"\${entry}\")
   file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/recview.desktop\" \"\${entry}\")
   message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/recview.desktop\")
 ")

@@ -53,7 +53,8 @@ bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) =
 class Installed : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    prefix_ = new std::string(testenv::NewDir("prefix") + "opt/recview");
+    // A blank in the prefix, as a user's folder may have one.
+    prefix_ = new std::string(testenv::NewDir("prefix") + "opt/rec view");
     install_ = new Outcome(Shell(std::string(RECVIEW_CMAKE) + " --install " + Quote(kBuild) +
                              " --prefix " + Quote(*prefix_)));
   }
@@ -158,7 +159,8 @@ std::string EntryField(const std::string& entry, const std::string& key) {
 
 TEST_F(Installed, DesktopEntry) {
   const std::string entry = testenv::ReadFile(P("share/applications/recview.desktop"));
-  EXPECT_EQ(EntryField(entry, "Exec"), P("bin/recview") + " %f");
+  EXPECT_EQ(EntryField(entry, "Exec"), "\"" + P("bin/recview") + "\" %f");
+  EXPECT_EQ(EntryField(entry, "TryExec"), P("bin/recview"));
   EXPECT_EQ(EntryField(entry, "Icon"), "recview");
   EXPECT_EQ(EntryField(entry, "MimeType"), "application/x-recview-data;application/x-recview-cumulative;");
   if (Executable("/usr/bin/desktop-file-validate")) {
