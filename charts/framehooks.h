@@ -6,12 +6,16 @@
 #include <functional>
 
 class QMenu;
+class QWidget;
 
 namespace charts {
 
 struct FrameHooks {
   std::function<void(int pane, const QString& text)> setPaneText;
   std::function<QMenu*()> channelMenu;
+  // Puts a view into a new child frame of the main window (document resource
+  // `resource`, titled `title`) and returns the frame.
+  std::function<QWidget*(QWidget* view, const QString& title, int resource)> addChild;
 };
 
 void SetFrameHooks(FrameHooks hooks);

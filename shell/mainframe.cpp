@@ -28,6 +28,7 @@
 #include "charts/hcview.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "tables/printrangedlg.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
@@ -76,7 +77,11 @@ const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICA
 
 }  // namespace
 
-CMainFrame::CMainFrame() { g_frame = this; }
+CMainFrame::CMainFrame() {
+  g_frame = this;
+  // The history views ask the print range through the table windows' dialog.
+  charts::CHCView::SetPrintRangeAsk(&tables::RunPrintRangeDlg);
+}
 
 CMainFrame::~CMainFrame() {
   CommandRouter::Instance().SetFrameTarget(nullptr);
@@ -179,7 +184,10 @@ bool CMainFrame::OpenFile(const QString& path) {
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); }});
+                             [this] { return ChannelMenu(); },
+                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                               return AddChild(view, title, resource);
+                             }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
