@@ -1,11 +1,18 @@
 #include "charts/hcview.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
+
+#include <memory>
+
+#include <algorithm>
 
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
@@ -18,6 +25,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "xlsexport/cxexcel.h"
 
 namespace charts {
 
@@ -187,6 +195,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_EXPORT_EXCEL:
+    case ID_STATISTICS:
     case ID_PRINT_PREVIEW_ALL:
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
@@ -344,6 +354,12 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_EXPORT_EXCEL:
+      if (file) ExportExcel();
+      return true;
+    case ID_STATISTICS:
+      if (file && Hooks().statistics) Hooks().statistics(this, file);
+      return true;
     case ID_PRINT_PREVIEW_ALL: {
       if (!file || !RangeAsk()) return true;
       time_t start = 0, end = 0;
@@ -376,6 +392,23 @@ bool CHCView::OnCommand(int id) {
     default:
       return false;
   }
+}
+
+void CHCView::ExportExcel() {
+  // The chart's selection when one is made, else the whole file.
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting()) {
+    time_t s = 0, e = 0;
+    chart_->GetSelection(s, e);
+    if (s != e && e != 0) {
+      start = std::min(s, e);
+      end = std::max(s, e);
+    }
+  }
+  CXExcel excel;
+  excel.SetFile(file);
+  excel.SetRange(start, end);
+  excel.ShowXWnd(lang::Language());
 }
 
 CurvePrintJob CHCView::PrintJob() const {
@@ -492,6 +525,28 @@ void CHCView::EditRefLines() {
   chart_->Relayout();
 }
 
+// A search over a long file keeps the window alive: after a moment it shows a
+// busy bar with Cancel, and Cancel ends the search as found nothing.
+static bool FindInFile(QWidget* parent, const CXFile& file, _tagFindQuery& query, bool* cancelled) {
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QProgressDialog> busy;
+  *cancelled = false;
+  const bool found = file.FindValue(query, [&] {
+    if (!busy && clock.elapsed() > 300) {
+      busy = std::make_unique<QProgressDialog>(lang::String(62300), lang::String(62301), 0, 0, parent);
+      busy->setWindowTitle(lang::String(61236));
+      busy->setWindowModality(Qt::WindowModal);
+      busy->setMinimumDuration(0);
+      busy->show();
+    }
+    if (busy) QCoreApplication::processEvents();
+    *cancelled = busy && busy->wasCanceled();
+    return !*cancelled;
+  });
+  return found;
+}
+
 void CHCView::OnSearchRequest() {
   if (!file) return;
   // A search goes on from the record after the last hit; a new one starts at
@@ -505,7 +560,9 @@ void CHCView::OnSearchRequest() {
       query.time = chart_->GetCursorTime() ? chart_->GetCursorTime() : file->GetStartTime();
   }
   searched = 1;
-  file->FindValue(query);
+  bool cancelled = false;
+  FindInFile(this, *file, query, &cancelled);
+  if (cancelled) return;
   if (query.time != 0) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
@@ -516,11 +573,12 @@ void CHCView::OnSearchRequest() {
 }
 
 void CHCView::FindNext() {
-  if (file->FindValue(query)) {
+  bool cancelled = false;
+  if (FindInFile(this, *file, query, &cancelled)) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
     query.time += query.direction ? -iv : iv;
-  } else {
+  } else if (!cancelled) {
     MsgBox(this, 61282, 61236, MsgIcon::Warning);
   }
 }

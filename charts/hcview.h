@@ -93,6 +93,7 @@ class CHCView : public QWidget, public CommandTarget {
   bool HasSelection() const;
   void ToggleSidePanel();
   void EditRefLines();
+  void ExportExcel();
   void FindNext();
 
   CCurveChart* chart_;

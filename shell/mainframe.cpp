@@ -26,6 +26,7 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "tables/printrangedlg.h"
@@ -187,7 +188,8 @@ bool CMainFrame::OpenFile(const QString& path) {
                              [this] { return ChannelMenu(); },
                              [this](QWidget* view, const QString& title, int resource) -> QWidget* {
                                return AddChild(view, title, resource);
-                             }});
+                             },
+                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -206,11 +208,11 @@ bool CMainFrame::OpenFile(const QString& path) {
   return opened;
 }
 
-void CMainFrame::HandOver() {
+void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  OpenFile(QString::fromStdString(platform::ReadLastDir()));
+  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file);
 }
 
 bool CMainFrame::OnCommand(int id) {
