@@ -3,21 +3,13 @@
 // module libraries keep their windows and every entry point the program calls.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
+
+#include "common/testenv.h"
 
 namespace {
 
-std::string Output(const std::string& cmd) {
-  std::string out;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  ::pclose(p);
-  return out;
-}
+std::string Output(const std::string& cmd) { return testenv::RunCommand(cmd).out; }
 
 const std::string kBin = RECVIEW_BIN_DIR;
 

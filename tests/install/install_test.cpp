@@ -24,22 +24,10 @@ namespace {
 
 const std::string kBuild = RECVIEW_BUILD_DIR;
 
-struct Outcome {
-  int code;
-  std::string out;
-};
+using Outcome = testenv::CommandResult;
 
-Outcome Shell(const std::string& cmd) {
-  Outcome r{-1, ""};
-  FILE* p = ::popen((cmd + " 2>&1").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+// The command line with its standard error joined to its output.
+Outcome Shell(const std::string& cmd) { return testenv::RunCommand(cmd + " 2>&1"); }
 
 // s as one shell word.
 std::string Quote(const std::string& s) {
