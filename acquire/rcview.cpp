@@ -17,8 +17,10 @@
 
 #include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
+#include "charts/curveprint.h"
 #include "charts/framehooks.h"
 #include "charts/livechart.h"
+#include "charts/printui.h"
 #include "charts/timescroller.h"
 #include "platform/appconfig.h"
 #include "platform/ui/commandids.h"
@@ -357,7 +359,7 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
-      state.enabled = false;  // printing the live curves comes with the print pages
+      state.enabled = recording != 0;
       return true;
     case ID_EDIT_COPY:
       state.enabled = selecting && HasSelection();
@@ -443,9 +445,23 @@ bool CRCView::OnCommand(int id) {
     case ID_SIDE_PANEL:
       ToggleSidePanel();
       return true;
+    case ID_LIST_PRINT:
+    case ID_LIST_PRINT_PREVIEW:
+      if (recording) PrintWindow(id == ID_LIST_PRINT_PREVIEW);
+      return true;
     default:
       return false;
   }
+}
+
+void CRCView::PrintWindow(bool preview) {
+  // The chart's current window on one page, as the history view prints it.
+  charts::CurvePrintJob job;
+  job.state = chart_->PrintState();
+  if (preview)
+    charts::PreviewPages(this, charts::CurvePages(job));
+  else
+    charts::PrintPagesWithDialog(this, charts::CurvePages(job), QString::fromStdString(File()->GetTitle()));
 }
 
 void CRCView::OpenSide(int id) {

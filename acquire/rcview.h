@@ -96,6 +96,8 @@ class CRCView : public QWidget, public CommandTarget {
   void ApplyShown(const uint8_t* flags, int newGroupIndex);
   void ToggleSidePanel();
   void OpenSide(int id);
+  // Prints, or previews, the chart's current window.
+  void PrintWindow(bool preview);
   bool HasSelection() const;
 
   LiveSession session_;

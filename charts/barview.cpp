@@ -18,10 +18,6 @@ constexpr int kMargin = 4;
 CBarViewBase::CBarViewBase(QWidget* parent, int timerNumber)
     : QWidget(parent), chart_(new CBarChart(this)), timerNumber_(timerNumber) {}
 
-CBarViewBase::~CBarViewBase() {
-  if (owner && *owner == this) *owner = nullptr;
-}
-
 void CBarViewBase::SetRecord(CXFile* f) {
   file = f;
   chart_->SetRecord(f);

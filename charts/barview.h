@@ -1,8 +1,8 @@
 #pragma once
 // The bar views of a live recording: CMinBarView shows fewer than 13 channels
 // on one page, CBarView pages of 12 channels behind tabs. Both refresh the
-// values once per recording interval and clear their owner's pointer to them
-// when they go.
+// values once per recording interval. The live view that opens one keeps a
+// guarded pointer to its frame, so nothing is left pointing at a closed view.
 #include <QWidget>
 
 class CXFile;
@@ -12,25 +12,19 @@ namespace charts {
 
 class CBarChart;
 
-// The base of both views: the bar control, the recording, the owner's slot
-// and the refresh timer.
+// The base of both views: the bar control, the recording and the refresh timer.
 class CBarViewBase : public QWidget {
   Q_OBJECT
 
  public:
-  ~CBarViewBase() override;
-
   // Passes the recording to the bar control and starts the refresh timer.
   void SetRecord(CXFile* f);
-  // The owner's pointer to this view; cleared when the view is destroyed.
-  void SetOwner(QWidget** slot) { owner = slot; }
   CBarChart* Chart() const { return chart_; }
   // The id and period of the refresh timer (0 when not running).
   int TimerId() const { return timerId_; }
   int TimerPeriod() const { return timerPeriod_; }
 
   CXFile* file = nullptr;
-  QWidget** owner = nullptr;
 
  protected:
   CBarViewBase(QWidget* parent, int timerNumber);

@@ -30,6 +30,8 @@ namespace {
 
 QString S(int id) { return lang::String(id); }
 
+}  // namespace
+
 QDialogButtonBox* OkCancel(QDialog* dlg) {
   auto* box = new QDialogButtonBox(dlg);
   QPushButton* ok = box->addButton(S(62209), QDialogButtonBox::AcceptRole);
@@ -52,8 +54,6 @@ bool ReadFloat(const QLineEdit* edit, float* out) {
 }
 
 QString FloatText(float v) { return QString::number(double(v), 'g', 7); }
-
-}  // namespace
 
 time_t PickedTime(const QDateEdit* date, const QTimeEdit* time) {
   QDate d = date->date();

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "acquire/devinfownd.h"
 #include "charts/channelgroups.h"
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
@@ -26,6 +27,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "tables/recordsettingsdlg.h"
 #include "xlsexport/cxexcel.h"
 
 namespace charts {
@@ -81,8 +83,7 @@ CHCView::~CHCView() {
     if (auto* v = qobject_cast<CRangeView*>(frame.data())) v->SetOwner(nullptr);
     delete frame.data();
   }
-  delete infoWnd;
-  infoWnd = nullptr;
+  delete infoWnd.data();
   // The controls only borrow the file; they go with this widget afterwards.
   chart_->SetRecord(nullptr);
   delete file;
@@ -196,6 +197,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_RECORD_SETTINGS:
+    case ID_SHOW_INFO:
     case ID_EXPORT_EXCEL:
     case ID_STATISTICS:
     case ID_PRINT_PREVIEW_ALL:
@@ -326,6 +329,12 @@ bool CHCView::OnCommand(int id) {
       return true;
     case ID_REF_LINES:
       if (file) EditRefLines();
+      return true;
+    case ID_RECORD_SETTINGS:
+      if (file) EditRecordSettings();
+      return true;
+    case ID_SHOW_INFO:
+      if (file) acquire::ShowDevInfo(infoWnd, file, this);
       return true;
     case ID_EXPORT_EXCEL:
       if (file) ExportExcel();
@@ -496,6 +505,15 @@ void CHCView::EditRefLines() {
   }
   chart_->ApplyRecordSettings();
   chart_->Relayout();
+}
+
+void CHCView::EditRecordSettings() {
+  // The dialog writes the header and reports a failed write itself.
+  if (!tables::EditRecordSettings(file, this)) return;
+  RefreshFrameTexts();
+  chart_->ApplyRecordSettings();
+  chart_->Relayout();
+  panel_->Rebuild(0);
 }
 
 // A search over a long file keeps the window alive: after a moment it shows a

@@ -2,6 +2,7 @@
 // The history curve view: a stored data file examined as curves, with the
 // time scroller above the chart and the channel panel at the right edge. The
 // view owns its data file.
+#include <QPointer>
 #include <QWidget>
 #include <ctime>
 #include <QPointer>
@@ -14,6 +15,9 @@
 #include "platform/ui/command.h"
 
 class CXFile;
+namespace acquire {
+class CDevInfoWnd;
+}
 
 namespace charts {
 
@@ -72,7 +76,7 @@ class CHCView : public QWidget, public CommandTarget {
   time_t printEnd = 0, printStart = 0;
   int printPages = 0;
   int rangeMode = 0;
-  QWidget* infoWnd = nullptr;
+  QPointer<acquire::CDevInfoWnd> infoWnd;  // device information window; owned
   int sidePanel = 0;
   QWidget* listFrame = nullptr;
   _tagFindQuery query;
@@ -93,6 +97,7 @@ class CHCView : public QWidget, public CommandTarget {
   bool HasSelection() const;
   void ToggleSidePanel();
   void EditRefLines();
+  void EditRecordSettings();
   void ExportExcel();
   void FindNext();
 

@@ -23,10 +23,12 @@
 
 #include <memory>
 
+#include "acquire/devinfownd.h"
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
 #include "acquire/rcview.h"
 #include "charts/barview.h"
+#include "charts/dialchart.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "tables/statsdlg.h"
@@ -34,6 +36,8 @@
 #include "platform/appconfig.h"
 #include "tables/printrangedlg.h"
 #include "portcfg/xcom.h"
+#include "tables/cumuview.h"
+#include "tables/recordsettingsdlg.h"
 #include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/fonts.h"
@@ -90,6 +94,9 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
   acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_INFO, nullptr);
+  acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -101,6 +108,32 @@ bool CMainFrame::Create() {
   // The side windows of the live recording that have their views.
   acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
     return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+  });
+  // The device information of the recorder being recorded, kept up to date
+  // with every record.
+  acquire::CRCView::SetSideOpener(ID_REC_INFO, [](acquire::CRCView* view) -> QWidget* {
+    auto* wnd = new acquire::CDevInfoWnd(view->File(), view);
+    wnd->setAttribute(Qt::WA_DeleteOnClose);
+    auto refresh = [view, wnd] {
+      std::vector<uint64_t> words;
+      for (int ch = 0; ch < view->File()->GetChnlCount(); ++ch) words.push_back(view->DevWord(ch));
+      wnd->Refresh(std::move(words));
+    };
+    refresh();
+    QObject::connect(view, &acquire::CRCView::recordAppended, wnd, refresh);
+    wnd->show();
+    return wnd;
+  });
+  // The record settings of the live recording: the view writes the header.
+  acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, [](acquire::CRCView* view) -> QWidget* {
+    tables::CRecordSettingsDlg dlg(view->File(), view);
+    if (dlg.exec() == QDialog::Accepted) view->ApplyRecordSettings();
+    return nullptr;
+  });
+  acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
+    auto* range = new charts::CRRangeView;
+    range->SetRecord(view->File());
+    return AddChild(range, lang::String(61291), 155);
   });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
@@ -193,12 +226,7 @@ bool CMainFrame::OpenFile(const QString& path) {
     auto file = std::make_unique<CXFile>();
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
-      charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); },
-                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
-                               return AddChild(view, title, resource);
-                             },
-                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+      InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
@@ -210,7 +238,14 @@ bool CMainFrame::OpenFile(const QString& path) {
       opened = true;
     }
   } else if (ending == lang::String(61286).toUtf8()) {
-    // Cumulative files open in the cumulative view.
+    // Cumulative files open in the cumulative view, which owns the file.
+    auto file = std::make_unique<CXFile>();
+    if (file->Open(path.toStdString()) && file->GetLayout() == 3) {
+      auto* view = new tables::CCumuShowView;
+      AddChild(view, lang::String(61288) + " [" + path + "]", 154);
+      view->SetFile(file.release());
+      opened = true;
+    }
   }
   if (opened) platform::WriteLastDir(path.toStdString());
   emit fileOpenRequested(path, opened);
@@ -337,14 +372,22 @@ void CMainFrame::OnLanguage(int language) {
   if (!close()) restart_ = false;
 }
 
+void CMainFrame::InstallFrameHooks() {
+  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
+                         [this] { return ChannelMenu(); },
+                         [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                           return AddChild(view, title, resource);
+                         },
+                         [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+}
+
 CChildFrame* CMainFrame::OpenLiveView() {
   if (liveFrame_) {
     mdi_->setActiveSubWindow(liveFrame_);
     liveFrame_->showMaximized();
     return liveFrame_;
   }
-  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                         [this] { return ChannelMenu(); }});
+  InstallFrameHooks();
   auto* view = new acquire::CRCView;
   CChildFrame* frame = AddChild(view, lang::String(61227), 135, 132, true);
   connect(frame, &QMdiSubWindow::windowStateChanged, view,

@@ -39,6 +39,9 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   CChildFrame* LiveFrame() const { return liveFrame_; }
   // Opens the live-recording window, or brings the one there is forward.
   CChildFrame* OpenLiveView();
+  // What the views ask of this window (status panes, channel menu, child
+  // frames, statistics), installed before a view is made.
+  void InstallFrameHooks();
   // Opens the live-recording window and starts recording in it.
   void StartLiveRecording();
   // A live recording that was interrupted (the program was killed, the power

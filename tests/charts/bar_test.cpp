@@ -113,17 +113,11 @@ TEST(BarViews, FewChannelsShareOnePageWithEmptyCellsLast) {
   }
 }
 
-TEST(BarViews, RefreshTimerRunsAtTheIntervalAndTheOwnerSlotIsCleared) {
+TEST(BarViews, RefreshTimerRunsAtTheRecordingInterval) {
   auto file = Recording(3);
-  QWidget* slot = nullptr;
-  {
-    std::unique_ptr<CBarViewBase> view(NewBarView(file.get()));
-    slot = view.get();
-    view->SetOwner(&slot);
-    EXPECT_NE(view->TimerId(), 0);
-    EXPECT_EQ(view->TimerPeriod(), file->GetInterval() * 1000);
-  }
-  EXPECT_EQ(slot, nullptr);
+  std::unique_ptr<CBarViewBase> view(NewBarView(file.get()));
+  EXPECT_NE(view->TimerId(), 0);
+  EXPECT_EQ(view->TimerPeriod(), file->GetInterval() * 1000);
 }
 
 TEST(BarDrawing, BarFillsToItsPercentInTheChannelColourOrRedOnAlarm) {

@@ -91,7 +91,7 @@ TEST(Rectool, InfoJson) {
         "\"endTime\": \"2024-03-01 08:00:50\"", "\"chnlCount\": 2", "\"valueWidth\": 2",
         "\"name\": \"温度\"", "\"unit\": \"℃\"", "\"rangeLow\": -50", "\"rangeHigh\": 150",
         "\"limit3\": -10", "\"limit4\": 120", "\"rangeLow\": 0.01", "\"rangeHigh\": 1000",
-        "\"devWord\": 4660", "\"colour\": 255", "\"logScale\": 1", "\"shown\": 0",
+        "\"devWord\": 4660", "\"devText\": \"4660\"", "\"colour\": 255", "\"logScale\": 1", "\"shown\": 0",
         "\"tagByte\": 10", "\"refLabel1\": \"HI\"", "\"recordCount\": 6",
         "\"marks\": [\"2024-03-01 08:00:20\"]"})
     EXPECT_NE(r.out.find(expect), std::string::npos) << expect << "\n" << r.out;
@@ -113,6 +113,32 @@ TEST(Rectool, InfoJson) {
   EXPECT_EQ(depth, 0);
   EXPECT_EQ(r.out.back(), '\n');
   EXPECT_EQ(r.out.find("},\n}"), std::string::npos);
+}
+
+TEST(Rectool, InfoShowsDeviceWordsAsTheDeviceWindowDoes) {
+  struct Case {
+    const char* model;
+    uint32_t dev0, dev1;
+    const char* text;
+  } cases[] = {
+      {"KVP6GV1", 12345, 0, "1234.5"},
+      {"KVP6GV2", 0xFFFFFFFF, 0xFFFFFFFF, "-0.01"},
+      {"KVR3GV2", 0xFFFFFFFE, 0, "-2"},
+  };
+  for (const Case& c : cases) {
+    fixture::Recipe s = Sample();
+    s.model = c.model;
+    s.channels[0].dev0 = c.dev0;
+    s.channels[0].dev1 = c.dev1;
+    const std::string path = Quote(SaveSample(s));
+    Result r = Rectool("info --json " + path);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find(std::string("\"devText\": \"") + c.text + "\""), std::string::npos)
+        << c.model << "\n" << r.out;
+    r = Rectool("info " + path);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find(std::string(" ") + c.text + "\n"), std::string::npos) << c.model << "\n" << r.out;
+  }
 }
 
 TEST(Rectool, DumpEveryRecordAndSpans) {

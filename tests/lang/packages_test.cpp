@@ -99,6 +99,7 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       {62111, "s"},    {62120, "ssf"}, {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
       {62401, "sddss"}, {62402, "s"}, {62404, "s"},
+      {62751, "dd"}, {62752, ""},
   };
   for (auto& [id, conv] : formats) {
     EXPECT_EQ(Conversions(zh[id]), conv) << "chinese " << id;

@@ -3,6 +3,7 @@
 #include <string>
 #include <type_traits>
 
+#include "acquire/devinfo.h"
 #include "command.h"
 #include "data/cxfile.h"
 
@@ -14,24 +15,6 @@ std::string StampText(const uint8_t* s) {
   std::snprintf(buf, sizeof(buf), "%04d-%02d-%02d %02d:%02d:%02d", 2000 + s[0], s[1], s[2], s[3],
                 s[4], s[5]);
   return buf;
-}
-
-// Text padded with blanks to a width in terminal columns: Chinese characters
-// take two columns, so byte counts would leave the table ragged.
-std::string Padded(const std::string& utf8, int columns) {
-  int used = 0;
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
-    unsigned cp = c < 0x80 ? c : c & (0x3F >> (len - 1));
-    for (int k = 1; k < len && i + k < utf8.size(); ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
-    used += wide ? 2 : 1;
-    i += len;
-  }
-  return utf8 + std::string(used < columns ? columns - used : 0, ' ');
 }
 
 const char* LayoutName(int layout) {
@@ -63,17 +46,18 @@ void PrintText(const CXFile& f, const std::string& path) {
   }
   std::printf("Channels:    %d\n", f.GetChnlCount());
   if (f.GetChnlCount() > 0 && f.GetLayout() != 3) {
-    std::printf("  %-3s %-20s %-8s %12s %12s %12s %12s %12s %12s %12s %-8s %-5s %-3s %s\n", "#",
+    std::printf("  %-3s %-20s %-8s %12s %12s %12s %12s %12s %12s %12s %-8s %-5s %-3s %s %s\n", "#",
                 "name", "unit", "low", "high", "limit1", "limit2", "limit3", "limit4", "limit5",
-                "colour", "shown", "log", "device word");
+                "colour", "shown", "log", "device word      ", "device");
     for (int ch = 0; ch < f.GetChnlCount(); ++ch) {
       const _tagChnlDef& d = h.channels[ch];
       std::printf("  %-3d %s %s %12s %12s", ch + 1, Padded(f.GetChnlName(ch), 20).c_str(),
                   Padded(f.GetChnlUnit(ch), 8).c_str(), f.FormatValue(ch, f.GetRangeLow(ch)).c_str(),
                   f.FormatValue(ch, f.GetRangeHigh(ch)).c_str());
       for (int k = 1; k <= 5; ++k) std::printf(" %12s", f.FormatValue(ch, f.GetLimit(ch, k)).c_str());
-      std::printf(" %06X   %-5s %-3s %016llX\n", d.colour, d.shown ? "yes" : "no",
-                  d.logScale ? "yes" : "no", static_cast<unsigned long long>(f.GetChnlDef(ch)));
+      std::printf(" %06X   %-5s %-3s %016llX %s\n", d.colour, d.shown ? "yes" : "no",
+                  d.logScale ? "yes" : "no", static_cast<unsigned long long>(f.GetChnlDef(ch)),
+                  acquire::DevWordText(f.GetModel(), f.GetChnlDef(ch)).c_str());
     }
   }
   std::printf("Marks:       %d\n", f.GetMarkCount());
@@ -124,6 +108,7 @@ void PrintJson(const CXFile& f) {
     const _tagChnlDef& d = h.channels[ch];
     o += ch ? ",\n    {" : "\n    {";
     o += "\"devWord\": " + std::to_string(f.GetChnlDef(ch));
+    o += ", \"devText\": " + JsonString(acquire::DevWordText(f.GetModel(), f.GetChnlDef(ch)));
     o += ", \"colour\": " + std::to_string(d.colour);
     o += ", \"rangeLow\": " + JsonNumber(f.GetRangeLow(ch));
     o += ", \"rangeHigh\": " + JsonNumber(f.GetRangeHigh(ch));
@@ -175,7 +160,8 @@ int Run(const std::vector<std::string>& args) {
 }
 
 Registrar reg({"info", "FILE [--json]",
-               "header, channels (name, unit, range, limits, colour, shown, log), span, records "
+               "header, channels (name, unit, range, limits, colour, shown, log, device word "
+               "as the device-information window shows it), span, records "
                "and marks of a data file; --json for scripts",
                &Run});
 

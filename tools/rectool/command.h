@@ -57,6 +57,11 @@ bool ParseWhole(const std::string& text, long long low, long long high, long lon
 // Opens a data file for reading, with a message saying why when it cannot.
 bool OpenDataFile(const std::string& path, CXFile& file, std::string* error);
 
+// Terminal columns of a UTF-8 text (Chinese characters take two), and the
+// text padded with blanks to a width in columns, so tables stay straight.
+int TerminalColumns(const std::string& utf8);
+std::string Padded(const std::string& utf8, int columns);
+
 // JSON text of a UTF-8 string, quoted and escaped.
 std::string JsonString(const std::string& text);
 // A JSON number ("null" for values that JSON cannot hold); a float in its

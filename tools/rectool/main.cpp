@@ -72,6 +72,28 @@ bool Options::Parse(const std::vector<std::string>& args, std::initializer_list<
   return true;
 }
 
+// Terminal columns of a UTF-8 text: Chinese characters take two.
+int TerminalColumns(const std::string& utf8) {
+  int used = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+    unsigned cp = c < 0x80 ? c : c & (0x3F >> (len - 1));
+    for (int k = 1; k < len && i + k < utf8.size(); ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFF00 && cp <= 0xFF60) || (cp >= 0xFFE0 && cp <= 0xFFE6);
+    used += wide ? 2 : 1;
+    i += len;
+  }
+  return used;
+}
+
+std::string Padded(const std::string& utf8, int columns) {
+  const int used = TerminalColumns(utf8);
+  return utf8 + std::string(used < columns ? columns - used : 0, ' ');
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "rectool: %s\n", message.c_str());
   return 1;
