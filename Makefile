@@ -3,8 +3,10 @@ BUILD ?= build
 TYPE ?= Release
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /opt/recview
+DESTDIR ?=
 
-.PHONY: all deps configure build run test bench fuzz debug asan clean
+.PHONY: all deps configure build run test bench fuzz debug asan clean install package
 
 all: build
 
@@ -25,6 +27,17 @@ run: deps build
 # Installs, builds and runs the whole suite.
 test: deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Installs the program below PREFIX (default /opt/recview) and, unless staged
+# into DESTDIR, links its menu entry, icons, file types and commands into the
+# desktop's directories (/usr/local as root, ~/.local otherwise).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then sh $(PREFIX)/share/recview/integrate install $(PREFIX); fi
+
+# The Debian package recview_<version>_<arch>.deb in $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: deps
 	$(MAKE) build BUILD=build-bench TYPE=Release

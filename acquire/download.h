@@ -24,9 +24,13 @@
 #include "data/cxfile.h"
 #include "link/comparam.h"
 #include "link/recorderlink.h"
+#include "link/recordermap.h"
 #include "platform/event.h"
 
+namespace recview {
 struct _tagViewDef;
+}
+using recview::_tagViewDef;
 
 namespace acquire {
 
@@ -43,7 +47,7 @@ constexpr int kSampleRetries = 3;
 constexpr int kRetryPauseMs = 50;
 
 // Seconds of an interval index (0 → 1 s ... 8 → 240 s); -1 above 8.
-int IntervalSeconds(int index);
+using reclink::map::IntervalSeconds;
 // The address row of a register-family identity (first 7 characters): 0 or 1,
 // -1 when the model is not one the download knows.
 int ModelRow(const std::string& identity);

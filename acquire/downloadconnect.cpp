@@ -5,24 +5,14 @@
 #include <string>
 
 #include "acquire/download.h"
-#include "acquire/recordermap.h"
 #include "link/frames.h"
+#include "link/recordermap.h"
 
 namespace acquire {
 
-namespace {
+namespace map = reclink::map;
 
-// Register-family models and the address row each uses.
-struct ModelEntry {
-  const char* model;
-  int row;
-};
-constexpr ModelEntry kModels[] = {
-    {"KVR5GV2", 0}, {"KVR6GV2", 0}, {"KVR7GV2", 0}, {"KVR6EV1", 0}, {"KVR6EV2", 0}, {"KVR7EV2", 0},
-    {"KVR7EV1", 0}, {"KVR5EV2", 0}, {"KVR5EV1", 0}, {"KVR3EV2", 0}, {"KVR3EV1", 0}, {"KVR5M", 0},
-    {"KVR6M", 0},   {"KVR7M", 0},   {"KVR3M", 0},   {"KVR3GV2", 0}, {"KVR5FL1", 0}, {"KVR6FL1", 0},
-    {"KVR7FL1", 0}, {"KVR8GV2", 1}, {"KVR8EV2", 1},
-};
+namespace {
 
 // Rounds a >= 0 up / down to a multiple of step.
 int64_t CeilTo(int64_t a, int64_t step) { return (a + step - 1) / step * step; }
@@ -30,14 +20,9 @@ int64_t FloorTo(int64_t a, int64_t step) { return a / step * step; }
 
 }  // namespace
 
-int IntervalSeconds(int index) {
-  static const int kSeconds[9] = {1, 2, 5, 10, 15, 30, 60, 120, 240};
-  return index >= 0 && index <= 8 ? kSeconds[index] : -1;
-}
-
 int ModelRow(const std::string& identity) {
   const std::string head = identity.substr(0, std::min<size_t>(identity.find('\0'), 7));
-  for (const ModelEntry& e : kModels)
+  for (const map::RegisterModel& e : map::kRegisterModels)
     if (head == e.model) return e.row;
   return -1;
 }

@@ -8,10 +8,12 @@
 
 #include "acquire/download.h"
 #include "acquire/headdefaults.h"
-#include "acquire/recordermap.h"
 #include "link/frames.h"
+#include "link/recordermap.h"
 
 namespace acquire {
+
+namespace map = reclink::map;
 
 namespace {
 
@@ -25,17 +27,16 @@ void CopyText(char (&field)[N], const uint8_t* text, size_t n) {
 }
 
 // The limits and ranges of a channel block in one of its layouts.
-template <class L>
-void FillScaled(const uint8_t* block, _tagChnlDef* def) {
-  def->rangeLow = ScaleNumFromBytes(block + L::kRangeLow);
-  def->rangeHigh = ScaleNumFromBytes(block + L::kRangeHigh);
-  def->limit1 = ScaleNumFromBytes(block + L::kLimit1);
-  def->limit2 = ScaleNumFromBytes(block + L::kLimit2);
-  def->limit3 = ScaleNumFromBytes(block + L::kLimit3);
-  def->limit4 = ScaleNumFromBytes(block + L::kLimit4);
-  def->limit5 = ScaleNumFromBytes(block + L::kLimit5);
-  CopyText(def->name, block + L::kName, L::kNameSize);
-  CopyText(def->unit, block + L::kUnit, L::kUnitSize);
+void FillScaled(const map::ChannelBlockLayout& l, const uint8_t* block, _tagChnlDef* def) {
+  def->rangeLow = ScaleNumFromBytes(block + l.rangeLow);
+  def->rangeHigh = ScaleNumFromBytes(block + l.rangeHigh);
+  def->limit1 = ScaleNumFromBytes(block + l.limit1);
+  def->limit2 = ScaleNumFromBytes(block + l.limit2);
+  def->limit3 = ScaleNumFromBytes(block + l.limit3);
+  def->limit4 = ScaleNumFromBytes(block + l.limit4);
+  def->limit5 = ScaleNumFromBytes(block + l.limit5);
+  CopyText(def->name, block + l.name, static_cast<size_t>(l.nameSize));
+  CopyText(def->unit, block + l.unit, static_cast<size_t>(l.unitSize));
 }
 
 // A channel definition with everything the recorder does not say: shown,
@@ -117,8 +118,8 @@ PrepareStatus DownloadSession::PrepareRegister(time_t start, time_t end, const _
       return PrepareStatus::ReadFailed;
     _tagChnlDef& def = head.channels[i];
     NewChannel(&def);
-    FillScaled<map::RegisterBlock>(block, &def);
-    def.logScale = block[map::RegisterBlock::kLogScale];
+    FillScaled(map::kRegisterBlock, block, &def);
+    def.logScale = block[map::kRegisterBlock.logFlag];
   }
 
   uint8_t words[kMaxChannels * 4];
@@ -167,7 +168,8 @@ PrepareStatus DownloadSession::PrepareBlock(time_t start, time_t end, const _tag
 
   ApplyViewDefaults(view, &head);
   if (progress) progress(0, count);
-  const uint16_t base = shortBlocks ? map::kBlockChannelsShort : map::kBlockChannels;
+  const uint16_t base = map::BlockChannels(shortBlocks);
+  const map::ChannelBlockLayout& layout = map::BlockLayout(shortBlocks);
   for (int i = 0; i < count; ++i) {
     if (StopRequested()) return PrepareStatus::Stopped;
     if (progress) progress(i, count);
@@ -177,17 +179,12 @@ PrepareStatus DownloadSession::PrepareBlock(time_t start, time_t end, const _tag
       return PrepareStatus::ReadFailed;
     _tagChnlDef& def = head.channels[i];
     NewChannel(&def);
-    if (shortBlocks) {
-      FillScaled<map::ShortBlock>(block, &def);
-      def.logScale = 0;
-    } else {
-      FillScaled<map::LongBlock>(block, &def);
-      def.logScale = block[map::LongBlock::kLogScale];
-      if (def.logScale) {
-        // A logarithmic range keeps its exponents apart.
-        def.rangeLow.decimals = block[map::LongBlock::kExpLow];
-        def.rangeHigh.decimals = block[map::LongBlock::kExpHigh];
-      }
+    FillScaled(layout, block, &def);
+    def.logScale = layout.logFlag >= 0 ? block[layout.logFlag] : 0;
+    if (def.logScale && layout.expLow >= 0) {
+      // A logarithmic range keeps its exponents apart.
+      def.rangeLow.decimals = block[layout.expLow];
+      def.rangeHigh.decimals = block[layout.expHigh];
     }
   }
 

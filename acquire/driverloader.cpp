@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 
 #include <cctype>
+#include <cstdio>
 
+#include "drivers/driverabi.h"
 #include "platform/programdir.h"
 
 namespace acquire {
@@ -21,6 +23,32 @@ bool ValidName(const std::string& name) {
   for (char c : name)
     if (!std::isalnum(static_cast<unsigned char>(c))) return false;
   return true;
+}
+
+// Empty when the plug-in at handle was built for this program, else what
+// differs.
+std::string InterfaceMismatch(void* handle) {
+  auto query =
+      reinterpret_cast<GetDeviceInterfaceFunc>(dlsym(handle, kGetDeviceInterfaceSymbol));
+  if (!query) return std::string("the library has no ") + kGetDeviceInterfaceSymbol +
+                     " (a plug-in of an older build)";
+  const DriverInterface mine = ThisDriverInterface();
+  DriverInterface theirs;
+  const int32_t known = query(&theirs.version, theirs.sizes, kSharedCount);
+  if (theirs.version != mine.version)
+    return "built for driver interface " + std::to_string(theirs.version) + ", this program uses " +
+           std::to_string(mine.version);
+  if (known != kSharedCount || !(theirs == mine)) {
+    std::string sizes;
+    for (int i = 0; i < kSharedCount; ++i) {
+      if (i) sizes += '/';
+      sizes += std::to_string(theirs.sizes[i]);
+      sizes += ':';
+      sizes += std::to_string(mine.sizes[i]);
+    }
+    return "built with other shared structures (sizes plug-in:program " + sizes + ")";
+  }
+  return std::string();
 }
 
 }  // namespace
@@ -57,6 +85,13 @@ void* LoadDriver(const std::string& name, DeviceDriver** device, std::string* er
   auto getDevice = reinterpret_cast<GetDeviceFunc>(dlsym(handle, kGetDeviceSymbol));
   if (!getDevice) {
     if (error) *error = path + ": the library has no " + kGetDeviceSymbol;
+    dlclose(handle);
+    return nullptr;
+  }
+  const std::string mismatch = InterfaceMismatch(handle);
+  if (!mismatch.empty()) {
+    std::fprintf(stderr, "recview: driver plug-in %s refused: %s\n", path.c_str(), mismatch.c_str());
+    if (error) *error = path + ": " + mismatch;
     dlclose(handle);
     return nullptr;
   }

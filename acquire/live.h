@@ -25,7 +25,10 @@
 #include "platform/event.h"
 
 class DeviceDriver;
+namespace recview {
 struct _tagViewDef;
+}
+using recview::_tagViewDef;
 
 namespace acquire {
 

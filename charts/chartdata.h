@@ -7,8 +7,6 @@ class CXFile;
 
 namespace charts {
 
-// A channel value printed with the channel's own format ("%.2f", "%.1E").
-QString FormatChnlValue(const CXFile& file, int ch, double value);
 // Bytes the text takes in the stored (GBK) form: the measure of the old
 // width rules.
 int TextBytes(const std::string& utf8);

@@ -485,7 +485,7 @@ void CCurveChart::DrawPlot(int /*flag*/) {
         if (!file->GetValue(ch, t, &value, &percent)) continue;
         int y = RowOfValue(valueMode ? value : percent);
         int row = y + 2 > plotHeight - 20 ? y - 18 : y + 2;
-        label(x + 2, row, FormatChnlValue(*file, ch, value) + QString::fromStdString(file->GetChnlUnit(ch)));
+        label(x + 2, row, QString::fromStdString(file->FormatValue(ch, value)) + QString::fromStdString(file->GetChnlUnit(ch)));
       }
     }
     for (int k = 1; k <= 2; ++k) {
@@ -684,7 +684,7 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, num, colour);
     const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
     p.setPen((value < lo || value > hi) && hi > lo ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + FormatChnlValue(*file, ch, value) +
+    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + QString::fromStdString(file->FormatValue(ch, value)) +
                    " " + QString::fromStdString(file->GetChnlUnit(ch));
     p.drawText(QRect(left + 33, top, right - left - 33, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                text);

@@ -38,3 +38,22 @@ function(recview_test)
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
                TIMEOUT 300)
 endfunction()
+
+# recview_settings_module(name SETTINGS a.cpp ... WINDOW b.cpp ...)
+# A module library in two parts: <name>_settings, a static library without Qt
+# (the INI part, for rectool and the download), and the shared module library
+# lib<name>.so of the program directory: the settings part whole, exported,
+# and the window part (Qt Widgets).
+function(recview_settings_module name)
+  cmake_parse_arguments(M "" "" "SETTINGS;WINDOW" ${ARGN})
+  add_library(${name}_settings STATIC ${M_SETTINGS})
+  target_include_directories(${name}_settings PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name}_settings PUBLIC platform)
+
+  add_library(${name} SHARED ${M_WINDOW})
+  recview_module(${name})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_settings>"
+    Qt6::Widgets platform)
+endfunction()

@@ -946,9 +946,15 @@ std::string CXFile::FormatValue(int ch, double value) const {
   }
   std::string format;
   if (!GetFormat(ch, format)) return std::string();
-  char buf[320];  // "%.255f" of a float fits
-  std::snprintf(buf, sizeof(buf), format.c_str(), value);
-  return buf;
+  // Measured first: a channel with many decimals is never cut short.
+  char buf[64];
+  const int n = std::snprintf(buf, sizeof(buf), format.c_str(), value);
+  if (n < 0) return std::string();
+  if (static_cast<size_t>(n) < sizeof(buf)) return std::string(buf, static_cast<size_t>(n));
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format.c_str(), value);
+  text.resize(static_cast<size_t>(n));
+  return text;
 }
 
 bool CXFile::FindValue(_tagFindQuery& query, const std::function<bool()>& keepGoing) const {

@@ -167,8 +167,9 @@ class CXFile {
   // The printf format of the channel's values ("%.2f", "%.1E"); false for a
   // channel out of range.
   bool GetFormat(int ch, std::string& format) const;
-  // A value of channel ch printed with that format (empty for a channel out
-  // of range): the text every table, read-out and export shows.
+  // A value of channel ch printed with that format, whole however many
+  // decimals the channel has (empty for a channel out of range): the one text
+  // every chart, table, read-out, export and statistic shows.
   std::string FormatValue(int ch, double value) const;
   // Search by value from query.time; on success query.time is the match, on
   // failure it becomes 0. keepGoing, when given, is asked every few thousand

@@ -23,10 +23,16 @@ constexpr int kChnlDefSize = 160;
 // its value is integer / 10^d. On the wire and on disk it is 3 bytes: the
 // integer little-endian, then d. For logarithmic channels the decimals byte is
 // read as a signed power of ten instead (ScaleNumExponent).
+//
+// The record types keep their established names inside the project namespace;
+// the using-declarations after each let the code use the short names.
+namespace recview {
 struct _tagScaleNum {
   int16_t number = 0;
   uint8_t decimals = 0;
 };
+}  // namespace recview
+using recview::_tagScaleNum;
 
 // The 3-byte form (integer little-endian, then the decimals byte).
 _tagScaleNum ScaleNumFromBytes(const uint8_t* bytes);
@@ -38,6 +44,7 @@ float ScaleNumValue(const _tagScaleNum& num);
 int ScaleNumExponent(const _tagScaleNum& num);
 
 // One channel of a recording (in memory; the disk forms are CXFile's business).
+namespace recview {
 struct _tagChnlDef {
   uint32_t devWord[2] = {0, 0};  // device word read from the recorder; [1] only in form 2
   uint32_t colour = 0;           // curve colour, COLORREF 0x00BBGGRR
@@ -55,9 +62,12 @@ struct _tagChnlDef {
   uint8_t shown = 0;             // 1 = drawn and listed
   uint8_t penWidth = 0;          // curve pen width in pixels
 };
+}  // namespace recview
+using recview::_tagChnlDef;
 
 // The recording header: identity, span, layout of the data area, chart
 // defaults and the channel table. Fields in their fixed order.
+namespace recview {
 struct _tagDataHead {
   uint16_t descSize = 0;   // size of a channel definition on disk: 160
   float yLow = 0;
@@ -99,8 +109,11 @@ struct _tagDataHead {
   char refLabel1[11] = {};
   char refLabel2[11] = {};
 };
+}  // namespace recview
+using recview::_tagDataHead;
 
 // The search by value (CXFile::FindValue).
+namespace recview {
 struct _tagFindQuery {
   float target = 0;
   float tolerance = 0.05f;
@@ -109,6 +122,8 @@ struct _tagFindQuery {
   time_t time = 0;         // where the search starts; the match, or 0 when none
   int32_t channel = 0;     // channel number from 1; 0 = every channel
 };
+}  // namespace recview
+using recview::_tagFindQuery;
 
 // Full scale of a raw count of the given width: 255 or 65535.
 inline uint32_t FullScale(int valueWidth) { return valueWidth == 1 ? 255u : 65535u; }

@@ -4,9 +4,11 @@
 // current values, device words), read over the link the program hands in.
 //
 // A plug-in is the shared library "IO_Device/<name>/<name>.so" below the
-// program directory (see acquire/driverloader.h). It exports one function,
-// GetDevice (C linkage), that stores the address of the plug-in's single
-// static device object in *device and returns device. The object lives as
+// program directory (see acquire/driverloader.h). It exports GetDevice (C
+// linkage) and its companion GetDeviceInterface (drivers/driverabi.h), by
+// which the loader checks that the plug-in was built for this program.
+// GetDevice stores the address of the plug-in's single static device object
+// in *device and returns device. The object lives as
 // long as the library is loaded; the caller never creates or deletes it.
 //
 // The operations are virtual and their order is fixed: the program and the

@@ -1,5 +1,6 @@
-// The driver plug-in. Built once per recorder model: RECVIEW_DRIVER names the
-// row of drivermodels.h, and the library carries that name.
+// The driver plug-in. Built once per block-family model: RECVIEW_DRIVER names
+// the row of the model table (link/recordermap.h), and the library carries
+// that name.
 //
 // The plug-in runs the link operations on the program's own RecorderLink
 // object (handed in with SetLink); both are built from the same link code.
@@ -10,9 +11,10 @@
 #include <cstring>
 
 #include "drivers/devicedriver.h"
-#include "drivers/drivermodels.h"
+#include "drivers/driverabi.h"
 #include "link/frames.h"
 #include "link/recorderlink.h"
+#include "link/recordermap.h"
 
 #ifndef RECVIEW_DRIVER
 #error "RECVIEW_DRIVER must name the recorder model of this build"
@@ -20,10 +22,17 @@
 
 namespace {
 
-constexpr int kModelRow = FindDriverModel(RECVIEW_DRIVER);
-static_assert(kModelRow >= 0, "RECVIEW_DRIVER names no row of drivermodels.h");
-constexpr DriverModel kModel = kDriverModels[kModelRow];
+namespace map = reclink::map;
+
+constexpr int kModelRow = map::FindBlockModel(RECVIEW_DRIVER);
+static_assert(kModelRow >= 0, "RECVIEW_DRIVER names no row of the model table");
+constexpr map::BlockModel kModel = map::kBlockModels[kModelRow];
 static_assert(kModel.devWordWidth == 4 || kModel.devWordWidth == 8, "device word width");
+constexpr map::ChannelBlockLayout kLayout = map::BlockLayout(kModel.shortBlocks);
+constexpr uint16_t kBlockBase = map::BlockChannels(kModel.shortBlocks);
+constexpr int kChannelBlockSize = map::kChannelBlockSize;
+constexpr int kTitleSize = map::kTitleSize;
+constexpr int kDevWordChannels = map::kDevWordChannels;
 
 constexpr int kValueWidth = 2;
 constexpr int32_t kCapacity = 0x40000;
@@ -62,7 +71,7 @@ class ModelDriver final : public DeviceDriver {
     if (!link_ || count < 0 || count > kMaxReadValues) return 0;
     uint8_t bytes[4 * kMaxReadValues];
     const int n = 4 * count;
-    if (!link_->ReadRegisters(kValuesRegister, static_cast<uint16_t>(n), bytes)) return 0;
+    if (!link_->ReadRegisters(map::kBlockValues, static_cast<uint16_t>(n), bytes)) return 0;
     reclink::SwapRegisters(bytes, static_cast<size_t>(n));
     std::memcpy(out, bytes, static_cast<size_t>(n));
     return 1;
@@ -81,7 +90,7 @@ class ModelDriver final : public DeviceDriver {
   int ReadTitle(char* out) override {
     if (!link_) return 0;
     uint8_t title[kTitleSize];
-    if (!link_->ReadBytes(kTitleAddress, kTitleSize, title)) return 0;
+    if (!link_->ReadBytes(map::kBlockTitle, kTitleSize, title)) return 0;
     CopyText(out, title, kTitleSize);
     return 1;
   }
@@ -91,7 +100,7 @@ class ModelDriver final : public DeviceDriver {
   uint16_t ReadChnlCount() override {
     if (!link_) return 0;
     uint8_t count = 0;
-    if (!link_->ReadBytes(kChnlCountAddress, 1, &count)) return 0;
+    if (!link_->ReadBytes(map::kBlockChnlCount, 1, &count)) return 0;
     chnlCount_ = count;
     return count;
   }
@@ -99,35 +108,35 @@ class ModelDriver final : public DeviceDriver {
   int ReadChnlUnit(int ch, char* out) override {
     const uint8_t* block = Block(ch);
     if (!block) return 0;
-    CopyText(out, block + kModel.layout.unit, 17);
+    CopyText(out, block + kLayout.unit, kLayout.unitSize);
     return 1;
   }
 
   int ReadChnlName(int ch, char* out) override {
     const uint8_t* block = Block(ch);
     if (!block) return 0;
-    CopyText(out, block + kModel.layout.name, 16);
+    CopyText(out, block + kLayout.name, kLayout.nameSize);
     return 1;
   }
 
-  int ReadLimit5(int ch, uint8_t* out3) override { return Scaled(ch, kModel.layout.limit5, out3); }
-  int ReadLimit2(int ch, uint8_t* out3) override { return Scaled(ch, kModel.layout.limit2, out3); }
-  int ReadLimit4(int ch, uint8_t* out3) override { return Scaled(ch, kModel.layout.limit4, out3); }
-  int ReadLimit1(int ch, uint8_t* out3) override { return Scaled(ch, kModel.layout.limit1, out3); }
-  int ReadLimit3(int ch, uint8_t* out3) override { return Scaled(ch, kModel.layout.limit3, out3); }
+  int ReadLimit5(int ch, uint8_t* out3) override { return Scaled(ch, kLayout.limit5, out3); }
+  int ReadLimit2(int ch, uint8_t* out3) override { return Scaled(ch, kLayout.limit2, out3); }
+  int ReadLimit4(int ch, uint8_t* out3) override { return Scaled(ch, kLayout.limit4, out3); }
+  int ReadLimit1(int ch, uint8_t* out3) override { return Scaled(ch, kLayout.limit1, out3); }
+  int ReadLimit3(int ch, uint8_t* out3) override { return Scaled(ch, kLayout.limit3, out3); }
 
   int ReadRangeHigh(int ch, uint8_t* out3) override {
-    return Range(ch, kModel.layout.rangeHigh, kModel.layout.expHigh, out3);
+    return Range(ch, kLayout.rangeHigh, kLayout.expHigh, out3);
   }
 
   int ReadRangeLow(int ch, uint8_t* out3) override {
-    return Range(ch, kModel.layout.rangeLow, kModel.layout.expLow, out3);
+    return Range(ch, kLayout.rangeLow, kLayout.expLow, out3);
   }
 
   int ReadLogScale(int ch, uint8_t* out) override {
     const uint8_t* block = Block(ch);
     if (!block) return 0;
-    *out = kModel.layout.logFlag >= 0 ? block[kModel.layout.logFlag] : 0;
+    *out = kLayout.logFlag >= 0 ? block[kLayout.logFlag] : 0;
     return 1;
   }
 
@@ -139,7 +148,7 @@ class ModelDriver final : public DeviceDriver {
       const int channels = std::min<int>(chnlCount_, kDevWordChannels);
       const int n = channels * kModel.devWordWidth;
       uint8_t words[sizeof wordCache_];
-      if (!link_->ReadRegisters(kDevWordsRegister, static_cast<uint16_t>(n), words)) return 0;
+      if (!link_->ReadRegisters(map::kBlockDevWords, static_cast<uint16_t>(n), words)) return 0;
       reclink::SwapRegisters(words, static_cast<size_t>(n));
       std::memcpy(wordCache_, words, static_cast<size_t>(n));
     }
@@ -163,7 +172,7 @@ class ModelDriver final : public DeviceDriver {
   const uint8_t* Block(int ch) {
     if (!link_ || ch < 0 || ch > 255) return nullptr;
     if (ch == blockIndex_) return blockCache_;
-    const uint16_t address = static_cast<uint16_t>(kModel.blockBase + kChannelBlockSize * ch);
+    const uint16_t address = static_cast<uint16_t>(kBlockBase + kChannelBlockSize * ch);
     uint8_t block[kChannelBlockSize];
     if (!link_->ReadBytes(address, kChannelBlockSize, block)) return nullptr;
     std::memcpy(blockCache_, block, sizeof blockCache_);
@@ -184,7 +193,7 @@ class ModelDriver final : public DeviceDriver {
     const uint8_t* block = Block(ch);
     if (!block) return 0;
     std::memcpy(out3, block + offset, 3);
-    if (kModel.exponents && block[kModel.layout.logFlag] != 0) out3[2] = block[expOffset];
+    if (kModel.exponents && block[kLayout.logFlag] != 0) out3[2] = block[expOffset];
     return 1;
   }
 
@@ -203,4 +212,14 @@ ModelDriver g_device;
 extern "C" __attribute__((visibility("default"))) DeviceDriver** GetDevice(DeviceDriver** device) {
   if (device) *device = &g_device;
   return device;
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t GetDeviceInterface(int32_t* version,
+                                                                           int32_t* sizes,
+                                                                           int32_t count) {
+  const DriverInterface d = ThisDriverInterface();
+  if (version) *version = d.version;
+  int32_t n = 0;
+  for (; sizes && n < count && n < kSharedCount; ++n) sizes[n] = d.sizes[n];
+  return kSharedCount;
 }

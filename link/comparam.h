@@ -7,6 +7,7 @@
 #include <cstring>
 
 #pragma pack(push, 1)
+namespace recview {
 struct _tagComParam {
   // Port name: "COMn" (the n-th serial port, /dev/ttyS<n-1>), a device name
   // under /dev ("ttyUSB0") or a path; NUL-terminated.
@@ -23,6 +24,8 @@ struct _tagComParam {
   int32_t Parity;                       // 0 none, 1 odd, 2 even
   int32_t Interval;                     // seconds between samples of live recording
 };
+}  // namespace recview
+using recview::_tagComParam;
 #pragma pack(pop)
 
 static_assert(sizeof(_tagComParam) == 64 + 11 * 4, "_tagComParam layout");

@@ -8,9 +8,17 @@ namespace platform {
 std::string ProgramDir();
 
 // Where the settings files, "temp.tmp" and the default "Data" folder live: the
-// directory named by RECVIEW_HOME when set, else the program directory. Always
-// ends with '/'.
+// directory named by RECVIEW_HOME when set, else the program directory when it
+// can be written, else (an installed program) "recview" in the user's data
+// directory, $XDG_DATA_HOME/recview or ~/.local/share/recview, made when
+// missing. Always ends with '/'.
 std::string SettingsDir();
+
+// The choice of SettingsDir from its inputs (the environment variables
+// RECVIEW_HOME, XDG_DATA_HOME and HOME, null when unset). Falls back to the
+// program directory when no user directory can be made.
+std::string ChooseSettingsDir(const char* recviewHome, const std::string& programDir,
+                              const char* xdgDataHome, const char* home);
 
 // SettingsDir() + name.
 std::string SettingsPath(const std::string& name);

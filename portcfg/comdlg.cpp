@@ -19,6 +19,7 @@
 
 #include <cstring>
 
+#include "link/recordermap.h"
 #include "portcfg/serialdevices.h"
 
 namespace portcfg {
@@ -58,8 +59,6 @@ const Texts kTexts[2] = {
      "The serial settings could not be saved to %1.\n"
      "Check that the folder exists and can be written, then try again."},
 };
-
-const char* const kIntervals[] = {"1", "2", "5", "10", "15", "30", "60", "120", "240"};
 
 QString Id(int id) { return QString::number(id); }
 
@@ -163,7 +162,7 @@ CComDlg::CComDlg(int language, const _tagComParam& param, QWidget* parent)
 
   interval_ = new QComboBox;
   interval_->setObjectName(Id(IDC_COM_INTERVAL));
-  for (const char* s : kIntervals) interval_->addItem(QString::fromLatin1(s));
+  for (int seconds : reclink::map::kIntervalSeconds) interval_->addItem(QString::number(seconds));
   const QString storedInterval = QString::number(param_.Interval);
   if (language_ == 0) {
     interval_->setEditable(true);

@@ -1,13 +1,9 @@
 #include "portcfg/xcom.h"
 
-#include <QApplication>
-#include <QWidget>
-
 #include <cstring>
 
 #include "platform/profile.h"
 #include "platform/programdir.h"
-#include "portcfg/comdlg.h"
 
 namespace {
 
@@ -76,13 +72,4 @@ bool CXCom::SetComm(_tagComParam* p) {
          putNum("WriteTotalTimeoutMultiplier", p->WriteTotalTimeoutMultiplier) &&
          putNum("ReadDefaultErrorTimes", p->ReadDefaultErrorTimes) &&
          putNum("WriteDefaultErrorTimes", p->WriteDefaultErrorTimes);
-}
-
-int CXCom::ShowXWnd(int language) {
-  _tagComParam param;
-  GetComm(&param);
-  portcfg::CComDlg dlg(language == 0 ? 0 : 1, param, QApplication::activeWindow());
-  dlg.SetSaver([this](_tagComParam* edited) { return SetComm(edited); },
-               QString::fromStdString(GetPrivateFile()));
-  return dlg.exec() == QDialog::Accepted ? 1 : 0;
 }

@@ -1,7 +1,5 @@
 #include "viewcfg/viewdef.h"
 
-#include <QApplication>
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -9,7 +7,6 @@
 
 #include "platform/profile.h"
 #include "platform/programdir.h"
-#include "viewcfg/viewdlg.h"
 
 namespace viewcfg {
 
@@ -115,14 +112,4 @@ bool CXViewDef::SetView(_tagViewDef* p) {
             putNum("ClrGrid", p->ClrGrid);
   for (int i = 0; ok && i < 8; ++i) ok = putNum(kChannelKeys[i], p->clrChnl[i]);
   return ok;
-}
-
-int CXViewDef::ShowXWnd(int language) {
-  if (language != 0 && language != 1) return 0;
-  _tagViewDef view;
-  GetView(&view);
-  viewcfg::CViewDlg dlg(language, view, QApplication::activeWindow());
-  dlg.SetSaver([this](_tagViewDef* edited) { return SetView(edited); },
-               QString::fromStdString(GetPrivateFile()));
-  return dlg.exec() == QDialog::Accepted ? 1 : 0;
 }

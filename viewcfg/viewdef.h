@@ -7,6 +7,7 @@
 
 // Chart defaults; channel i (from 0) of a new recording takes clrChnl[i % 8].
 // Colours are COLORREF values, 0x00BBGGRR.
+namespace recview {
 struct _tagViewDef {
   uint8_t XMode;       // time labels: 0 time of day only, 1 date and time
   uint8_t YMode;       // Y axis: 0 percent of each channel's range, 1 engineering values
@@ -18,6 +19,8 @@ struct _tagViewDef {
   uint32_t ClrBK;      // plot background colour
   uint32_t clrChnl[8]; // default colours of channels 1-8
 };
+}  // namespace recview
+using recview::_tagViewDef;
 
 class CXViewDef {
  public:

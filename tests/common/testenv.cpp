@@ -1,9 +1,11 @@
 #include "common/testenv.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -53,6 +55,18 @@ std::string BinDir() {
 #else
   return "./";
 #endif
+}
+
+CommandResult RunCommand(const std::string& commandLine) {
+  CommandResult r;
+  FILE* p = ::popen(commandLine.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int status = ::pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
 }
 
 }  // namespace testenv

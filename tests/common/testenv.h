@@ -22,4 +22,12 @@ std::string ReadFile(const std::string& path);
 // The program directory of the build (build/bin/), with a trailing '/'.
 std::string BinDir();
 
+// A shell command line run to its end: its exit status (-1 when it did not
+// exit normally) and what it wrote on standard output.
+struct CommandResult {
+  int code = -1;
+  std::string out;
+};
+CommandResult RunCommand(const std::string& commandLine);
+
 }  // namespace testenv

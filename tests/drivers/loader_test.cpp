@@ -1,9 +1,11 @@
 // Driver names and the refusals of LoadDriver. This test program has a
 // program directory of its own (build/tests/loaderdir) whose IO_Device folder
-// holds only NoExport, a library without GetDevice.
+// holds only NoExport, a library without GetDevice, and plug-ins of other
+// builds.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -55,6 +57,39 @@ TEST(LoadDriver, LibraryWithoutGetDeviceGivesNull) {
   EXPECT_EQ(LoadDriver("NoExport", &device, &error), nullptr);
   EXPECT_EQ(device, nullptr);
   EXPECT_NE(error.find("GetDevice"), std::string::npos) << error;
+}
+
+struct OtherBuild {
+  const char* name;
+  const char* why;  // in the error and the log line
+};
+
+// Plug-ins built for another program; their GetDevice would end the process.
+const OtherBuild kOtherBuilds[] = {
+    {"OtherVersion", "driver interface"},
+    {"OtherLink", "shared structures"},
+    {"NoInterface", "GetDeviceInterface"},
+};
+
+TEST(LoadDriver, PluginsOfAnotherBuildAreRefused) {
+  for (const OtherBuild& b : kOtherBuilds) {
+    const std::string path = platform::ProgramDir() + "IO_Device/" + b.name + "/" + b.name + ".so";
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    DeviceDriver* device = reinterpret_cast<DeviceDriver*>(0x1);
+    std::string error;
+    testing::internal::CaptureStderr();
+    void* handle = LoadDriver(b.name, &device, &error);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(handle, nullptr) << b.name;
+    EXPECT_EQ(device, nullptr) << b.name;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find(b.why), std::string::npos) << error;
+    // One line naming the file, for whoever reads the log.
+    EXPECT_NE(log.find(path), std::string::npos) << log;
+    EXPECT_NE(log.find(b.why), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  }
+  EXPECT_EQ(acquire::kDriverNotLoadedMessage, 61248);
 }
 
 TEST(LoadDriver, NamesThatLeaveThePluginFolderAreRefused) {

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 
+#include "demo.h"
 #include "platform/localtime.h"
 
 namespace recsim {
@@ -42,6 +43,9 @@ const char* const kUsage =
     "                      rate, skip, count, ms, bytes, code (see tools/recsim/README.md)\n"
     "  --seed N            seed of the fault rates (default 1)\n"
     "  --ascii-lower       ASCII replies in lower-case hexadecimal\n"
+    "  --demo              the demo recorder: plant-like curves (temperature, pressure,\n"
+    "                      flow, humidity) with noise and a few alarms, instead of the\n"
+    "                      predictable test pattern\n"
     "  --help              this text\n";
 
 namespace {
@@ -130,6 +134,7 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
   *o = Options{};
   long channels = 8;
   std::vector<std::string> channelDefinitions;
+  bool demo = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&](const char** out) {
@@ -148,6 +153,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
     }
     if (arg == "--help" || arg == "-h") {
       o->help = true;
+    } else if (arg == "--demo") {
+      demo = true;
     } else if (arg == "--ascii-lower") {
       o->asciiLower = true;
     } else if (!value(&v)) {
@@ -241,6 +248,7 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
   }
   o->recorder.channels.clear();
   for (int m = 0; m < channels; ++m) o->recorder.channels.push_back(DefaultChannel(m));
+  if (demo) MakeDemo(&o->recorder);
   for (const std::string& definition : channelDefinitions)
     if (!ApplyChannel(definition, &o->recorder, error)) return false;
   return true;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "demo.h"
 #include "platform/localtime.h"
 
 namespace recsim {
@@ -94,7 +95,8 @@ uint32_t Recorder::NewestRingIndex() const {
 
 float Recorder::LiveValue(int channel, time_t t) const {
   const Channel& c = channels.at(static_cast<size_t>(channel));
-  const double fraction = Raw(channel, static_cast<uint64_t>(t)) / 65535.0;
+  const double fraction =
+      (demo ? DemoRaw(channel, t) : Raw(channel, static_cast<uint64_t>(t))) / 65535.0;
   if (c.logarithmic)
     return static_cast<float>(std::pow(10.0, c.expLow + (c.expHigh - c.expLow) * fraction));
   const double low = c.low.Value(), high = c.high.Value();
@@ -139,6 +141,10 @@ namespace recsim {
 
 void RingBytes(const Recorder& r, uint64_t address, uint8_t* out, size_t n) {
   const uint64_t ringBytes = 2ull * kRingSize;
+  // The demo's counts follow time: ring slot p holds the sample taken
+  // (newest slot - p) intervals before the newest.
+  const time_t newest = r.demo ? r.Newest() : 0;
+  const uint64_t newestSlot = r.demo ? r.NewestRingIndex() : 0;
   for (size_t i = 0; i < n; ++i) {
     const uint64_t a = address + i;
     const uint64_t m = a / ringBytes;
@@ -147,7 +153,11 @@ void RingBytes(const Recorder& r, uint64_t address, uint8_t* out, size_t n) {
       out[i] = 0;
       continue;
     }
-    const uint16_t raw = Raw(static_cast<int>(m), p);
+    const uint16_t raw =
+        r.demo ? DemoRaw(static_cast<int>(m),
+                         newest - static_cast<time_t>((newestSlot + kRingSize - p) % kRingSize) *
+                                      r.intervalSeconds())
+               : Raw(static_cast<int>(m), p);
     out[i] = static_cast<uint8_t>(a % 2 == 0 ? raw & 0xFF : raw >> 8);
   }
 }
@@ -158,7 +168,7 @@ void RecordBytes(const Recorder& r, time_t t, int records, int channels, uint8_t
   for (int i = 0; i < records; ++i) {
     const uint64_t when = static_cast<uint64_t>(t + static_cast<time_t>(i) * s);
     for (int m = 0; m < channels; ++m) {
-      const uint16_t raw = Raw(m, when);
+      const uint16_t raw = r.demo ? DemoRaw(m, static_cast<int64_t>(when)) : Raw(m, when);
       out[k++] = static_cast<uint8_t>(raw & 0xFF);
       out[k++] = static_cast<uint8_t>(raw >> 8);
     }

@@ -21,6 +21,9 @@
 // logarithmic channel 10^(eLow + (eHigh - eLow) * raw / 65535), with low, high
 // the values of the channel's range and eLow, eHigh its exponents.
 //
+// The demo recorder (--demo, demo.h) stores plant-like counts of the sample
+// time instead; the test pattern above is the default.
+//
 // Device words: channel m has the 32-bit word 0xD0000000 + 0x100 * m + 0x5A,
 // and for models with 8-byte device words (block family, model character 6
 // '2') a second 32-bit word 0x0C000000 + m.
@@ -79,6 +82,7 @@ struct Recorder {
   uint32_t newestIndex = 1000;  // ring index of the newest sample at start
   time_t started = 0;           // when the simulator started (wall clock)
   std::vector<Channel> channels;
+  bool demo = false;            // demo samples (demo.h) instead of the test pattern
 
   Family family() const;
   // Register family: 0 or 1, the row of its addresses (unknown models use 0).

@@ -61,17 +61,14 @@ int Run(const std::vector<std::string>& args) {
       last = std::min<int64_t>(last, static_cast<int64_t>(to - start) / interval);
   }
 
-  std::vector<std::string> formats(static_cast<size_t>(n));
   std::string line = "time";
   for (int ch = 0; ch < n; ++ch) {
-    if (!f.GetFormat(ch, formats[static_cast<size_t>(ch)])) formats[static_cast<size_t>(ch)] = "%g";
     std::string name = f.GetChnlName(ch);
     if (name.empty() && cumulative) name = DefaultChnlName(ch + 1);
     line += "\t" + name + "(" + f.GetChnlUnit(ch) + ")";
   }
   line += "\n";
   std::string out = line;
-  char buf[512];
   // The next index is never computed past last: a step of any size ends the
   // loop instead of overflowing back into the span.
   for (int64_t i = first; i <= last; i = last - i < step ? last + 1 : i + step) {
@@ -89,8 +86,7 @@ int Run(const std::vector<std::string>& args) {
       }
       float v;
       if (f.GetValue(ch, t, &v, nullptr)) {
-        std::snprintf(buf, sizeof(buf), formats[static_cast<size_t>(ch)].c_str(), v);
-        out += buf;
+        out += f.FormatValue(ch, v);
       } else {
         out += "----";
       }

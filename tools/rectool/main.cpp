@@ -33,7 +33,9 @@ void PrintHelp(FILE* out) {
             [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
   for (const Command& c : sorted)
     std::fprintf(out, "  %-9s %s\n  %-9s   %s\n", c.name, c.synopsis, "", c.summary);
-  std::fprintf(out, "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n");
+  std::fprintf(out,
+               "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n"
+               "rectool COMMAND --help shows the usage of one command; man rectool tells more.\n");
 }
 
 }  // namespace

@@ -1,0 +1,293 @@
+// The installed program, as a user gets it from `make install` or the
+// package: everything in its place below the prefix, programs that start
+// from there (with their libraries found), the desktop entry that opens a
+// data file, the bash completion, and a Debian package that carries the same
+// layout and names its dependencies.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/testenv.h"
+#include "data/fixture.h"
+#include "platform/profile.h"
+
+namespace {
+
+const std::string kBuild = RECVIEW_BUILD_DIR;
+
+using Outcome = testenv::CommandResult;
+
+// The command line with its standard error joined to its output.
+Outcome Shell(const std::string& cmd) { return testenv::RunCommand(cmd + " 2>&1"); }
+
+// s as one shell word.
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+bool Executable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+class Installed : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // A blank in the prefix, as a user's folder may have one.
+    prefix_ = new std::string(testenv::NewDir("prefix") + "opt/rec view");
+    install_ = new Outcome(Shell(std::string(RECVIEW_CMAKE) + " --install " + Quote(kBuild) +
+                             " --prefix " + Quote(*prefix_)));
+  }
+  static void TearDownTestSuite() {
+    delete prefix_;
+    delete install_;
+  }
+  void SetUp() override { ASSERT_EQ(install_->code, 0) << install_->out; }
+
+  static std::string P(const std::string& rel) { return *prefix_ + "/" + rel; }
+
+  static std::string* prefix_;
+  static Outcome* install_;
+};
+std::string* Installed::prefix_ = nullptr;
+Outcome* Installed::install_ = nullptr;
+
+TEST_F(Installed, Layout) {
+  const char* const kPrograms[] = {
+      "lib/recview/recview", "lib/recview/rectool", "lib/recview/recsim",
+      "bin/recview",         "bin/rectool",         "bin/recsim",
+      "share/recview/integrate",
+  };
+  for (const char* f : kPrograms) EXPECT_TRUE(Executable(P(f))) << f;
+  const char* const kFiles[] = {
+      "lib/recview/libportcfg.so",
+      "lib/recview/libviewcfg.so",
+      "lib/recview/IO_Device/P3GV1/P3GV1.so",
+      "lib/recview/IO_Device/P6GV1/P6GV1.so",
+      "lib/recview/IO_Device/P6GV2/P6GV2.so",
+      "lib/recview/IO_Device/P5LV1/P5LV1.so",
+      "lib/recview/Language/chinese.rcc",
+      "lib/recview/Language/english.rcc",
+      "lib/recview/help/chinese/index.html",
+      "lib/recview/help/english/index.html",
+      "share/applications/recview.desktop",
+      "share/mime/packages/recview.xml",
+      "share/icons/hicolor/scalable/apps/recview.svg",
+      "share/icons/hicolor/scalable/mimetypes/application-x-recview-data.svg",
+      "share/man/man1/rectool.1",
+      "share/man/man1/recview.1",
+      "share/bash-completion/completions/rectool",
+  };
+  for (const char* f : kFiles) EXPECT_EQ(::access(P(f).c_str(), R_OK), 0) << f;
+  // Nothing of a run of the build directory comes along.
+  for (const char* f : {"lib/recview/Config.ini", "lib/recview/XCom.ini", "lib/recview/Data"})
+    EXPECT_NE(::access(P(f).c_str(), F_OK), 0) << f;
+}
+
+TEST_F(Installed, ProgramsFindTheirLibraries) {
+  for (const char* f : {"lib/recview/recview", "lib/recview/rectool", "lib/recview/libportcfg.so"}) {
+    const Outcome ldd = Shell("ldd " + Quote(P(f)));
+    EXPECT_EQ(ldd.out.find("not found"), std::string::npos) << f << "\n" << ldd.out;
+  }
+  const Outcome help = Shell(Quote(P("bin/rectool")) + " --help");
+  EXPECT_EQ(help.code, 0) << help.out;
+  EXPECT_NE(help.out.find("info"), std::string::npos) << help.out;
+  const Outcome one = Shell(Quote(P("bin/rectool")) + " info --help");
+  EXPECT_EQ(one.code, 0) << one.out;
+  EXPECT_NE(one.out.find("usage: rectool info"), std::string::npos) << one.out;
+}
+
+TEST_F(Installed, ManualPageNamesEveryCommand) {
+  const std::string page = testenv::ReadFile(P("share/man/man1/rectool.1"));
+  const Outcome help = Shell(Quote(P("bin/rectool")) + " --help | awk '/^  [a-z]/ { print $1 }'");
+  ASSERT_FALSE(help.out.empty());
+  size_t start = 0;
+  for (size_t nl; (nl = help.out.find('\n', start)) != std::string::npos; start = nl + 1) {
+    const std::string name = help.out.substr(start, nl - start);
+    EXPECT_NE(page.find(".B " + name + "\n"), std::string::npos) << name;
+  }
+  EXPECT_EQ(page.find("@COMMANDS@"), std::string::npos);
+}
+
+TEST_F(Installed, BashCompletion) {
+  struct Case {
+    const char* words;  // the command line so far; the last word is completed
+    const char* expect;
+  };
+  const Case cases[] = {
+      {"rectool ''", "info"},
+      {"rectool d", "dump"},
+      {"rectool info --", "--json"},
+  };
+  for (const Case& c : cases) {
+    const std::string script = "PATH=" + Quote(P("bin")) + ":$PATH; . " +
+                               Quote(P("share/bash-completion/completions/rectool")) +
+                               "; COMP_WORDS=(" + c.words + "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1));"
+                               " COMP_LINE=\"${COMP_WORDS[*]}\"; _rectool; printf '%s\\n' \"${COMPREPLY[@]}\"";
+    const Outcome r = Shell("bash -c " + Quote(script));
+    EXPECT_NE(r.out.find(c.expect), std::string::npos) << c.words << "\n" << r.out;
+  }
+}
+
+// Field key of a desktop entry's [Desktop Entry] group.
+std::string EntryField(const std::string& entry, const std::string& key) {
+  const size_t at = entry.find("\n" + key + "=");
+  if (at == std::string::npos) return std::string();
+  const size_t from = at + key.size() + 2;
+  return entry.substr(from, entry.find('\n', from) - from);
+}
+
+TEST_F(Installed, DesktopEntry) {
+  const std::string entry = testenv::ReadFile(P("share/applications/recview.desktop"));
+  EXPECT_EQ(EntryField(entry, "Exec"), "\"" + P("bin/recview") + "\" %f");
+  EXPECT_EQ(EntryField(entry, "TryExec"), P("bin/recview"));
+  EXPECT_EQ(EntryField(entry, "Icon"), "recview");
+  EXPECT_EQ(EntryField(entry, "MimeType"), "application/x-recview-data;application/x-recview-cumulative;");
+  if (Executable("/usr/bin/desktop-file-validate")) {
+    const Outcome v = Shell("desktop-file-validate " + Quote(P("share/applications/recview.desktop")));
+    EXPECT_EQ(v.code, 0) << v.out;
+  }
+  const std::string mime = testenv::ReadFile(P("share/mime/packages/recview.xml"));
+  for (const char* s : {"application/x-recview-data", "*.kvd", "application/x-recview-cumulative", "*.kvc"})
+    EXPECT_NE(mime.find(s), std::string::npos) << s;
+}
+
+TEST_F(Installed, DesktopIntegrationLinksAndRemoves) {
+  // As `make install` and the package's scripts do, into a directory of
+  // the test's own in place of /usr/local or /usr.
+  const std::string target = testenv::NewDir("desktop") + "usr";
+  const std::string integrate = Quote(P("share/recview/integrate"));
+  const Outcome in = Shell(integrate + " install " + Quote(*prefix_) + " " + Quote(target));
+  ASSERT_EQ(in.code, 0) << in.out;
+  const char* const kLinks[] = {
+      "share/applications/recview.desktop", "share/mime/packages/recview.xml",
+      "share/icons/hicolor/scalable/apps/recview.svg", "share/man/man1/rectool.1",
+      "share/bash-completion/completions/rectool", "bin/recview", "bin/rectool",
+  };
+  for (const char* l : kLinks) {
+    char buf[4096];
+    const ssize_t n = ::readlink((target + "/" + l).c_str(), buf, sizeof buf - 1);
+    ASSERT_GT(n, 0) << l;
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)), P(l)) << l;
+  }
+  if (Executable("/usr/bin/update-mime-database")) {
+    const std::string globs = testenv::ReadFile(target + "/share/mime/globs2");
+    EXPECT_NE(globs.find("application/x-recview-data:*.kvd"), std::string::npos) << globs;
+    EXPECT_NE(globs.find("application/x-recview-cumulative:*.kvc"), std::string::npos) << globs;
+  }
+  // The command on the PATH runs the installed program.
+  const Outcome help = Shell(Quote(target + "/bin/rectool") + " --help");
+  EXPECT_EQ(help.code, 0) << help.out;
+
+  const Outcome out = Shell(integrate + " remove " + Quote(*prefix_) + " " + Quote(target));
+  ASSERT_EQ(out.code, 0) << out.out;
+  for (const char* l : kLinks) EXPECT_NE(::access((target + "/" + l).c_str(), F_OK), 0) << l;
+}
+
+// A data file of one channel.
+std::string DataFile(const std::string& dir) {
+  fixture::Recipe r;
+  fixture::Channel c;
+  c.name = "T";
+  c.unit = "C";
+  c.lo = 0;
+  c.hi = 1000;
+  r.channels = {c};
+  const std::string path = dir + "sample.KVD";
+  EXPECT_TRUE(testenv::WriteFile(path, fixture::Build(r)));
+  return path;
+}
+
+// Starts a command line with a fresh home and no RECVIEW_HOME, as a user's
+// session would, and waits until the program has noted the opened file in
+// its settings ("FileSetting"/"LastDir", written once a file is open).
+// Returns what the settings say, "" when nothing came within the time.
+std::string OpenedFile(const std::string& commandLine, const std::string& home,
+                       const std::string& settingsFile) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setpgid(0, 0);
+    ::unsetenv("RECVIEW_HOME");
+    ::setenv("HOME", home.c_str(), 1);
+    ::unsetenv("XDG_DATA_HOME");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::execl("/bin/sh", "sh", "-c", commandLine.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  std::string opened;
+  for (int i = 0; i < 300 && opened.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    opened = platform::GetPrivateProfileString("FileSetting", "LastDir", "", settingsFile);
+    int status;
+    if (::waitpid(pid, &status, WNOHANG) == pid) break;
+  }
+  ::kill(-pid, SIGTERM);
+  ::kill(pid, SIGTERM);
+  ::waitpid(pid, nullptr, 0);
+  return opened;
+}
+
+TEST_F(Installed, OpensAFileThroughLauncherAndDesktopEntry) {
+  const std::string entry = testenv::ReadFile(P("share/applications/recview.desktop"));
+  const std::string exec = EntryField(entry, "Exec");
+  struct Case {
+    const char* how;
+    std::string commandLine;  // with %f for the file
+  };
+  const Case cases[] = {
+      {"launcher", Quote(P("bin/recview")) + " %f"},
+      {"desktop entry", exec},
+  };
+  for (const Case& c : cases) {
+    const std::string dir = testenv::NewDir("open");
+    const std::string file = DataFile(dir);
+    const std::string home = testenv::NewDir("home");
+    std::string line = c.commandLine;
+    line.replace(line.find("%f"), 2, Quote(file));
+    // The program directory of an installation is no place for settings;
+    // only root may write there.
+    const std::string settings = ::geteuid() == 0 ? P("lib/recview/Config.ini")
+                                                  : home + ".local/share/recview/Config.ini";
+    ::unlink(settings.c_str());
+    EXPECT_EQ(OpenedFile(line, home, settings), file) << c.how << ": " << line;
+  }
+}
+
+TEST(Package, DebianPackageContentsAndDependencies) {
+  if (!Executable("/usr/bin/dpkg-deb")) GTEST_SKIP() << "dpkg-deb missing";
+  const std::string out = testenv::NewDir("deb");
+  const Outcome pack = Shell(std::string(RECVIEW_CPACK) + " -G DEB -B " + Quote(out) + " --config " +
+                         Quote(kBuild + "/CPackConfig.cmake"));
+  ASSERT_EQ(pack.code, 0) << pack.out;
+  const Outcome deb = Shell("ls " + Quote(out) + "/recview_*.deb");
+  ASSERT_EQ(deb.code, 0) << deb.out;
+  const std::string path = deb.out.substr(0, deb.out.find('\n'));
+  const Outcome contents = Shell("dpkg-deb -c " + Quote(path));
+  for (const char* f : {"./opt/recview/lib/recview/recview", "./opt/recview/bin/recview",
+                        "./opt/recview/lib/recview/IO_Device/P6GV1/P6GV1.so",
+                        "./opt/recview/lib/recview/Language/english.rcc",
+                        "./opt/recview/share/applications/recview.desktop",
+                        "./opt/recview/share/recview/integrate"})
+    EXPECT_NE(contents.out.find(f), std::string::npos) << f;
+  const Outcome depends = Shell("dpkg-deb -f " + Quote(path) + " Depends");
+  for (const char* d : {"libqt6widgets6", "libqt6gui6", "libqt6printsupport6", "libqt6network6",
+                        "qt6-qpa-plugins", "fonts-noto-cjk"})
+    EXPECT_NE(depends.out.find(d), std::string::npos) << d << " in " << depends.out;
+  const Outcome control = Shell("dpkg-deb -I " + Quote(path));
+  EXPECT_NE(control.out.find("postinst"), std::string::npos) << control.out;
+  EXPECT_NE(control.out.find("prerm"), std::string::npos) << control.out;
+  // The desktop entry of the package names the launcher below /opt/recview.
+  const Outcome entry = Shell("dpkg-deb --fsys-tarfile " + Quote(path) +
+                          " | tar -xO ./opt/recview/share/applications/recview.desktop");
+  EXPECT_NE(entry.out.find("Exec=/opt/recview/bin/recview %f"), std::string::npos) << entry.out;
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+// helpshots: the screenshots of the help pages, taken from the program
+// itself. Starts the main frame in one language with a data file open, runs
+// each command of the list below and saves the window it brings up (the
+// modal dialog, or else the main frame with its new window) as a PNG named
+// after the page that shows it. scripts/help-screenshots runs it under Xvfb
+// for both languages; nothing of it runs at build or test time.
+//
+// usage: helpshots LANGUAGE(0 chinese, 1 english) OUTDIR [DATAFILE]
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <functional>
+
+#include "platform/profile.h"
+#include "platform/programdir.h"
+#include "platform/ui/command.h"
+#include "platform/ui/commandids.h"
+#include "shell/app.h"
+#include "shell/mainframe.h"
+
+namespace {
+
+struct Shot {
+  const char* name;  // file name without .png
+  int command;       // 0: the main frame as it is
+  int settleMs = 900;  // time the window takes to show what it shows
+};
+
+// The windows the help pages show, in the order they are taken.
+const Shot kShots[] = {
+    {"main", 0},
+    {"comm-settings", ID_COMM_SETTINGS},
+    {"curve-defaults", ID_VIEW_DEFAULTS},
+    {"record-settings", ID_RECORD_SETTINGS},
+    {"download", ID_DOWNLOAD, 4000},  // connects to the recorder first
+    {"go-to-time", ID_GOTO_TIME},
+    {"set-window", ID_SET_WINDOW},
+    {"find", ID_FIND},
+    {"edit-marks", ID_EDIT_MARKS},
+    {"reference-lines", ID_REF_LINES},
+    {"curve-properties", ID_CURVE_PROPERTIES},
+    {"statistics", ID_STATISTICS},
+    {"record-list", ID_OPEN_LIST},
+    {"bars", ID_REC_BARS},
+    {"circular", ID_REC_RANGE},
+    {"information", ID_SHOW_INFO},
+    {"about", ID_APP_ABOUT},
+};
+
+void Save(QWidget* w, const QString& dir, const char* name) {
+  const QImage image = w->grab().toImage();
+  const QString path = dir + "/" + name + ".png";
+  if (image.save(path)) std::printf("%s\n", qPrintable(path));
+  else std::fprintf(stderr, "helpshots: %s could not be written\n", qPrintable(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: helpshots LANGUAGE(0 chinese, 1 english) OUTDIR [DATAFILE]\n");
+    return 2;
+  }
+  QApplication app(argc, argv);
+  const QString dir = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(dir);
+  platform::WritePrivateProfileString("LanguageSetting", "Language", argv[1],
+                                      platform::SettingsPath("Config.ini"));
+  QStringList arguments{"recview"};
+  if (argc > 3) arguments << QString::fromLocal8Bit(argv[3]);
+  CRecviewApp recview;
+  if (!recview.InitInstance(arguments)) return 1;
+  CMainFrame* frame = recview.MainFrame();
+  frame->showNormal();
+  frame->resize(1100, 720);
+
+  // One shot after the other, each after the window it needs has settled.
+  size_t next = 0;
+  std::function<void()> take = [&] {
+    if (next >= std::size(kShots)) {
+      QApplication::quit();
+      return;
+    }
+    const Shot shot = kShots[next++];
+    if (shot.command == 0) {
+      Save(frame, dir, shot.name);
+      QTimer::singleShot(200, take);
+      return;
+    }
+    const CommandState state = CommandRouter::Instance().Query(shot.command);
+    if (!state.enabled) {
+      std::fprintf(stderr, "helpshots: %s: the command is not available here\n", shot.name);
+      QTimer::singleShot(0, take);
+      return;
+    }
+    // A modal window runs its own loop: it is taken and closed from inside.
+    QTimer::singleShot(shot.settleMs, [&, shot] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        Save(modal, dir, shot.name);
+        modal->close();
+      } else {
+        Save(frame, dir, shot.name);
+        if (auto* area = frame->findChild<QMdiArea*>()) {
+          // Back to the curves for the next command.
+          const auto windows = area->subWindowList(QMdiArea::CreationOrder);
+          if (windows.size() > 1) windows.last()->close();
+        }
+      }
+      QTimer::singleShot(300, take);
+    });
+    CommandRouter::Instance().Dispatch(shot.command);
+  };
+  QTimer::singleShot(800, take);
+  const int rc = app.exec();
+  recview.ExitInstance();
+  return rc;
+}
