@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "cumfile.h"
+#include "data/fixture.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
@@ -227,10 +228,24 @@ TEST(CumuOpen, TheMainFrameOpensCumulativeFilesInTheirView) {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->File()->GetLayout(), 3);
   EXPECT_EQ(platform::ReadLastDir(), path.toStdString());
-  // A file with the ending of cumulative files that is none opens nothing.
-  const QString bad = QString::fromStdString(testenv::NewDir("bad") + "x.kvc");
-  ASSERT_TRUE(testenv::WriteFile(bad.toStdString(), std::string(300, 'x')));
-  EXPECT_FALSE(frame->OpenFile(bad));
+  // A file with the ending of cumulative files that is none opens nothing and
+  // says why: not a data file at all, or a recording rather than totals.
+  std::vector<MsgBoxRequest> messages;
+  SetMsgBoxAnswerer([&](const MsgBoxRequest& r) {
+    messages.push_back(r);
+    return QMessageBox::Ok;
+  });
+  const std::string dir = testenv::NewDir("bad");
+  ASSERT_TRUE(testenv::WriteFile(dir + "x.kvc", std::string(300, 'x')));
+  ASSERT_TRUE(testenv::WriteFile(dir + "rec.kvc", fixture::Build(fixture::Recipe{})));
+  for (auto [name, reason] : {std::pair{"x.kvc", 63406}, {"rec.kvc", 63417}}) {
+    messages.clear();
+    const QString bad = QString::fromStdString(dir + name);
+    EXPECT_FALSE(frame->OpenFile(bad)) << name;
+    ASSERT_EQ(messages.size(), 1u) << name;
+    EXPECT_TRUE(messages[0].text.contains(lang::String(reason))) << messages[0].text.toStdString();
+  }
+  SetMsgBoxAnswerer(nullptr);
   EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 1);
   app.ExitInstance();
 }
