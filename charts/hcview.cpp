@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
+#include <map>
 
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
@@ -22,7 +23,18 @@ FrameHooks& Hooks() {
   static FrameHooks hooks;
   return hooks;
 }
+std::map<int, std::function<void(CHCView*)>>& Openers() {
+  static std::map<int, std::function<void(CHCView*)>> openers;
+  return openers;
+}
 }  // namespace
+
+void CHCView::SetOpener(int commandId, std::function<void(CHCView*)> opener) {
+  if (opener)
+    Openers()[commandId] = std::move(opener);
+  else
+    Openers().erase(commandId);
+}
 
 void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
 const FrameHooks& GetFrameHooks() { return Hooks(); }
@@ -191,6 +203,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     default:
       break;
   }
+  if (Openers().count(id)) {
+    state.enabled = file != nullptr;
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     const int ch = id - ID_CHNL_TOGGLE;
     state.enabled = file && ch < file->GetChnlCount();
@@ -202,6 +218,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CHCView::OnCommand(int id) {
+  if (auto it = Openers().find(id); it != Openers().end()) {
+    if (file) it->second(this);
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     if (!file) return true;
     const int ch = id - ID_CHNL_TOGGLE;

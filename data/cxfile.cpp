@@ -844,7 +844,9 @@ std::string CXFile::FormatValue(int ch, double value) const {
   return buf;
 }
 
-bool CXFile::FindValue(_tagFindQuery& query) const {
+bool CXFile::FindValue(_tagFindQuery& query) const { return FindValue(query, nullptr); }
+
+bool CXFile::FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) const {
   const _tagDataHead& h = head_;
   if (h.interval <= 0) {
     query.time = 0;
@@ -853,11 +855,13 @@ bool CXFile::FindValue(_tagFindQuery& query) const {
   const int first = query.channel == 0 ? 0 : query.channel - 1;
   const int last = query.channel == 0 ? h.chnlCount - 1 : query.channel - 1;
   const time_t step = query.direction ? -static_cast<time_t>(h.interval) : h.interval;
+  unsigned walked = 0;
   for (time_t t = query.time;; t += step) {
     if (t < h.startTime || t > h.endTime) {
       query.time = 0;
       return false;
     }
+    if (stop && (++walked & 4095) == 0 && stop->load(std::memory_order_relaxed)) return false;
     for (int ch = first; ch <= last; ++ch) {
       float v;
       if (!GetValue(ch, t, &v, nullptr)) continue;

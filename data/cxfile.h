@@ -22,6 +22,7 @@
 // length only when this object created, saved or re-marked it.
 //
 // Texts come out as UTF-8. No locks: one thread at a time.
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -127,6 +128,9 @@ class CXFile {
   // Search by value from query.time; on success query.time is the match, on
   // failure it becomes 0.
   bool FindValue(_tagFindQuery& query) const;
+  // The same walk, stopped when *stop becomes true (looked at every few
+  // thousand instants): then false with query.time left where it was.
+  bool FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) const;
   // Cumulative files: the total of channel ch in the period holding t.
   bool GetCumValue(int ch, time_t t, double* value) const;
 

@@ -26,6 +26,7 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/listview.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "portcfg/xcom.h"
@@ -91,6 +92,8 @@ bool CMainFrame::Create() {
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
   router.SetFrameTarget(this);
+  // The history view's record list lives in the tables layer.
+  charts::CHCView::SetOpener(ID_OPEN_LIST, tables::OpenListView);
   router.SetActiveViewProvider([this]() -> CommandTarget* {
     CChildFrame* child = ActiveChild();
     return child ? child->Target() : nullptr;
@@ -179,7 +182,10 @@ bool CMainFrame::OpenFile(const QString& path) {
     if (file->Open(path.toStdString())) {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                             [this] { return ChannelMenu(); }});
+                             [this] { return ChannelMenu(); },
+                             [this](QWidget* v, const QString& title, int resourceId) -> QWidget* {
+                               return AddChild(v, title, resourceId);
+                             }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());
