@@ -1,5 +1,10 @@
 #include "tables/gridctrl.h"
 
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
+#include <QRawFont>
+#include <memory>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -16,7 +21,57 @@ namespace tables {
 
 namespace {
 constexpr int kBar = 16;  // scroll bar thickness
-}
+
+// Cell texts of the table body are digits, signs and separators. Their glyphs
+// and advances are looked up once per font and drawn as glyph runs, without
+// the text shaping that would otherwise cost most of a redraw. Any other
+// text is drawn the ordinary way.
+class AsciiText {
+ public:
+  explicit AsciiText(const QFont& font) : raw_(QRawFont::fromFont(font)) {
+    for (int c = 32; c < 127; ++c) {
+      const QList<quint32> g = raw_.glyphIndexesForString(QString(QChar(c)));
+      glyph_[c] = g.isEmpty() ? 0 : g[0];
+      if (glyph_[c]) advance_[c] = raw_.advancesForGlyphIndexes(QList<quint32>{glyph_[c]}).value(0).x();
+    }
+  }
+  // False when the text has a character outside the table.
+  bool Fits(const QString& text) const {
+    if (!raw_.isValid()) return false;
+    for (QChar ch : text)
+      if (ch.unicode() < 32 || ch.unicode() >= 127 || !glyph_[ch.unicode()]) return false;
+    return true;
+  }
+  qreal Advance(const QString& text) const {
+    qreal w = 0;
+    for (QChar ch : text) w += advance_[ch.unicode()];
+    return w;
+  }
+  void Draw(QPainter& p, QPointF at, const QString& text) {
+    glyphs_.resize(text.size());
+    positions_.resize(text.size());
+    qreal x = 0;
+    for (int i = 0; i < text.size(); ++i) {
+      const ushort c = text[i].unicode();
+      glyphs_[i] = glyph_[c];
+      positions_[i] = QPointF(x, 0);
+      x += advance_[c];
+    }
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes(glyphs_);
+    run.setPositions(positions_);
+    p.drawGlyphRun(at, run);
+  }
+
+ private:
+  QRawFont raw_;
+  quint32 glyph_[128] = {};
+  qreal advance_[128] = {};
+  QList<quint32> glyphs_;
+  QList<QPointF> positions_;
+};
+}  // namespace
 
 CXGridCtrl::CXGridCtrl(QWidget* parent) : QWidget(parent) {
   setObjectName("1048");
@@ -252,8 +307,38 @@ void CXGridCtrl::DrawTable(QPainter& p, const int* widths, time_t top, int rows,
   }
   if (!file_) return;
 
-  // Data rows, up to the first instant past the file end.
+  // Data rows, up to the first instant past the file end. Centred by hand:
+  // the text layout behind aligned drawText costs more than everything
+  // else here; a text wider than its cell is clipped to it.
   p.setFont(s.dataFont);
+  const QFontMetrics fm(s.dataFont, p.device());
+  const int baseline = (g - fm.height()) / 2 + fm.ascent();
+  static QHash<QString, std::shared_ptr<AsciiText>> fastFonts;
+  std::shared_ptr<AsciiText> fast;
+  if (s.fastText) {
+    const QString key = s.dataFont.key();
+    fast = fastFonts.value(key);
+    if (!fast) fastFonts.insert(key, fast = std::make_shared<AsciiText>(s.dataFont));
+  }
+  auto drawCell = [&](const QRect& cell, const QString& text) {
+    if (fast && fast->Fits(text)) {
+      const qreal w = fast->Advance(text);
+      if (w <= cell.width()) {
+        fast->Draw(p, QPointF(cell.left() + (cell.width() - w) / 2, cell.top() + baseline), text);
+        return;
+      }
+    }
+    const int w = fm.horizontalAdvance(text);
+    const int x0 = cell.left() + (cell.width() - w) / 2;
+    if (w > cell.width()) {
+      p.save();
+      p.setClipRect(cell);
+      p.drawText(x0, cell.top() + baseline, text);
+      p.restore();
+    } else {
+      p.drawText(x0, cell.top() + baseline, text);
+    }
+  };
   const ListClock clock = Clock();
   const QColor red(255, 0, 0);
   for (int r = 1; r <= rows; ++r) {
@@ -272,7 +357,7 @@ void CXGridCtrl::DrawTable(QPainter& p, const int* widths, time_t top, int rows,
       else
         text = QString::fromStdString(ValueText(*file_, c - 2, t, &alarm));
       p.setPen(alarm ? red : QColor(Qt::black));
-      p.drawText(cell, flags, text);
+      drawCell(cell, text);
     }
   }
 }
@@ -314,6 +399,7 @@ void CXGridCtrl::Render() {
   s.lineColour = sys.shadow;
   s.headFont = charts::CellFont(lang::String(61264), static_cast<int>(0.6 * g));
   s.dataFont = s.headFont;
+  s.fastText = true;
   DrawTable(p, widths_, topTime_, image_.height() / g, s);
 }
 

@@ -81,6 +81,7 @@ class CXGridCtrl : public QWidget {
     QColor lineColour;
     QFont headFont;
     QFont dataFont;
+    bool fastText = false;  // body texts as cached glyphs (raster images only)
   };
   void DrawTable(QPainter& p, const int* widths, time_t top, int rows, const TableStyle& style) const;
 
