@@ -37,6 +37,7 @@ CXListView::CXListView(QWidget* parent) : QWidget(parent) {
   setObjectName("150");
   resize(800, 600);
   grid_ = new CXGridCtrl(this);
+  setFocusProxy(grid_);
   connect(grid_, &CXGridCtrl::RightButtonReleased, this, [this](QPoint at) { ContextMenu(at); });
 }
 

@@ -2,6 +2,9 @@
 // the file, alarm colours, the clipboard text and the search.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <thread>
 
 #include "charts/chartfile.h"
@@ -236,6 +239,48 @@ TEST(ListFind, AWholeFileSearchStopsWhenAsked) {
   // Not stopped: the whole walk misses.
   EXPECT_EQ(FindInFile(*file, q, nullptr), FindResult::Missed);
   EXPECT_EQ(q.time, 0);
+}
+
+// rectool list prints the same text the list copies, and finds as it finds.
+std::pair<int, std::string> Rectool(const std::string& args) {
+  const std::string cmd = std::string(RECVIEW_BIN_DIR) + "/rectool " + args + " 2>/dev/null";
+  std::string out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return {-1, out};
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST_F(ListFile, RectoolListIsTheCopyText) {
+  file_->Close();
+  auto f = OpenRecording(path_);
+  ASSERT_TRUE(f);
+  const std::string q = "'" + path_ + "'";
+  auto t = [&](time_t off) { return "'" + FormatTime(t0_ + off) + "'"; };
+  struct Case {
+    std::string args;
+    int code;
+    std::string out;
+  } cases[] = {
+      {"list " + q, 0, CopyText(*f, t0_, f->GetEndTime(), "Time")},
+      {"list " + q + " --from " + t(7) + " --to " + t(21) + " --label Zeit", 0,
+       CopyText(*f, t0_ + 5, t0_ + 20, "Zeit")},
+      {"list " + q + " --find 10.5 --tolerance 0.01", 0, FormatTime(t0_ + 25) + "\n"},
+      {"list " + q + " --find 0.3 --channel 1 --backward", 0, FormatTime(t0_ + 15) + "\n"},
+      {"list " + q + " --find 99", 1, ""},
+      {"list " + q + " --to " + t(-100), 1, ""},
+      {"list " + q + " --find x", 2, ""},
+      {"list " + q + " --channel 0 --find 1", 2, ""},
+      {"list '" + testenv::Home() + "missing.kvd'", 1, ""},
+  };
+  for (const Case& k : cases) {
+    const auto [code, out] = Rectool(k.args);
+    EXPECT_EQ(code, k.code) << k.args;
+    EXPECT_EQ(out, k.out) << k.args;
+  }
 }
 
 }  // namespace

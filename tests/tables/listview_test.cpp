@@ -384,6 +384,23 @@ TEST_F(ListView, PrintedPagesHoldFortyRowsEach) {
   }
 }
 
+TEST_F(ListView, PreviewsDrawThePagesOfTheirMode) {
+  Open(200);
+  struct Case {
+    int command, mode;
+  } cases[] = {{ID_PRINT_PREVIEW_ALL, 1}, {ID_LIST_PRINT_PREVIEW, 0}, {ID_FILE_PRINT_PREVIEW, 0}};
+  for (const Case& k : cases) {
+    int shown = -1;
+    testenv::OnModal([&](QWidget* w) {
+      EXPECT_EQ(w->objectName(), "preview");
+      shown = list_->printMode;
+      static_cast<QDialog*>(w)->reject();
+    });
+    ASSERT_TRUE(list_->OnCommand(k.command));
+    EXPECT_EQ(shown, k.mode) << k.command;
+  }
+}
+
 TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   Open(10);
   // A live store filled record by record, as the live view does.
