@@ -362,42 +362,71 @@ void CRowStepDlg::accept() {
 
 // ------------------------------------------------------------ opening
 
-void OpenListView(charts::CHCView* owner) {
-  if (!owner || !owner->file) return;
-  if (owner->listFrame) {
-    QWidget* frame = owner->listFrame;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
-      sub->showMaximized();
-      if (sub->mdiArea()) sub->mdiArea()->setActiveSubWindow(sub);
-    } else {
-      frame->showNormal();
-      frame->raise();
-      frame->activateWindow();
-    }
-    return;
+namespace {
+
+void Activate(QWidget* frame) {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
+    sub->showMaximized();
+    if (sub->mdiArea()) sub->mdiArea()->setActiveSubWindow(sub);
+  } else {
+    frame->showNormal();
+    frame->raise();
+    frame->activateWindow();
   }
-  auto* list = new CXListView;
-  const QString title =
-      lang::String(61273) + " [" + QFileInfo(QString::fromStdString(owner->file->GetPath())).fileName() + "]";
+}
+
+// Puts a new list into a child window of the main window, or into a window of
+// its own without one (tools, tests); returns that window.
+QWidget* Place(CXListView* list, const QString& title) {
   const charts::FrameHooks& hooks = charts::GetFrameHooks();
-  QWidget* frame = nullptr;
-  if (hooks.addChild) frame = hooks.addChild(list, title, 154);
+  QWidget* frame = hooks.addChild ? hooks.addChild(list, title, 154) : nullptr;
   if (!frame) {
-    // Without a main window (tools, tests) the list is a window of its own.
     list->setAttribute(Qt::WA_DeleteOnClose);
     list->setWindowTitle(title);
     list->resize(900, 600);
     list->show();
     frame = list;
   }
-  owner->listFrame = frame;
-  list->SetHistoryOwner(owner, owner->file);
   if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
     QObject::connect(sub, &QMdiSubWindow::windowStateChanged, list,
                      [list](Qt::WindowStates, Qt::WindowStates now) {
                        if (now & Qt::WindowActive) list->Activated();
                      });
   }
+  return frame;
+}
+
+}  // namespace
+
+void OpenListView(charts::CHCView* owner) {
+  if (!owner || !owner->file) return;
+  if (owner->listFrame) {
+    Activate(owner->listFrame);
+    return;
+  }
+  auto* list = new CXListView;
+  const QString title =
+      lang::String(61273) + " [" + QFileInfo(QString::fromStdString(owner->file->GetPath())).fileName() + "]";
+  owner->listFrame = Place(list, title);
+  list->SetHistoryOwner(owner, owner->file);
+}
+
+QWidget* OpenLiveListView(QWidget* owner, CXFile* file, QWidget* frame) {
+  if (frame) {
+    Activate(frame);
+    return frame;
+  }
+  if (!owner || !file) return nullptr;
+  auto* list = new CXListView;
+  frame = Place(list, lang::String(61261));
+  list->SetLiveOwner(owner, file);
+  return frame;
+}
+
+CXListView* ListIn(QWidget* frame) {
+  if (!frame) return nullptr;
+  if (auto* list = qobject_cast<CXListView*>(frame)) return list;
+  return frame->findChild<CXListView*>();
 }
 
 }  // namespace tables

@@ -96,5 +96,12 @@ class CRowStepDlg : public QDialog {
 // Opens the record list of a history view, or brings its list back to the
 // front. The main window installs it as the view's list command.
 void OpenListView(charts::CHCView* owner);
+// The same for a live-recording view: opens the list of its file (following
+// the newest records), or brings back `frame`, the window an earlier call
+// returned. The live view keeps the window, calls OnFileChanged on ListIn(it)
+// for every new record, and closes it on its way out.
+QWidget* OpenLiveListView(QWidget* owner, CXFile* file, QWidget* frame = nullptr);
+// The list inside a window returned by the openers (null when it has none).
+CXListView* ListIn(QWidget* frame);
 
 }  // namespace tables

@@ -145,6 +145,33 @@ TEST_F(ListView, MouseSelectsRowsButNotTheHeader) {
   EXPECT_EQ(a, t0_ + 199);
 }
 
+TEST_F(ListView, HeaderBordersResizeColumns) {
+  Open(50);
+  // The time column's right border lies at 60 + 160.
+  struct Step {
+    int x, y;     // where the mouse goes
+    int hot;      // column whose border is under it, or -1
+  } hover[] = {{220, 10, 1}, {218, 5, 1}, {222, 5, 1}, {223, 5, -1}, {220, 30, -1}, {60, 10, 0}};
+  for (const Step& s : hover) {
+    QTest::mouseMove(grid_, QPoint(s.x, s.y));
+    EXPECT_EQ(grid_->cursor().shape() == Qt::BitmapCursor, s.hot >= 0) << s.x << "," << s.y;
+  }
+  QTest::mouseMove(grid_, QPoint(220, 10));
+  QTest::mousePress(grid_, Qt::LeftButton, {}, QPoint(220, 10));
+  QTest::mouseMove(grid_, QPoint(250, 12));
+  QTest::mouseRelease(grid_, Qt::LeftButton, {}, QPoint(250, 12));
+  EXPECT_EQ(grid_->ColumnWidth(1), 190);
+  time_t a = 0, e = 0;
+  grid_->GetSelection(a, e);
+  EXPECT_EQ(a, 0);  // resizing selects nothing
+  // Narrowing below 5 pixels leaves 5.
+  QTest::mouseMove(grid_, QPoint(250, 10));
+  QTest::mousePress(grid_, Qt::LeftButton, {}, QPoint(250, 10));
+  QTest::mouseMove(grid_, QPoint(20, 10));
+  QTest::mouseRelease(grid_, Qt::LeftButton, {}, QPoint(20, 10));
+  EXPECT_EQ(grid_->ColumnWidth(1), 5);
+}
+
 TEST_F(ListView, CopyTakesEverySampleRegardlessOfStepAndDirection) {
   Open(200);
   grid_->SetRowStep(3);
@@ -422,9 +449,12 @@ TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   };
   append(1);
   QWidget liveOwner;
-  CXListView view;
+  QWidget* frame = OpenLiveListView(&liveOwner, &live);
+  ASSERT_NE(ListIn(frame), nullptr);
+  EXPECT_EQ(OpenLiveListView(&liveOwner, &live, frame), frame);  // one list per live view
+  std::unique_ptr<QWidget> keep(frame);
+  CXListView& view = *ListIn(frame);
   view.resize(900, 600);
-  view.SetLiveOwner(&liveOwner, &live);
   CXGridCtrl* grid = view.Grid();
   EXPECT_EQ(grid->GetFollow(), 1);
   const int rows = grid->VisibleRows();
