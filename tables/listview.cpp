@@ -246,13 +246,14 @@ bool CXListView::Search() {
     result = FindInFile(*file, work, &stop);
     done = true;
   });
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFindProgressDelayMs);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(findProgressDelayMs);
   while (!done && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   if (!done) {
     QProgressDialog progress(lang::String(62500), lang::String(62501), 0, 0, this);
     progress.setObjectName("62500");
-    progress.setWindowModality(Qt::WindowModal);
+    // Nothing may close the file's view while the walk reads it.
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     QEventLoop loop;
     QTimer poll;

@@ -55,7 +55,7 @@ class CXListView : public QWidget, public CommandTarget {
   std::string SelectionText() const;
   // The search runs off the window thread; a search that takes longer than
   // this shows a progress window with a Stop button.
-  static constexpr int kFindProgressDelayMs = 300;
+  static inline int findProgressDelayMs = 300;
 
  signals:
   // Emitted when the view goes (owners drop their pointer to it).

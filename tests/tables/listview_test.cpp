@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
@@ -294,6 +296,31 @@ TEST_F(ListView, FindAndFindNextWalkBothWaysAndReportMisses) {
   q.time = 0;
   list_->OnSearchRequest();
   EXPECT_EQ(messages_.size(), 2u);
+}
+
+TEST_F(ListView, ALongSearchShowsProgressAndStopsOnRequest) {
+  Open(262144, 64);
+  CXListView::findProgressDelayMs = 0;
+  grid_->GoToTime(t0_ + 100);
+  _tagFindQuery& q = owner_->query;
+  q.target = -50;  // below every value: the walk would cover the whole file
+  q.tolerance = 0.01f;
+  q.time = 0;
+  q.startMode = 0;
+  bool shown = false;
+  testenv::OnModal([&](QWidget* w) {
+    shown = w->objectName() == "62500";
+    if (auto* stop = w->findChild<QPushButton*>()) {
+      EXPECT_EQ(stop->text(), lang::String(62501));
+      stop->click();
+    }
+  });
+  list_->OnSearchRequest();
+  CXListView::findProgressDelayMs = 300;
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(messages_.empty());  // a stopped search is no miss
+  EXPECT_EQ(grid_->GetTopTime(), t0_ + 100);
+  EXPECT_EQ(q.time, t0_);  // where it was
 }
 
 TEST_F(ListView, GoToTimeRoundsDownToARow) {
