@@ -258,8 +258,14 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
   file_->Close();
   auto f = OpenRecording(path_);
   ASSERT_TRUE(f);
-  const std::string q = "'" + path_ + "'";
-  auto t = [&](time_t off) { return "'" + FormatTime(t0_ + off) + "'"; };
+  auto quote = [](const std::string& text) {
+    std::string r(1, '\'');
+    r += text;
+    r += '\'';
+    return r;
+  };
+  const std::string q = quote(path_);
+  auto t = [&](time_t off) { return quote(FormatTime(t0_ + off)); };
   struct Case {
     std::string args;
     int code;
@@ -274,7 +280,7 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
       {"list " + q + " --to " + t(-100), 1, ""},
       {"list " + q + " --find x", 2, ""},
       {"list " + q + " --channel 0 --find 1", 2, ""},
-      {"list '" + testenv::Home() + "missing.kvd'", 1, ""},
+      {"list " + quote(testenv::Home() + "missing.kvd"), 1, ""},
   };
   for (const Case& k : cases) {
     const auto [code, out] = Rectool(k.args);
