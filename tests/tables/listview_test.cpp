@@ -113,7 +113,7 @@ TEST_F(ListView, OneListPerHistoryViewAndItLetsGoOfItsOwner) {
   ASSERT_NE(list_, nullptr);
   owner_.reset();
   EXPECT_EQ(list_->File(), nullptr);
-  EXPECT_EQ(grid_->File(), nullptr);
+  EXPECT_EQ(list_->Grid()->File(), nullptr);
   list_->Grid()->Redraw();
 }
 
