@@ -101,7 +101,10 @@ std::string CXListView::SelectionText() const {
 }
 
 void CXListView::Copy() {
+  // A whole long file makes a text of many megabytes.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const std::string text = SelectionText();
+  QApplication::restoreOverrideCursor();
   if (text.empty()) return;
   if (QClipboard* clip = QGuiApplication::clipboard()) clip->setText(QString::fromStdString(text));
 }
