@@ -4,11 +4,47 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QPalette>
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/ui/fonts.h"
 
 namespace charts {
+
+// n / d rounded half away from zero, d > 0 (as llround of the quotient).
+static inline int RoundDiv(int64_t n, int64_t d) {
+  return int(n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d)));
+}
+
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour) {
+  const int w = img.width(), h = img.height();
+  uchar* const bits = img.bits();
+  const qsizetype bpl = img.bytesPerLine();
+  auto plot = [&](int x, int y) {
+    if (unsigned(x) < unsigned(w) && unsigned(y) < unsigned(h))
+      reinterpret_cast<QRgb*>(bits + y * bpl)[x] = colour;
+  };
+  for (size_t i = 0; i + 1 < pts.size(); ++i) {
+    const int x0 = pts[i].x(), y0 = pts[i].y(), x1 = pts[i + 1].x(), y1 = pts[i + 1].y();
+    int dx = x1 - x0, dy = y1 - y0;
+    if ((y0 < 0 && y1 < 0) || (y0 >= h && y1 >= h)) continue;
+    if (std::abs(dx) >= std::abs(dy)) {
+      const int step = dx > 0 ? 1 : -1;
+      const int64_t sdy = dx > 0 ? dy : -dy, adx = std::abs(dx);
+      for (int x = x0; x != x1; x += step) plot(x, y0 + RoundDiv(int64_t(x - x0) * sdy, adx));
+    } else {
+      const int step = dy > 0 ? 1 : -1;
+      const int64_t sdx = dy > 0 ? dx : -dx, ady = std::abs(dy);
+      // Only the rows inside the image are walked.
+      const int from = step > 0 ? std::max(y0, -1) : std::min(y0, h);
+      const int to = step > 0 ? std::min(y1, h) : std::max(y1, -1);
+      for (int y = from; step > 0 ? y < to : y > to; y += step)
+        plot(x0 + RoundDiv(int64_t(y - y0) * sdx, ady), y);
+    }
+  }
+  if (!pts.empty()) plot(pts.back().x(), pts.back().y());
+}
 
 const SysColors& SystemColors() {
   static const SysColors colors = [] {
@@ -44,6 +80,20 @@ CBufferDC::CBufferDC(QImage* target, const Rect& rect)
 
 void CBufferDC::Present() {
   if (target_) CopyImage(*target_, image_, QPoint(rect_.left, rect_.top));
+}
+
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
+  if (r.IsEmpty()) return;
+  p.setPen(topLeft);
+  p.drawLine(r.left, r.top, r.right - 2, r.top);
+  p.drawLine(r.left, r.top, r.left, r.bottom - 2);
+  p.setPen(bottomRight);
+  p.drawLine(r.right - 1, r.top, r.right - 1, r.bottom - 1);
+  p.drawLine(r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
+}
+
+void TextAt(QPainter& p, int x, int y, const QString& s) {
+  p.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
 }
 
 void CopyImage(QImage& dst, const QImage& src, QPoint at) {

@@ -6,9 +6,11 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRect>
 #include <cstdint>
+#include <vector>
 
 namespace charts {
 
@@ -66,6 +68,17 @@ class CBufferDC {
   QImage* target_;
   Rect rect_;
 };
+
+// A one-pixel polyline straight into an RGB32 image, drawn as the old line
+// code drew it: every segment from its first point up to (not including) its
+// last, so each vertex is set exactly; the final vertex is set too. Rows far
+// outside the image cost nothing.
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour);
+// The 3-D frame of the old controls: top and left edge pixels in one colour,
+// right and bottom in the other.
+void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight);
+// Text whose top-left corner is at (x, y), as a plain text-out draws it.
+void TextAt(QPainter& p, int x, int y, const QString& s);
 
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);

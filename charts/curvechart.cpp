@@ -33,27 +33,6 @@ time_t LocalTime(int y, int mo, int d) {
 // The inverse of the background: the colour of cursor, marks and reference lines.
 QColor InverseOf(uint32_t clrBack) { return FromColorRef(0xFFFFFFu - (clrBack & 0xFFFFFFu)); }
 
-// The sunken 3-D frame of the old controls: top and left in one colour, right
-// and bottom in the other, on the rectangle's edge pixels.
-void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
-  if (r.IsEmpty()) return;
-  p.setPen(topLeft);
-  p.drawLine(r.left, r.top, r.right - 2, r.top);
-  p.drawLine(r.left, r.top, r.left, r.bottom - 2);
-  p.setPen(bottomRight);
-  p.drawLine(r.right - 1, r.top, r.right - 1, r.bottom - 1);
-  p.drawLine(r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
-}
-
-// Text whose top-left corner is at (x, y), as a plain text-out draws it.
-void TextAt(QPainter& p, int x, int y, const QString& s) {
-  p.drawText(QRect(x, y, 4000, 200), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, s);
-}
-
-// A one-pixel polyline straight into the image, drawn as the old line code
-// drew it: every segment from its first point up to (not including) its last,
-// so each vertex (one per plot column) is set exactly; the final vertex is set
-// too. Rows far outside the image cost nothing.
 // A one-pixel vertical line from row y0 up to (not including) y1, mixed as
 // "pen OR NOT destination" (the same as QPainter's
 // RasterOp_SourceOrNotDestination; written out because the cursor line is
@@ -70,41 +49,6 @@ void MergePenNotColumn(QImage& img, int x, int y0, int y1, const QColor& pen) {
     px = (ink | ~px) | 0xFF000000u;
   }
 }
-
-// n / d rounded half away from zero, d > 0 (as llround of the quotient).
-inline int RoundDiv(int64_t n, int64_t d) {
-  return int(n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d)));
-}
-
-void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour) {
-  const int w = img.width(), h = img.height();
-  uchar* const bits = img.bits();
-  const qsizetype bpl = img.bytesPerLine();
-  auto plot = [&](int x, int y) {
-    if (unsigned(x) < unsigned(w) && unsigned(y) < unsigned(h))
-      reinterpret_cast<QRgb*>(bits + y * bpl)[x] = colour;
-  };
-  for (size_t i = 0; i + 1 < pts.size(); ++i) {
-    const int x0 = pts[i].x(), y0 = pts[i].y(), x1 = pts[i + 1].x(), y1 = pts[i + 1].y();
-    int dx = x1 - x0, dy = y1 - y0;
-    if ((y0 < 0 && y1 < 0) || (y0 >= h && y1 >= h)) continue;
-    if (std::abs(dx) >= std::abs(dy)) {
-      const int step = dx > 0 ? 1 : -1;
-      const int64_t sdy = dx > 0 ? dy : -dy, adx = std::abs(dx);
-      for (int x = x0; x != x1; x += step) plot(x, y0 + RoundDiv(int64_t(x - x0) * sdy, adx));
-    } else {
-      const int step = dy > 0 ? 1 : -1;
-      const int64_t sdx = dy > 0 ? dx : -dx, ady = std::abs(dy);
-      // Only the rows inside the image are walked.
-      const int from = step > 0 ? std::max(y0, -1) : std::min(y0, h);
-      const int to = step > 0 ? std::min(y1, h) : std::max(y1, -1);
-      for (int y = from; step > 0 ? y < to : y > to; y += step)
-        plot(x0 + RoundDiv(int64_t(y - y0) * sdx, ady), y);
-    }
-  }
-  if (!pts.empty()) plot(pts.back().x(), pts.back().y());
-}
-
 
 }  // namespace
 
@@ -174,6 +118,36 @@ void CCurveChart::SetPrintParams(time_t start, time_t end, int pages) {
   printStart = start;
   printEnd = end;
   printPages = pages;
+}
+
+CurvePrintState CCurveChart::PrintState() const {
+  CurvePrintState s;
+  s.file = file;
+  s.window = CurveWindow{windowStart, windowEnd, rangeEnd, interval,
+                         float(windowFraction + windowOffset) >= 0.9999f};
+  s.valueMode = valueMode;
+  s.gridShown = gridShown;
+  s.showDate = showDate;
+  s.xGrids = xGrids;
+  s.yGrids = yGrids;
+  s.yHigh = yHigh;
+  s.yLow = yLow;
+  s.refValue = refValue;
+  s.refOffset = refOffset;
+  s.divPixels = std::max(divPixels, 1);
+  s.screenHeight = std::max(plotHeight, 1);
+  s.viewTop = viewTop;
+  s.viewBottom = viewBottom;
+  return s;
+}
+
+void CCurveChart::PrintWindow(QPainter& p, int left, int top, int right, int bottom, int page) {
+  PrintCurveWindow(p, PrintState(), left, top, right, bottom, page, time(nullptr));
+}
+
+void CCurveChart::PrintPage(QPainter& p, int left, int top, int right, int bottom, int page) {
+  // The window of the page lasts for this call only: the screen keeps its own.
+  PrintCurvePage(p, PrintState(), printStart, left, top, right, bottom, page, time(nullptr));
 }
 
 // ---------------------------------------------------------------- queries
@@ -263,16 +237,9 @@ void CCurveChart::ComputeWindow() {
 }
 
 time_t CCurveChart::TimeAtColumn(int col, int w) const {
-  if (float(windowFraction + windowOffset) >= 0.9999f && col == w - 1) col = w;
-  time_t t = windowStart;
-  if (w > 0) {
-    const int64_t iv = interval > 0 ? interval : 1;
-    int64_t s = int64_t(windowEnd - windowStart);
-    int64_t k = (s + 1) * col / w;
-    t = windowStart + iv * (k / iv);
-    if (t < 0) t = 0;
-  }
-  return t > rangeEnd ? rangeEnd : t;
+  CurveWindow win{windowStart, windowEnd, rangeEnd, interval,
+                  float(windowFraction + windowOffset) >= 0.9999f};
+  return win.TimeAtColumn(col, w);
 }
 
 int CCurveChart::ColumnOfTime(time_t t, int w) const {

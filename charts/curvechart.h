@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "charts/bufferdc.h"
+#include "charts/curveprint.h"
 
 class CXFile;
 
@@ -37,6 +38,12 @@ class CCurveChart : public QWidget {
   void SetCompanion(CTimeScroller* scroller) { companion = scroller; }
   void SetSidePanel(int on) { sidePanel = on; }
   void SetPrintParams(time_t start, time_t end, int pages);
+
+  // Printing: the window, scale, channels and colours a printed page takes
+  // over; the current window as one page; page `page` of the print range.
+  CurvePrintState PrintState() const;
+  void PrintWindow(QPainter& p, int left, int top, int right, int bottom, int page);
+  void PrintPage(QPainter& p, int left, int top, int right, int bottom, int page);
 
   // Queries and commands of the hosts.
   time_t GetCursorTime() const;

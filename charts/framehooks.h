@@ -13,9 +13,9 @@ namespace charts {
 struct FrameHooks {
   std::function<void(int pane, const QString& text)> setPaneText;
   std::function<QMenu*()> channelMenu;
-  // Puts a view into a new child window of the main window (title, frame
-  // resource) and returns that window; views opened without it stand alone.
-  std::function<QWidget*(QWidget* view, const QString& title, int resourceId)> addChild;
+  // Puts a view into a new child frame of the main window (document resource
+  // `resource`, titled `title`) and returns the frame.
+  std::function<QWidget*(QWidget* view, const QString& title, int resource)> addChild;
 };
 
 void SetFrameHooks(FrameHooks hooks);

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <map>
@@ -10,6 +12,8 @@
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
 #include "charts/framehooks.h"
+#include "charts/printui.h"
+#include "charts/rangeview.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
@@ -23,11 +27,20 @@ FrameHooks& Hooks() {
   static FrameHooks hooks;
   return hooks;
 }
+
+CHCView::PrintRangeAsk& RangeAsk() {
+  static CHCView::PrintRangeAsk ask;
+  return ask;
+}
+
 std::map<int, std::function<void(CHCView*)>>& Openers() {
   static std::map<int, std::function<void(CHCView*)>> openers;
   return openers;
 }
 }  // namespace
+
+void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
+void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
 
 void CHCView::SetOpener(int commandId, std::function<void(CHCView*)> opener) {
   if (opener)
@@ -65,6 +78,13 @@ CHCView::CHCView(QWidget* parent) : QWidget(parent) {
 
 CHCView::~CHCView() {
   if (listFrame) listFrame->close();
+  // The range views borrow the file that goes with this view: they go first.
+  for (QPointer<QWidget>& frame : rangeFrames_) {
+    if (!frame) continue;
+    for (CRangeView* v : frame->findChildren<CRangeView*>()) v->SetOwner(nullptr);
+    if (auto* v = qobject_cast<CRangeView*>(frame.data())) v->SetOwner(nullptr);
+    delete frame.data();
+  }
   delete infoWnd;
   infoWnd = nullptr;
   // The controls only borrow the file; they go with this widget afterwards.
@@ -180,6 +200,11 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_PRINT_PREVIEW_ALL:
+    case ID_LIST_PRINT:
+    case ID_LIST_PRINT_PREVIEW:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
       state.enabled = true;
       return true;
     case ID_FIND_NEXT:
@@ -207,6 +232,13 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     state.enabled = file != nullptr;
     return true;
   }
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    const int k = id - ID_CHNL_WINDOW;
+    state.enabled = file && k < file->GetChnlCount();
+    state.checkable = true;
+    state.checked = chnlOpen[k] != 0;
+    return true;
+  }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
     const int ch = id - ID_CHNL_TOGGLE;
     state.enabled = file && ch < file->GetChnlCount();
@@ -220,6 +252,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
 bool CHCView::OnCommand(int id) {
   if (auto it = Openers().find(id); it != Openers().end()) {
     if (file) it->second(this);
+    return true;
+  }
+  if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
+    OpenChnlWindow(id - ID_CHNL_WINDOW);
     return true;
   }
   if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
@@ -329,8 +365,100 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_PRINT_PREVIEW_ALL: {
+      if (!file || !RangeAsk()) return true;
+      time_t start = 0, end = 0;
+      int pages = 0, mode = 0;
+      if (!RangeAsk()(this, file, &start, &end, &pages, &mode)) return true;
+      printStart = start;
+      printEnd = end;
+      printPages = pages;
+      rangeMode = 1;
+      if (mode == 1)
+        PrintPreview();
+      else
+        Print();
+      return true;
+    }
+    case ID_LIST_PRINT:
+      rangeMode = 0;
+      Print();
+      return true;
+    case ID_LIST_PRINT_PREVIEW:
+      rangeMode = 0;
+      PrintPreview();
+      return true;
+    case ID_FILE_PRINT:
+      Print();
+      return true;
+    case ID_FILE_PRINT_PREVIEW:
+      PrintPreview();
+      return true;
     default:
       return false;
+  }
+}
+
+CurvePrintJob CHCView::PrintJob() const {
+  CurvePrintJob job;
+  job.state = chart_->PrintState();
+  job.range = rangeMode != 0;
+  job.printStart = printStart;
+  job.pages = rangeMode ? printPages : 1;
+  return job;
+}
+
+void CHCView::Print() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  PrintPagesWithDialog(this, CurvePages(PrintJob()), QString::fromStdString(file->GetTitle()));
+}
+
+void CHCView::PrintPreview() {
+  if (!file) return;
+  if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
+  PreviewPages(this, CurvePages(PrintJob()));
+}
+
+void CHCView::OpenChnlWindow(int k) {
+  if (!file || k < 0 || k >= file->GetChnlCount() || k >= 64) return;
+  if (QWidget* frame = chnlFrames[k]) {
+    // Open already: brought to the front and restored.
+    frame->setWindowState(frame->windowState() & ~Qt::WindowMinimized);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && sub->mdiArea())
+      sub->mdiArea()->setActiveSubWindow(sub);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+    return;
+  }
+  auto* view = new CRangeView;
+  view->SetOwner(this);
+  view->SetRecord(file);
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting() && HasSelection()) chart_->GetSelection(start, end);
+  view->SetSpan(start, end);
+  view->SetChannel(k);
+  const QString title = lang::Format(62900, k + 1);
+  QWidget* frame = nullptr;
+  if (GetFrameHooks().addChild) {
+    frame = GetFrameHooks().addChild(view, title, 133);
+  } else {
+    // Without a main window (tools, tests) the view is a window of its own.
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->setWindowTitle(title);
+    view->show();
+    frame = view;
+  }
+  chnlFrames[k] = frame;
+  chnlOpen[k] = 1;
+  rangeFrames_.emplace_back(frame);
+}
+
+void CHCView::ForgetChnlFrames() {
+  for (int i = 0; i < 64; ++i) {
+    chnlFrames[i] = nullptr;
+    chnlOpen[i] = 0;
   }
 }
 

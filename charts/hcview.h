@@ -4,7 +4,11 @@
 // view owns its data file.
 #include <QWidget>
 #include <ctime>
+#include <QPointer>
 #include <functional>
+#include <vector>
+
+#include "charts/curveprint.h"
 
 #include "data/records.h"
 #include "platform/ui/command.h"
@@ -47,6 +51,25 @@ class CHCView : public QWidget, public CommandTarget {
   // The channel submenu and the status bar panes of the main window.
   void RefreshFrameTexts();
 
+  // Printing. The print range dialog belongs to the table windows; the
+  // program installs it here. Without a printer the pages go to a PDF file
+  // whose name the installed asker gives (a file dialog by default).
+  using PrintRangeAsk =
+      std::function<bool(QWidget* parent, CXFile* file, time_t* start, time_t* end, int* pages, int* mode)>;
+  static void SetPrintRangeAsk(PrintRangeAsk ask);
+  using PdfPathAsk = std::function<QString(QWidget* parent)>;  // as charts::PdfPathAsk
+  static void SetPdfPathAsk(PdfPathAsk ask);
+  // The job the next print or preview runs: the range page by page in range
+  // mode, else the chart's window on one page.
+  CurvePrintJob PrintJob() const;
+  void Print();
+  void PrintPreview();
+  // The range view of channel k: activated when open, else opened anew.
+  void OpenChnlWindow(int k);
+  // All 64 entries of the channel frame table and their check marks cleared
+  // (a range view of this view was closed).
+  void ForgetChnlFrames();
+
   // ---- state ----
   int groupIndex = 0;
   CXFile* file = nullptr;
@@ -77,6 +100,9 @@ class CHCView : public QWidget, public CommandTarget {
   void FindNext();
 
   CCurveChart* chart_;
+  // Every range frame opened here and still alive: they borrow the file and
+  // are closed with this view.
+  std::vector<QPointer<QWidget>> rangeFrames_;
   CTimeScroller* scroller_;
   CChnlPanel* panel_;
 };

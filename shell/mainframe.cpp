@@ -26,9 +26,10 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
-#include "tables/listview.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "tables/listview.h"
+#include "tables/printrangedlg.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 #include "platform/ui/commandids.h"
@@ -77,7 +78,11 @@ const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICA
 
 }  // namespace
 
-CMainFrame::CMainFrame() { g_frame = this; }
+CMainFrame::CMainFrame() {
+  g_frame = this;
+  // The history views ask the print range through the table windows' dialog.
+  charts::CHCView::SetPrintRangeAsk(&tables::RunPrintRangeDlg);
+}
 
 CMainFrame::~CMainFrame() {
   CommandRouter::Instance().SetFrameTarget(nullptr);
@@ -183,8 +188,8 @@ bool CMainFrame::OpenFile(const QString& path) {
       // Views tell this frame about their file through the hooks.
       charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
                              [this] { return ChannelMenu(); },
-                             [this](QWidget* v, const QString& title, int resourceId) -> QWidget* {
-                               return AddChild(v, title, resourceId);
+                             [this](QWidget* view, const QString& title, int resource) -> QWidget* {
+                               return AddChild(view, title, resource);
                              }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);

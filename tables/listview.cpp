@@ -13,8 +13,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QTimer>
@@ -25,6 +23,8 @@
 #include "charts/chartdialogs.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "charts/pageprint.h"
+#include "charts/printui.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
@@ -301,36 +301,37 @@ void CXListView::FindNext() {
   Search();
 }
 
-int CXListView::PrintTo(QPrinter& printer) {
-  CXFile* file = File();
-  if (!file) return 0;
-  QPainter painter;
-  if (!painter.begin(&printer)) return 0;
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+charts::PageSource CXListView::Pages() const {
+  charts::PageSource source;
+  if (!File()) {
+    source.pages = 0;
+    return source;
+  }
   const ListClock clock = grid_->Clock();
   const time_t top = grid_->GetTopTime();
-  const int pages = printMode == 1 ? clock.PageCount(top) : 1;
+  // Mode 1 prints every page from the top row on; mode 0 the page at the top.
+  source.pages = printMode == 1 ? clock.PageCount(top) : 1;
   const time_t printed = time(nullptr);
-  for (int p = 1; p <= pages; ++p) {
-    if (p > 1) printer.newPage();
-    DrawListPage(painter, *grid_, page.size(), clock.PageTop(top, p), p, printed);
-  }
-  painter.end();
-  return pages;
+  const CXGridCtrl* grid = grid_;
+  source.draw = [grid, clock, top, printed](QPainter& p, int page, int width, int height) {
+    DrawListPage(p, *grid, QSize(width, height), clock.PageTop(top, page), page, printed);
+  };
+  return source;
+}
+
+int CXListView::PrintTo(QPrinter& printer) {
+  const charts::PageSource source = Pages();
+  if (source.pages <= 0) return 0;
+  QString error;
+  return charts::PrintPages(printer, source, 0, 0, &error) ? source.pages : 0;
 }
 
 void CXListView::Print(bool preview) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(QString::fromStdString(File()->GetTitle()));
-  if (preview) {
-    QPrintPreviewDialog dlg(&printer, this);
-    dlg.setObjectName("preview");
-    connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(*p); });
-    dlg.exec();
-    return;
-  }
-  QPrintDialog dlg(&printer, this);
-  if (dlg.exec() == QDialog::Accepted) PrintTo(printer);
+  if (!File()) return;
+  if (preview)
+    charts::PreviewPages(this, Pages());
+  else
+    charts::PrintPagesWithDialog(this, Pages(), QString::fromStdString(File()->GetTitle()));
 }
 
 // ------------------------------------------------------------ row step (180)

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "charts/hcview.h"
+#include "charts/pageprint.h"
 #include "platform/ui/command.h"
 #include "tables/gridctrl.h"
 
@@ -49,7 +50,9 @@ class CXListView : public QWidget, public CommandTarget {
 
   // 0: print or preview the current page; 1: preview all pages.
   int printMode = 0;
-  // Prints to the printer as the current print mode says; returns pages printed.
+  // The pages the current print mode prints, and printing them to a printer
+  // (returns the pages printed).
+  charts::PageSource Pages() const;
   int PrintTo(QPrinter& printer);
   // The clipboard text of the selection, "" when there is none.
   std::string SelectionText() const;

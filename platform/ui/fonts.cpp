@@ -1,6 +1,6 @@
 #include "platform/ui/fonts.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace {
@@ -25,7 +25,7 @@ QFont FaceFont(const QString& face, int pixelHeight, int weight) {
 }
 
 QFont UiFont(int language) {
-  QFont f = QApplication::font();
+  QFont f = QGuiApplication::font();
   QStringList list;
   if (language == 0) list << "Noto Sans CJK SC";
   list << f.family() << "Noto Sans CJK SC";

@@ -65,7 +65,7 @@ class HCView : public ::testing::Test {
     auto f = OpenRecording(path_);
     ASSERT_TRUE(f);
     file_ = f.get();
-    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr});
+    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr});
     view_ = std::make_unique<CHCView>();
     view_->resize(1000, 600);
     view_->SetRecord(f.release());

@@ -16,6 +16,8 @@
 #include "platform/appconfig.h"
 #include "platform/profile.h"
 #include "platform/programdir.h"
+#include "platform/ui/command.h"
+#include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "shell/app.h"
 #include "shell/childframe.h"
@@ -84,6 +86,17 @@ TEST_F(OpenFileTest, DataFilesOpenWhateverTheCaseOfTheirEnding) {
     ASSERT_EQ(menu->actions().size(), 12);
     EXPECT_EQ(menu->actions()[0]->text(), QString::fromUtf8("通道1"));
   }
+  // The channel windows of the active view can be opened, one per channel.
+  EXPECT_TRUE(CommandRouter::Instance().Query(ID_CHNL_WINDOW + 11).enabled);
+  EXPECT_FALSE(CommandRouter::Instance().Query(ID_CHNL_WINDOW + 12).enabled);
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_CHNL_WINDOW + 2));
+  auto* chnl = qobject_cast<CChildFrame*>(frame_->MdiArea()->activeSubWindow());
+  ASSERT_NE(chnl, nullptr);
+  EXPECT_EQ(chnl->windowTitle(), QString::fromUtf8("通道3"));
+  EXPECT_EQ(chnl->ResourceId(), 133);
+  frame_->MdiArea()->setActiveSubWindow(frame);
+  EXPECT_TRUE(CommandRouter::Instance().Query(ID_CHNL_WINDOW + 2).checked);
+  EXPECT_FALSE(CommandRouter::Instance().Query(ID_CHNL_WINDOW + 1).checked);
 }
 
 TEST_F(OpenFileTest, FilesThatDoNotOpenShowNothing) {

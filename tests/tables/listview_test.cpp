@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 
 #include "charts/chartfile.h"
 #include "charts/chartdialogs.h"
+#include "charts/printui.h"
 #include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
@@ -446,13 +448,34 @@ TEST_F(ListView, PreviewsDrawThePagesOfTheirMode) {
   for (const Case& k : cases) {
     int shown = -1;
     testenv::OnModal([&](QWidget* w) {
-      EXPECT_EQ(w->objectName(), "preview");
+      EXPECT_EQ(w->objectName(), "printPreview");
       shown = list_->printMode;
       static_cast<QDialog*>(w)->reject();
     });
     ASSERT_TRUE(list_->OnCommand(k.command));
     EXPECT_EQ(shown, k.mode) << k.command;
   }
+}
+
+TEST_F(ListView, PrintingWithoutAPrinterWritesThePdfTheUserNames) {
+  Open(200);
+  if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed here";
+  const QString pdf = QString::fromStdString(testenv::Home()) + "named.pdf";
+  charts::SetPdfPathAsk([&](QWidget*) { return pdf; });
+  SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
+    messages_.push_back(r.text);
+    return QMessageBox::Yes;
+  });
+  grid_->GoToTime(t0_ + 50);
+  ASSERT_TRUE(list_->OnCommand(ID_LIST_PRINT));  // print mode 0: the page at the top row
+  charts::SetPdfPathAsk(nullptr);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], lang::String(62811));
+  int pages = 0;
+  const QString text = PdfText(pdf, &pages);
+  EXPECT_EQ(pages, 1);
+  EXPECT_TRUE(text.contains(QString::fromStdString(FormatTime(t0_ + 50))));
+  EXPECT_TRUE(text.contains(QRegularExpression("\\b90\\b")));  // the last of 40 rows from row 51
 }
 
 TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
