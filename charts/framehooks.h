@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class CXFile;
 class QMenu;
 class QWidget;
 
@@ -16,6 +17,8 @@ struct FrameHooks {
   // Puts a view into a new child frame of the main window (document resource
   // `resource`, titled `title`) and returns the frame.
   std::function<QWidget*(QWidget* view, const QString& title, int resource)> addChild;
+  // The statistics dialog on a file (the tables library provides it).
+  std::function<void(QWidget* parent, CXFile* file)> statistics;
 };
 
 void SetFrameHooks(FrameHooks hooks);

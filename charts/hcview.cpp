@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <map>
 
+#include <algorithm>
+
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
@@ -19,6 +21,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "xlsexport/cxexcel.h"
 
 namespace charts {
 
@@ -200,6 +203,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_SET_WINDOW:
     case ID_FIND:
     case ID_REF_LINES:
+    case ID_EXPORT_EXCEL:
+    case ID_STATISTICS:
     case ID_PRINT_PREVIEW_ALL:
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
@@ -365,6 +370,12 @@ bool CHCView::OnCommand(int id) {
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
+    case ID_EXPORT_EXCEL:
+      if (file) ExportExcel();
+      return true;
+    case ID_STATISTICS:
+      if (file && Hooks().statistics) Hooks().statistics(this, file);
+      return true;
     case ID_PRINT_PREVIEW_ALL: {
       if (!file || !RangeAsk()) return true;
       time_t start = 0, end = 0;
@@ -397,6 +408,23 @@ bool CHCView::OnCommand(int id) {
     default:
       return false;
   }
+}
+
+void CHCView::ExportExcel() {
+  // The chart's selection when one is made, else the whole file.
+  time_t start = file->GetStartTime(), end = file->GetEndTime();
+  if (chart_->IsSelecting()) {
+    time_t s = 0, e = 0;
+    chart_->GetSelection(s, e);
+    if (s != e && e != 0) {
+      start = std::min(s, e);
+      end = std::max(s, e);
+    }
+  }
+  CXExcel excel;
+  excel.SetFile(file);
+  excel.SetRange(start, end);
+  excel.ShowXWnd(lang::Language());
 }
 
 CurvePrintJob CHCView::PrintJob() const {

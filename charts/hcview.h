@@ -97,6 +97,7 @@ class CHCView : public QWidget, public CommandTarget {
   bool HasSelection() const;
   void ToggleSidePanel();
   void EditRefLines();
+  void ExportExcel();
   void FindNext();
 
   CCurveChart* chart_;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -851,6 +852,15 @@ bool CXFile::GetFormat(int ch, std::string& format) const {
 }
 
 std::string CXFile::FormatValue(int ch, double value) const {
+  if (ch < 0 || ch >= head_.chnlCount) return std::string();
+  const _tagChnlDef& d = head_.channels[ch];
+  if (!d.logScale) {
+    // "%.<decimals>f" without a printf per value: exports format millions.
+    // to_chars gives the text printf gives.
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof(buf), value, std::chars_format::fixed, d.rangeLow.decimals);
+    if (r.ec == std::errc()) return std::string(buf, r.ptr);
+  }
   std::string format;
   if (!GetFormat(ch, format)) return std::string();
   char buf[320];  // "%.255f" of a float fits

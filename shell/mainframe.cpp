@@ -26,6 +26,7 @@
 #include "acquire/downloaddialog.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
+#include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "tables/listview.h"
@@ -190,7 +191,8 @@ bool CMainFrame::OpenFile(const QString& path) {
                              [this] { return ChannelMenu(); },
                              [this](QWidget* view, const QString& title, int resource) -> QWidget* {
                                return AddChild(view, title, resource);
-                             }});
+                             },
+                             [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
       view->SetRecord(file.release());

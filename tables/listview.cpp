@@ -30,6 +30,8 @@
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "tables/listprint.h"
+#include "tables/statsdlg.h"
+#include "xlsexport/cxexcel.h"
 
 namespace tables {
 
@@ -133,10 +135,12 @@ bool CXListView::OnUpdateCommand(int id, CommandState& state) {
   state.checked = false;
   switch (id) {
     case ID_RECORD_SETTINGS:
+      // Served by its own dialog once that is part of the program.
+      state.enabled = false;
+      return true;
     case ID_EXPORT_EXCEL:
     case ID_STATISTICS:
-      // Served by their own windows once those are part of the program.
-      state.enabled = false;
+      state.enabled = HasHistory() && File();
       return true;
     case ID_FOLLOW_OFF:
       state.enabled = HasLive() && grid_->GetFollow();
@@ -189,6 +193,24 @@ bool CXListView::OnCommand(int id) {
       return true;
     case ID_SELECT_ALL_RECORDS:
       grid_->SelectAll();
+      return true;
+    case ID_EXPORT_EXCEL: {
+      // The selection when one lies within the file, else the whole file.
+      time_t start = File()->GetStartTime(), end = File()->GetEndTime();
+      if (grid_->HasValidSelection()) {
+        time_t a = 0, b = 0;
+        grid_->GetSelection(a, b);
+        start = std::min(a, b);
+        end = std::max(a, b);
+      }
+      CXExcel excel;
+      excel.SetFile(File());
+      excel.SetRange(start, end);
+      excel.ShowXWnd(lang::Language());
+      return true;
+    }
+    case ID_STATISTICS:
+      RunStatistics(this, File());
       return true;
     case ID_PRINT_PREVIEW_ALL:
       printMode = 1;

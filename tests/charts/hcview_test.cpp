@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -65,7 +66,7 @@ class HCView : public ::testing::Test {
     auto f = OpenRecording(path_);
     ASSERT_TRUE(f);
     file_ = f.get();
-    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr});
+    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr, nullptr});
     view_ = std::make_unique<CHCView>();
     view_->resize(1000, 600);
     view_->SetRecord(f.release());
@@ -393,3 +394,30 @@ TEST_F(HCView, ReferenceLinesAreStoredInTheFile) {
 }
 
 }  // namespace
+
+TEST_F(HCView, ExportAndStatisticsOpenOnTheViewsFile) {
+  EXPECT_TRUE(State(ID_EXPORT_EXCEL).enabled);
+  EXPECT_TRUE(State(ID_STATISTICS).enabled);
+  CXFile* statsFile = nullptr;
+  SetFrameHooks({nullptr, nullptr, nullptr, [&](QWidget*, CXFile* f) { statsFile = f; }});
+  EXPECT_TRUE(view_->OnCommand(ID_STATISTICS));
+  EXPECT_EQ(statsFile, file_);
+  // Without a selection the export window offers the whole file, in the
+  // language of the program.
+  time_t from = 0, to = 0;
+  QString title;
+  OnModal<QDialog>([&](QDialog* dlg) {
+    title = dlg->windowTitle();
+    auto at = [dlg](const char* date, const char* time) {
+      return QDateTime(dlg->findChild<QDateEdit*>(date)->date(), dlg->findChild<QTimeEdit*>(time)->time())
+          .toSecsSinceEpoch();
+    };
+    from = at("12000", "12001");
+    to = at("12003", "12004");
+    dlg->reject();
+  });
+  EXPECT_TRUE(view_->OnCommand(ID_EXPORT_EXCEL));
+  EXPECT_EQ(title, "Excel Export");
+  EXPECT_EQ(from, file_->GetStartTime());
+  EXPECT_EQ(to, file_->GetEndTime());
+}

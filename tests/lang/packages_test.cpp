@@ -96,7 +96,7 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
   const std::map<int, std::string> formats = {
       {61246, "d"},    {61253, "ss"}, {61269, "d"},  {61283, "d"},  {61287, "ssss"},
       {61289, "d"},    {61294, "d"},  {61299, "dd"}, {61300, "d"},  {62001, "s"},
-      {62111, "s"},    {62120, "ssf"},
+      {62111, "s"},    {62120, "ssf"}, {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
   };
   for (auto& [id, conv] : formats) {

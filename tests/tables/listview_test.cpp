@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -476,6 +477,47 @@ TEST_F(ListView, PrintingWithoutAPrinterWritesThePdfTheUserNames) {
   EXPECT_EQ(pages, 1);
   EXPECT_TRUE(text.contains(QString::fromStdString(FormatTime(t0_ + 50))));
   EXPECT_TRUE(text.contains(QRegularExpression("\\b90\\b")));  // the last of 40 rows from row 51
+}
+
+// The export window offers the selection, in either order, or the whole file.
+TEST_F(ListView, ExportOffersTheSelectionOrTheWholeFile) {
+  Open(100);
+  struct Case {
+    time_t anchor, end;  // offsets; -1: no selection
+    time_t from, to;
+  } cases[] = {{-1, -1, 0, 99}, {10, 20, 10, 20}, {30, 5, 5, 30}};
+  for (const Case& k : cases) {
+    if (k.anchor >= 0) {
+      const time_t top = std::min(k.anchor, k.end);
+      grid_->GoToTime(t0_ + top);
+      auto y = [&](time_t off) { return int(20 * (off - top + 1) + 5); };
+      QTest::mouseClick(grid_, Qt::LeftButton, {}, QPoint(100, y(k.anchor)));
+      QTest::mouseClick(grid_, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, y(k.end)));
+    }
+    time_t from = 0, to = 0;
+    testenv::OnModal([&](QWidget* w) {
+      auto at = [w](const char* date, const char* time) {
+        return QDateTime(w->findChild<QDateEdit*>(date)->date(), w->findChild<QTimeEdit*>(time)->time())
+            .toSecsSinceEpoch();
+      };
+      from = at("12000", "12001");
+      to = at("12003", "12004");
+      static_cast<QDialog*>(w)->reject();
+    });
+    ASSERT_TRUE(list_->OnCommand(ID_EXPORT_EXCEL));
+    EXPECT_EQ(from, t0_ + k.from) << k.anchor;
+    EXPECT_EQ(to, t0_ + k.to) << k.anchor;
+  }
+  CommandState st;
+  ASSERT_TRUE(list_->OnUpdateCommand(ID_STATISTICS, st));
+  EXPECT_TRUE(st.enabled);
+  QString shown;
+  testenv::OnModal([&](QWidget* w) {
+    shown = w->objectName();
+    static_cast<QDialog*>(w)->reject();
+  });
+  ASSERT_TRUE(list_->OnCommand(ID_STATISTICS));
+  EXPECT_EQ(shown, "171");
 }
 
 TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
