@@ -167,9 +167,11 @@ class DownloadSession {
   RunStatus RunBlock(const ProgressFn& progress);
   // One sample read by address with its retries; false when all failed.
   bool ReadSamples(uint32_t address, uint8_t* out, int bytes);
-  // Closes the file and deletes it.
+  // Drops the unfinished file; a file already at the path stays as it was.
   void Discard();
-  // Closes the file, notes the figures: a completed download.
+  // Closes the file (renaming it over its path once on disk), notes the
+  // figures: a completed download, or WriteFailed when the file could not be
+  // completed.
   RunStatus Finish(int64_t startMs);
   bool StopRequested() { return stop_.Wait(0); }
 

@@ -213,8 +213,9 @@ PrepareStatus DownloadSession::PrepareBlock(time_t start, time_t end, const _tag
 }
 
 void DownloadSession::Discard() {
-  file_.Close();
-  if (!path_.empty()) ::unlink(path_.c_str());
+  // Only the download's own temporary file goes; a file the user already had
+  // at the path stays.
+  file_.Discard();
   fileOpen_ = false;
 }
 

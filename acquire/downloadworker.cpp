@@ -53,8 +53,11 @@ RunStatus DownloadSession::Run(const ProgressFn& progress) {
 
 RunStatus DownloadSession::Finish(int64_t startMs) {
   file_.SetEndTime(end_);
-  file_.Close();
+  // The file takes its name only once it is on disk; a failure leaves the
+  // target as it was and no file of this download.
+  const bool written = file_.Close();
   fileOpen_ = false;
+  if (!written) return RunStatus::WriteFailed;
   report_.finished = time(nullptr);
   report_.elapsedMs = NowMs() - startMs;
   return RunStatus::Completed;

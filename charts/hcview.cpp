@@ -1,12 +1,17 @@
 #include "charts/hcview.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
+
 #include <map>
+#include <memory>
 
 #include <algorithm>
 
@@ -541,6 +546,28 @@ void CHCView::EditRefLines() {
   chart_->Relayout();
 }
 
+// A search over a long file keeps the window alive: after a moment it shows a
+// busy bar with Cancel, and Cancel ends the search as found nothing.
+static bool FindInFile(QWidget* parent, const CXFile& file, _tagFindQuery& query, bool* cancelled) {
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QProgressDialog> busy;
+  *cancelled = false;
+  const bool found = file.FindValue(query, [&] {
+    if (!busy && clock.elapsed() > 300) {
+      busy = std::make_unique<QProgressDialog>(lang::String(62300), lang::String(62301), 0, 0, parent);
+      busy->setWindowTitle(lang::String(61236));
+      busy->setWindowModality(Qt::WindowModal);
+      busy->setMinimumDuration(0);
+      busy->show();
+    }
+    if (busy) QCoreApplication::processEvents();
+    *cancelled = busy && busy->wasCanceled();
+    return !*cancelled;
+  });
+  return found;
+}
+
 void CHCView::OnSearchRequest() {
   if (!file) return;
   // A search goes on from the record after the last hit; a new one starts at
@@ -554,7 +581,9 @@ void CHCView::OnSearchRequest() {
       query.time = chart_->GetCursorTime() ? chart_->GetCursorTime() : file->GetStartTime();
   }
   searched = 1;
-  file->FindValue(query);
+  bool cancelled = false;
+  FindInFile(this, *file, query, &cancelled);
+  if (cancelled) return;
   if (query.time != 0) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
@@ -565,11 +594,12 @@ void CHCView::OnSearchRequest() {
 }
 
 void CHCView::FindNext() {
-  if (file->FindValue(query)) {
+  bool cancelled = false;
+  if (FindInFile(this, *file, query, &cancelled)) {
     chart_->CenterOnTime(query.time);
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
     query.time += query.direction ? -iv : iv;
-  } else {
+  } else if (!cancelled) {
     MsgBox(this, 61282, 61236, MsgIcon::Warning);
   }
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/programdir.h"
+#include "platform/safefile.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr int64_t kPInfo = 64;           // family P info block
 constexpr int64_t kPDefs = 128;          // family P channel definitions
 constexpr int64_t kMarksGap = 768;       // zero bytes between the data area and the marks
 constexpr int kMaxMarks = 255;
+constexpr int64_t kRingRecords = 262144;  // samples a recorder's ring holds per channel
 
 // Little-endian fields, byte by byte.
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -201,7 +203,8 @@ double Pow10(int e) { return std::pow(10.0, e); }
 
 CXFile::CXFile() { head_.expFormat = 1; }
 
-CXFile::~CXFile() { Close(); }
+// An unfinished download ends without replacing its target.
+CXFile::~CXFile() { Finish(false); }
 
 int CXFile::GetLayout() const { return LayoutOfModel(head_.model); }
 
@@ -227,46 +230,42 @@ int64_t CXFile::FileEnd() const { return MarksOffset() + 4 * static_cast<int64_t
 
 // ---------------------------------------------------------------- mapping
 
-void CXFile::Unmap() {
-  if (view_) ::munmap(view_, viewSize_);
-  view_ = nullptr;
-  viewSize_ = 0;
+void CXFile::Unmap() { view_.reset(); }
+
+bool CXFile::MappedWritable() const {
+  return view_ && (state_ == State::kViewing || state_ == State::kSaved ||
+                   state_ == State::kLiveStore);
 }
 
 bool CXFile::MapExisting(const std::string& path) {
+  // A download or the live store is ended by Close, never dropped here.
+  if (state_ == State::kDownload || state_ == State::kLiveStore) return false;
   std::string p = path.empty() ? path_ : path;
+  const bool saved = state_ == State::kSaved && path.empty();
   Unmap();
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  readOnly_ = false;
+  fd_.reset();
+  state_ = State::kEmpty;
   if (p.empty()) return false;
 
-  fd_ = ::open(p.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-    fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-    readOnly_ = fd_ >= 0;
+  bool readOnly = false;
+  UniqueFd fd(::open(p.c_str(), O_RDWR | O_CLOEXEC));
+  if (!fd.valid() && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    fd.reset(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    readOnly = true;
   }
-  if (fd_ < 0) return false;
-  auto fail = [this] {
-    ::close(fd_);
-    fd_ = -1;
-    readOnly_ = false;
-    return false;
-  };
+  if (!fd.valid()) return false;
   struct stat st;
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return fail();
-  size_t size = static_cast<size_t>(st.st_size);
-  void* v = ::mmap(nullptr, size, PROT_READ | (readOnly_ ? 0 : PROT_WRITE), MAP_SHARED, fd_, 0);
-  if (v == MAP_FAILED) return fail();
-  view_ = static_cast<uint8_t*>(v);
-  viewSize_ = size;
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return false;
+  if (!view_.map(fd.get(), static_cast<size_t>(st.st_size), !readOnly)) return false;
+  fd_ = std::move(fd);
   path_ = p;
+  state_ = readOnly ? State::kViewingReadOnly : saved ? State::kSaved : State::kViewing;
   return true;
 }
 
 bool CXFile::Open(const std::string& path) {
   if (path.empty()) return false;
-  Close();
+  Finish(false);
   path_ = path;
   if (!MapExisting(path)) {
     path_.clear();
@@ -285,8 +284,8 @@ bool CXFile::Open(const std::string& path) {
 // Copies the header of the mapped file into head_ and checks that everything
 // it promises lies inside the file.
 bool CXFile::Load() {
-  const uint8_t* v = view_;
-  const int64_t size = static_cast<int64_t>(viewSize_);
+  const uint8_t* v = view_.data();
+  const int64_t size = static_cast<int64_t>(view_.size());
   if (size < kHeadBlock || v[0] != 'K' || v[1] != 'V') return false;
 
   _tagDataHead h;
@@ -377,8 +376,17 @@ bool CXFile::Load() {
   if (head_.endTime < head_.startTime) {
     recordCount_ = 0;
   } else {
+    // Records past the capacity read slot 0, but no recording holds more than
+    // its slots or a recorder's whole ring: a count beyond both comes from a
+    // damaged stamp and would make every walk over the records (listing,
+    // search, export) run for up to 2^31 steps.
     int64_t count = (static_cast<int64_t>(head_.endTime) - head_.startTime) / head_.interval + 1;
-    recordCount_ = static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+    if (count > std::max<int64_t>(head_.capacity, kRingRecords)) {
+      head_ = saved;
+      layout_ = savedLayout;
+      return false;
+    }
+    recordCount_ = static_cast<int32_t>(count);
   }
   PrepareScales();
   return true;
@@ -408,12 +416,27 @@ void CXFile::PrepareScales() {
 // ---------------------------------------------------------------- creating
 
 bool CXFile::Create(const std::string& path) {
-  Close();
+  Finish(false);
   if (path.empty()) return false;
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) return false;
-  path_ = path;
-  wrote_ = true;
+  // The new file replaces the one at path only when complete; a file the user
+  // may not write is not replaced either.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
+  // A link keeps pointing where it did: the file it names is replaced.
+  std::string target = path;
+  struct stat ls;
+  char real[PATH_MAX];
+  if (::lstat(path.c_str(), &ls) == 0 && S_ISLNK(ls.st_mode) && ::realpath(path.c_str(), real))
+    target = real;
+  std::string temp;
+  UniqueFd fd(platform::CreateBeside(target, &temp));
+  if (!fd.valid()) return false;
+  // A replaced file keeps its permissions.
+  struct stat old;
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  fd_ = std::move(fd);
+  tempPath_ = temp;
+  path_ = target;
+  state_ = State::kDownload;
   layout_ = GetLayout();
   PrepareScales();
   return true;
@@ -480,26 +503,26 @@ static bool HeadStorable(const _tagDataHead& h, int layout) {
 }
 
 bool CXFile::WriteHead() {
-  if (fd_ < 0 || view_) return false;
+  if (state_ != State::kDownload) return false;
   layout_ = GetLayout();
   if (!HeadStorable(head_, layout_)) return false;
   head_.descSize = kChnlDefSize;
   std::vector<uint8_t> img(static_cast<size_t>(kHeadBlock + kChnlDefSize * head_.chnlCount));
   BuildHeadImage(img.data());
   PrepareScales();
-  if (!WriteAll(fd_, img.data(), img.size(), 0)) return false;
+  if (!WriteAll(fd_.get(), img.data(), img.size(), 0)) return false;
   recordCount_ = 0;
   return true;
 }
 
 bool CXFile::PutHead() {
-  if (!view_ || readOnly_) return false;
-  if (tempFlag_) layout_ = GetLayout();
+  if (!MappedWritable()) return false;
+  if (state_ == State::kLiveStore) layout_ = GetLayout();
   if (layout_ == 3 || head_.chnlCount > kMaxChannels) return false;
   const size_t n = static_cast<size_t>(kHeadBlock + kChnlDefSize * head_.chnlCount);
-  if (n > viewSize_) return false;
+  if (n > view_.size()) return false;
   head_.descSize = kChnlDefSize;
-  BuildHeadImage(view_);
+  BuildHeadImage(view_.data());
   PrepareScales();
   return true;
 }
@@ -508,19 +531,19 @@ bool CXFile::PutChnlDef(const _tagChnlDef& def, int ch) {
   if (ch < 0 || ch >= kMaxChannels) return false;
   head_.channels[ch] = def;
   PrepareScales();
-  if (!view_ || readOnly_ || layout_ == 3 || ch >= head_.chnlCount) return true;
+  if (!MappedWritable() || layout_ == 3 || ch >= head_.chnlCount) return true;
   const int64_t at = (layout_ == 0 ? kHeadBlock : kPDefs) + kChnlDefSize * ch;
-  if (at + kChnlDefSize > static_cast<int64_t>(viewSize_)) return false;
-  EncodeDef(def, layout_ == 2, view_ + at);
+  if (at + kChnlDefSize > static_cast<int64_t>(view_.size())) return false;
+  EncodeDef(def, layout_ == 2, view_.data() + at);
   return true;
 }
 
 void CXFile::StoreStamp(const uint8_t* stamp, int which) {
-  if (!view_ || readOnly_ || layout_ == 3) return;
+  if (!MappedWritable() || layout_ == 3) return;
   int64_t at = layout_ == 0 ? 0x30 : 192 + kChnlDefSize * static_cast<int64_t>(head_.chnlCount);
   at += 6 * which;
-  if (at + 6 > static_cast<int64_t>(viewSize_)) return;
-  std::memcpy(view_ + at, stamp, 6);
+  if (at + 6 > static_cast<int64_t>(view_.size())) return;
+  std::memcpy(view_.data() + at, stamp, 6);
 }
 
 void CXFile::SetStartTime(time_t t) {
@@ -538,7 +561,7 @@ void CXFile::SetEndTime(time_t t) {
 }
 
 bool CXFile::WriteValues(const void* buffer, int count, int index) {
-  if (fd_ < 0 || view_ || count < 0 || index < 0 || layout_ == 3) return false;
+  if (state_ != State::kDownload || count < 0 || index < 0 || layout_ == 3) return false;
   const int64_t n = head_.chnlCount;
   const int64_t vw = head_.valueWidth;
   const int64_t cap = head_.capacity;
@@ -553,7 +576,7 @@ bool CXFile::WriteValues(const void* buffer, int count, int index) {
     at = kHeadBlock + n * (kChnlDefSize + vw * index);
     bytes = count;
   }
-  return WriteAll(fd_, buffer, static_cast<size_t>(bytes), static_cast<off_t>(at));
+  return WriteAll(fd_.get(), buffer, static_cast<size_t>(bytes), static_cast<off_t>(at));
 }
 
 void CXFile::Advance(int n) {
@@ -564,7 +587,7 @@ void CXFile::Advance(int n) {
 // ---------------------------------------------------------------- live store
 
 bool CXFile::CreateTemp() {
-  Close();
+  Finish(false);
   const _tagDataHead& h = head_;
   if (h.chnlCount == 0 || h.chnlCount > kMaxChannels || (h.valueWidth != 1 && h.valueWidth != 2) ||
       h.capacity <= 0)
@@ -573,42 +596,37 @@ bool CXFile::CreateTemp() {
   if (size > UINT32_MAX) return false;
   std::string path = platform::SettingsPath("temp.tmp");
   ::unlink(path.c_str());
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  // Reserve the blocks now: a full disk must fail here, not while recording.
-  if (::posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0 &&
-      ::ftruncate(fd, static_cast<off_t>(size)) != 0) {
-    ::close(fd);
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  if (!fd.valid()) return false;
+  // Reserve the blocks now: a full disk must fail here, not with SIGBUS at an
+  // append. Only a file system that cannot reserve gets a plain (sparse) length.
+  const int reserved = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(size));
+  const bool sized = reserved == 0 || ((reserved == EOPNOTSUPP || reserved == EINVAL) &&
+                                       ::ftruncate(fd.get(), static_cast<off_t>(size)) == 0);
+  if (!sized || !view_.map(fd.get(), static_cast<size_t>(size), true)) {
+    fd.reset();
     ::unlink(path.c_str());
     return false;
   }
-  void* v = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  if (v == MAP_FAILED) {
-    ::close(fd);
-    ::unlink(path.c_str());
-    return false;
-  }
-  fd_ = fd;
-  view_ = static_cast<uint8_t*>(v);
-  viewSize_ = static_cast<size_t>(size);
+  fd_ = std::move(fd);
   mapSize_ = static_cast<uint32_t>(size);
   tempPath_ = path;
-  tempFlag_ = 1;
-  readOnly_ = false;
+  state_ = State::kLiveStore;
   layout_ = GetLayout();
   PrepareScales();
   return true;
 }
 
 bool CXFile::AppendRecord(const void* values, int slot) {
-  if (!view_ || readOnly_ || layout_ == 3 || slot < 0 || slot >= head_.capacity) return false;
+  if (state_ != State::kLiveStore || layout_ == 3 || slot < 0 || slot >= head_.capacity)
+    return false;
   const int64_t n = head_.chnlCount;
   const int64_t vw = head_.valueWidth;
   const int64_t cap = head_.capacity;
   if (vw != 1 && vw != 2) return false;
-  if (DataOffset() + n * vw * cap > static_cast<int64_t>(viewSize_)) return false;
+  if (DataOffset() + n * vw * cap > static_cast<int64_t>(view_.size())) return false;
   const uint8_t* src = static_cast<const uint8_t*>(values);
-  uint8_t* data = view_ + DataOffset();
+  uint8_t* data = view_.data() + DataOffset();
   if (layout_ == 0) {
     for (int64_t ch = 0; ch < n; ++ch)
       std::memcpy(data + vw * (ch * cap + slot), src + vw * ch, static_cast<size_t>(vw));
@@ -627,7 +645,7 @@ int CXFile::GetSlotCount() const {
 }
 
 bool CXFile::SaveAs(const std::string& path) {
-  if (!view_ || path.empty() || layout_ == 3) return false;
+  if (state_ != State::kLiveStore || !view_ || path.empty() || layout_ == 3) return false;
   layout_ = GetLayout();
   if (!HeadStorable(head_, layout_)) return false;
   const int64_t n = head_.chnlCount;
@@ -635,7 +653,7 @@ bool CXFile::SaveAs(const std::string& path) {
   const int32_t oldCap = head_.capacity;
   const int32_t oldLast = head_.lastIndex;
   const int32_t records = std::max<int32_t>(recordCount_, 0);
-  if (records > oldCap || DataOffset() + n * vw * oldCap > static_cast<int64_t>(viewSize_))
+  if (records > oldCap || DataOffset() + n * vw * oldCap > static_cast<int64_t>(view_.size()))
     return false;
 
   // The saved header describes a compact file: as many slots as records.
@@ -650,90 +668,107 @@ bool CXFile::SaveAs(const std::string& path) {
 
   // Written beside the target and renamed over it only when complete, so a
   // failed save (full disk) leaves any earlier file at path intact.
-  const std::string part = path + ".part";
-  int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, img.data(), img.size(), 0);
-  const uint8_t* data = view_ + DataOffset();
+  std::string part;
+  UniqueFd fd(platform::CreateBeside(path, &part));
+  if (!fd.valid()) return false;
+  bool ok = WriteAll(fd.get(), img.data(), img.size(), 0);
+  const uint8_t* data = view_.data() + DataOffset();
   off_t at = static_cast<off_t>(img.size());
   if (layout_ == 0) {
     for (int64_t ch = 0; ok && ch < n; ++ch) {
-      ok = WriteAll(fd, data + vw * ch * oldCap, static_cast<size_t>(vw * records), at);
+      ok = WriteAll(fd.get(), data + vw * ch * oldCap, static_cast<size_t>(vw * records), at);
       at += static_cast<off_t>(vw * records);
     }
   } else if (ok) {
-    ok = WriteAll(fd, data, static_cast<size_t>(n * vw * records), at);
+    ok = WriteAll(fd.get(), data, static_cast<size_t>(n * vw * records), at);
   }
-  ok = ok && ::ftruncate(fd, static_cast<off_t>(end)) == 0 && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(part.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(part.c_str());
-  return ok;
+  ok = ok && ::ftruncate(fd.get(), static_cast<off_t>(end)) == 0 && ::fsync(fd.get()) == 0;
+  ok = fd.close() && ok;
+  if (!ok) {
+    ::unlink(part.c_str());
+    return false;
+  }
+  return platform::ReplaceFile(part, path);
 }
 
 // ---------------------------------------------------------------- marks
 
 bool CXFile::StoreMarkCount() {
-  if (!view_ || readOnly_) return false;
+  if (!MappedWritable()) return false;
   const int64_t at = layout_ == 0 ? 0x40 : kPInfo + 0x26;
-  if (at >= static_cast<int64_t>(viewSize_)) return false;
-  view_[at] = head_.markCount;
+  if (at >= static_cast<int64_t>(view_.size())) return false;
+  view_.data()[at] = head_.markCount;
   return true;
 }
 
 bool CXFile::AddMark(time_t t) {
-  if (!view_ || readOnly_ || tempFlag_ || layout_ == 3 || fd_ < 0) return false;
+  if (state_ != State::kViewing && state_ != State::kSaved) return false;
+  if (!view_ || layout_ == 3 || !fd_.valid()) return false;
   if (t < head_.startTime || t > head_.endTime || head_.markCount >= kMaxMarks) return false;
   uint8_t bytes[4];
   Put32(bytes, static_cast<uint32_t>(static_cast<int32_t>(t)));
   const int64_t at = MarksOffset() + 4 * static_cast<int64_t>(head_.markCount);
-  if (!WriteAll(fd_, bytes, 4, static_cast<off_t>(at))) return false;
-  wrote_ = true;
+  if (!WriteAll(fd_.get(), bytes, 4, static_cast<off_t>(at))) return false;
+  state_ = State::kSaved;
   ++head_.markCount;
   StoreMarkCount();
   return MapExisting("");
 }
 
 bool CXFile::DeleteMark(int i) {
-  if (!view_ || readOnly_ || layout_ == 3 || i < 0 || i >= head_.markCount) return false;
+  if (!MappedWritable() || layout_ == 3 || i < 0 || i >= head_.markCount) return false;
   const int64_t at = MarksOffset();
-  if (FileEnd() > static_cast<int64_t>(viewSize_)) return false;
-  uint8_t* marks = view_ + at;
+  if (FileEnd() > static_cast<int64_t>(view_.size())) return false;
+  uint8_t* marks = view_.data() + at;
   std::memmove(marks + 4 * i, marks + 4 * (i + 1), static_cast<size_t>(4 * (head_.markCount - i - 1)));
   std::memset(marks + 4 * (head_.markCount - 1), 0, 4);
   --head_.markCount;
-  wrote_ = true;
+  if (state_ == State::kViewing) state_ = State::kSaved;
   return StoreMarkCount();
 }
 
 time_t CXFile::GetMark(int i) const {
   if (!view_ || i < 0 || i >= head_.markCount) return 0;
   const int64_t at = MarksOffset() + 4 * static_cast<int64_t>(i);
-  if (at + 4 > static_cast<int64_t>(viewSize_)) return 0;
-  return static_cast<time_t>(static_cast<int32_t>(Get32(view_ + at)));
+  if (at + 4 > static_cast<int64_t>(view_.size())) return 0;
+  return static_cast<time_t>(static_cast<int32_t>(Get32(view_.data() + at)));
 }
 
 // ---------------------------------------------------------------- closing
 
-void CXFile::Close() {
+bool CXFile::Close() { return Finish(true); }
+
+void CXFile::Discard() { Finish(false); }
+
+bool CXFile::Finish(bool commit) {
   Unmap();
-  if (fd_ >= 0) {
-    const bool kvModel = head_.model[0] == 'K' || head_.model[1] == 'V';
-    if (wrote_ && !tempFlag_ && kvModel && layout_ != 3) {
-      if (::ftruncate(fd_, static_cast<off_t>(FileEnd())) != 0) {
-        // The file keeps its length; nothing is lost.
-      }
+  bool ok = true;
+  const bool kvModel = head_.model[0] == 'K' || head_.model[1] == 'V';
+  if (state_ == State::kDownload) {
+    // Complete and on disk before it takes the target's name.
+    if (commit) {
+      ok = ::ftruncate(fd_.get(), static_cast<off_t>(FileEnd())) == 0 && ::fsync(fd_.get()) == 0;
+      ok = fd_.close() && ok;
+      ok = ok && platform::ReplaceFile(tempPath_, path_);
+    } else {
+      ok = false;
     }
-    ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
+    if (!ok) ::unlink(tempPath_.c_str());
+    ok = ok || !commit;
+  } else if (state_ == State::kSaved && kvModel && layout_ != 3) {
+    // Marks were deleted: the file loses the bytes of the dropped marks.
+    ok = ::ftruncate(fd_.get(), static_cast<off_t>(FileEnd())) == 0;
+    ok = fd_.close() && ok;
+  } else {
+    fd_.reset();
   }
-  if (tempFlag_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
-  tempFlag_ = 0;
+  if (state_ == State::kLiveStore && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+  state_ = State::kEmpty;
   tempPath_.clear();
   path_.clear();
-  wrote_ = false;
-  readOnly_ = false;
   recordCount_ = -1;
+  return ok;
 }
 
 // ---------------------------------------------------------------- reads
@@ -805,12 +840,12 @@ int64_t CXFile::SampleOffset(int ch, uint64_t n) const {
     if (off + vw > area) return -1;  // a ring start inside a record
   }
   const uint64_t dataOff = kHeadBlock + kChnlDefSize * static_cast<uint64_t>(h.chnlCount);
-  if (dataOff + off + vw > viewSize_) return -1;
+  if (dataOff + off + vw > view_.size()) return -1;
   return static_cast<int64_t>(dataOff + off);
 }
 
 inline uint32_t CXFile::CountAt(int64_t at) const {
-  const uint8_t* p = view_ + at;
+  const uint8_t* p = view_.data() + at;
   return head_.valueWidth == 1 ? p[0] : static_cast<uint32_t>(p[0] | (p[1] << 8));
 }
 
@@ -868,9 +903,7 @@ std::string CXFile::FormatValue(int ch, double value) const {
   return buf;
 }
 
-bool CXFile::FindValue(_tagFindQuery& query) const { return FindValue(query, nullptr); }
-
-bool CXFile::FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) const {
+bool CXFile::FindValue(_tagFindQuery& query, const std::function<bool()>& keepGoing) const {
   const _tagDataHead& h = head_;
   if (h.interval <= 0) {
     query.time = 0;
@@ -879,13 +912,12 @@ bool CXFile::FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) cons
   const int first = query.channel == 0 ? 0 : query.channel - 1;
   const int last = query.channel == 0 ? h.chnlCount - 1 : query.channel - 1;
   const time_t step = query.direction ? -static_cast<time_t>(h.interval) : h.interval;
-  unsigned walked = 0;
+  int64_t steps = 0;
   for (time_t t = query.time;; t += step) {
-    if (t < h.startTime || t > h.endTime) {
+    if (t < h.startTime || t > h.endTime || (keepGoing && ++steps % 4096 == 0 && !keepGoing())) {
       query.time = 0;
       return false;
     }
-    if (stop && (++walked & 4095) == 0 && stop->load(std::memory_order_relaxed)) return false;
     // The values GetValue gives, with the record found once per instant.
     if (!view_ || layout_ == 3 || first < 0 || last >= h.chnlCount) continue;
     const uint64_t n = RecordIndex(t);
@@ -901,14 +933,21 @@ bool CXFile::FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) cons
   }
 }
 
-bool CXFile::GetCumValue(int ch, time_t t, double* value) const {
+bool CXFile::GetCumTotal(int ch, time_t t, int64_t* total) const {
   const _tagDataHead& h = head_;
   if (layout_ != 3 || !view_ || ch < 0 || ch >= h.chnlCount) return false;
   if (t < h.startTime || t > h.endTime || h.interval <= 0) return false;
   int64_t s = (static_cast<int64_t>(t) - h.startTime) / h.interval;
   if (s >= h.capacity) s = 0;
   const int64_t at = DataOffset() + 8 * (s * h.chnlCount + ch);
-  if (at + 8 > static_cast<int64_t>(viewSize_)) return false;
-  if (value) *value = static_cast<double>(Get64(view_ + at));
+  if (at + 8 > static_cast<int64_t>(view_.size())) return false;
+  if (total) *total = Get64(view_.data() + at);
+  return true;
+}
+
+bool CXFile::GetCumValue(int ch, time_t t, double* value) const {
+  int64_t total;
+  if (!GetCumTotal(ch, t, &total)) return false;
+  if (value) *value = static_cast<double>(total);
   return true;
 }

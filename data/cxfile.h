@@ -11,6 +11,8 @@
 //
 // Three ways of use:
 //   download: Create, WriteHead, WriteValues/Advance ..., SetEndTime, Close
+//             (written beside the target, renamed over it by Close; Discard
+//             or any other ending leaves the target as it was)
 //   live:     CreateTemp, PutHead, PutChnlDef, AppendRecord ..., SetEndTime,
 //             SaveAs, Close ("temp.tmp" in the settings directory)
 //   viewer:   Open, reads, AddMark/DeleteMark, PutHead, Close
@@ -18,15 +20,17 @@
 // Failures are results: false (or an empty/neutral value); nothing is shown.
 // A file that the user may not write opens read-only; then PutHead, AddMark
 // and DeleteMark return false. A file whose header promises more than the file
-// holds is refused by Open and left as it is. Close cuts a file to its computed
-// length only when this object created, saved or re-marked it.
+// holds, or more records than its slots, is refused by Open and left as it is.
+// Close cuts a file to its computed length only when this object created it or
+// saved marks into it.
 //
 // Texts come out as UTF-8. No locks: one thread at a time.
-#include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 
+#include "data/filehandles.h"
 #include "data/records.h"
 
 class CXFile {
@@ -63,8 +67,14 @@ class CXFile {
   // The live store: closes what is open and creates "temp.tmp" in the settings
   // directory, sized for the header's chnlCount, capacity and valueWidth, mapped.
   bool CreateTemp();
-  // A new file for a download (replacing any file at path); no mapping.
+  // A new file for a download; no mapping. The data go to a temporary file in
+  // the folder of path; Close renames it over path once it is complete and on
+  // disk, so a view of an older file at path keeps its data. False when the
+  // folder is not writable or an existing file at path is not writable.
   bool Create(const std::string& path);
+  // Drops an unfinished download (its temporary file); the file at the target
+  // path is left as it was. Otherwise the same as Close.
+  void Discard();
   // Writes the whole header (layout of the model string, descSize 160) through
   // the file handle of Create; record count becomes 0.
   bool WriteHead();
@@ -96,9 +106,12 @@ class CXFile {
   bool AddMark(time_t t);
   bool DeleteMark(int i);
   time_t GetMark(int i) const;
-  // Unmaps and closes; deletes "temp.tmp" when this object made it. Keeps the
-  // header; the record count returns to -1.
-  void Close();
+  // Unmaps and closes; deletes "temp.tmp" when this object made it; a download
+  // is cut to its length, flushed and renamed over its target. Keeps the
+  // header; the record count returns to -1. False when something that had to
+  // reach the disk did not (the download then leaves no file and the target as
+  // it was).
+  bool Close();
 
   // --- reads ---
   int GetChnlCount() const { return head_.chnlCount; }
@@ -126,13 +139,13 @@ class CXFile {
   // of range): the text every table, read-out and export shows.
   std::string FormatValue(int ch, double value) const;
   // Search by value from query.time; on success query.time is the match, on
-  // failure it becomes 0.
-  bool FindValue(_tagFindQuery& query) const;
-  // The same walk, stopped when *stop becomes true (looked at every few
-  // thousand instants): then false with query.time left where it was.
-  bool FindValue(_tagFindQuery& query, const std::atomic<bool>* stop) const;
+  // failure it becomes 0. keepGoing, when given, is asked every few thousand
+  // records; false ends the search as without a match.
+  bool FindValue(_tagFindQuery& query, const std::function<bool()>& keepGoing = {}) const;
   // Cumulative files: the total of channel ch in the period holding t.
   bool GetCumValue(int ch, time_t t, double* value) const;
+  // The same total as stored, exact beyond the 53 bits a double keeps.
+  bool GetCumTotal(int ch, time_t t, int64_t* total) const;
 
   // The header and its channel table, for creators and views. Changes to the
   // ranges or the log flag of a channel reach GetValue with the next PutHead,
@@ -141,8 +154,18 @@ class CXFile {
   const _tagDataHead& Head() const { return head_; }
   // 0..3 as above, from the model string in the header.
   int GetLayout() const;
+  // What the object holds; decides which operations it allows.
+  enum class State {
+    kEmpty,            // nothing open
+    kViewing,          // a data file mapped read-write for viewing
+    kViewingReadOnly,  // a data file the user may not write, mapped read-only
+    kSaved,            // viewing a file into which this object saved marks
+    kDownload,         // writing a download beside its target, not mapped
+    kLiveStore,        // the live store "temp.tmp", mapped; deleted on close
+  };
+  State GetState() const { return state_; }
   // True when a file is mapped read-only (the user may not write it).
-  bool IsReadOnly() const { return readOnly_; }
+  bool IsReadOnly() const { return state_ == State::kViewingReadOnly; }
   const std::string& GetPath() const { return path_; }
 
  private:
@@ -165,6 +188,11 @@ class CXFile {
   int64_t SampleOffset(int ch, uint64_t n) const;
   uint32_t CountAt(int64_t at) const;
   float CountValue(int ch, uint32_t q) const;
+  // A file mapped that this object may change: viewing (not read-only), saved
+  // or the live store.
+  bool MappedWritable() const;
+  // Ends what is open; commit decides whether a download becomes its target.
+  bool Finish(bool commit);
   void PrepareScales();
   int64_t DataOffset() const;
   int64_t DataBytes() const;
@@ -175,19 +203,16 @@ class CXFile {
   void StoreStamp(const uint8_t* stamp, int which);
 
   int32_t recordCount_ = -1;
-  int fd_ = -1;
-  uint8_t* view_ = nullptr;
-  std::string tempPath_;
+  UniqueFd fd_;
+  MappedView view_;
+  std::string tempPath_;  // "temp.tmp", or the temporary file of a download
   std::string path_;
-  int tempFlag_ = 0;
   _tagDataHead head_;
   uint32_t mapSize_ = 0x800000;
 
-  // Beyond the classic members: the mapped length, how the file is held, the
-  // layout loaded, and per-channel scales prepared on load.
-  size_t viewSize_ = 0;
-  bool readOnly_ = false;
-  bool wrote_ = false;
+  // Beyond the classic members: what the object holds, the layout loaded, and
+  // per-channel scales prepared on load.
+  State state_ = State::kEmpty;
   int layout_ = 0;
   ChnlScale scales_[kMaxChannels] = {};
 };

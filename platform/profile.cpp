@@ -1,5 +1,7 @@
 #include "platform/profile.h"
 
+#include "platform/safefile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -7,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -25,13 +26,36 @@ bool SameName(const std::string& a, const std::string& b) {
   return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-std::vector<std::string> ReadLines(const std::string& file) {
+// The lines of a settings file; *readable becomes false when the file exists
+// but cannot be read (a missing file is an empty one).
+std::vector<std::string> ReadLines(const std::string& file, bool* readable = nullptr) {
   std::vector<std::string> lines;
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
+  if (readable) *readable = true;
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (readable && errno != ENOENT && errno != ENOTDIR) *readable = false;
+    return lines;
+  }
+  std::string text;
+  char buf[8192];
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof(buf));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;  // a folder, a bad disk
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (!ok && readable) *readable = false;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t nl = text.find('\n', at);
+    std::string line = text.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
+    if (nl == std::string::npos) break;
+    at = nl + 1;
   }
   return lines;
 }
@@ -78,30 +102,22 @@ bool Lookup(const std::vector<std::string>& lines, const std::string& section,
 }
 
 bool WriteWhole(const std::string& file, const std::string& text) {
-  std::string tmp = file + ".tmp~";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  // A unique name beside the file: two writers at once each write their own
+  // temporary file, and the last rename wins whole.
+  std::string tmp;
+  int fd = CreateBeside(file, &tmp, 0644);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+  const bool written = WriteFully(fd, text.data(), text.size()) && ::fsync(fd) == 0;
+  if (::close(fd) != 0 || !written) {
     ::unlink(tmp.c_str());
     return false;
   }
-  if (::rename(tmp.c_str(), file.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFile(tmp, file);
 }
+
+// Line breaks or NUL in a section, key or value would let the text break out of
+// its line and add sections or keys of its own.
+bool SafeField(const std::string& s) { return s.find_first_of(std::string("\r\n\0", 3)) == std::string::npos; }
 
 }  // namespace
 
@@ -142,7 +158,11 @@ bool HasProfileKey(const std::string& section, const std::string& key, const std
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file) {
-  std::vector<std::string> lines = ReadLines(file);
+  if (!SafeField(section) || !SafeField(key) || !SafeField(value)) return false;
+  bool readable = true;
+  std::vector<std::string> lines = ReadLines(file, &readable);
+  // A file that exists but cannot be read is not replaced by one holding one key.
+  if (!readable) return false;
   const std::string entry = key + "=" + value;
   bool inSection = false;
   long sectionEnd = -1;  // index after the last key line of the section

@@ -14,7 +14,9 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
                          const std::string& file);
 // Writes (or replaces) one key. The file is rewritten through a temporary file
 // and renamed over the old one, so a failed write (full disk, no permission)
-// leaves the old file as it was. Returns false on failure.
+// leaves the old file as it was; two writers at once never mix their lines.
+// Returns false on failure, for a section, key or value holding a line break or
+// NUL, and for a file that exists but cannot be read (it is left alone).
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file);
 // True when the key is present in the file.

@@ -1,6 +1,7 @@
 #include "shell/app.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QScreen>
@@ -28,28 +29,25 @@ bool CRecviewApp::InitInstance(const QStringList& arguments) {
   }
   CommandRouter::Instance().Reset();
 
-  // 4. One instance per user and settings directory.
-  instance_ = std::make_unique<CSingleInstance>();
-  const bool another = instance_->OtherRunning();
-
-  // 5. The only argument used is a file name.
+  // 5. The only argument used is a file name; it names a file of the folder
+  // this start was made in, whichever process ends up opening it.
   QString file;
   for (int i = 1; i < arguments.size(); ++i) {
     if (!arguments[i].startsWith("-")) {
-      file = arguments[i];
+      file = QFileInfo(arguments[i]).absoluteFilePath();
       break;
     }
   }
 
-  // 6. A second start hands its file over and ends without a window.
-  if (another) {
-    if (!file.isEmpty()) platform::WriteLastDir(file.toStdString());
-    instance_->SendHandOver();
+  // 4, 6. One instance per user and settings directory: a second start hands
+  // its file over and ends without a window.
+  instance_ = std::make_unique<CSingleInstance>();
+  const CSingleInstance::Start start = instance_->StartOrHandOver(file);
+  if (start != CSingleInstance::Start::kListening) {
     instance_.reset();
-    exitCode_ = 0;
+    exitCode_ = start == CSingleInstance::Start::kHandedOver ? 0 : 1;
     return false;
   }
-  instance_->Listen();
 
   // Standard buttons and dialogs of the toolkit in the same language.
   if (language_ == 0) {

@@ -2,6 +2,11 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include "data/filehandles.h"
+#include "platform/programdir.h"
 #include "shell/app.h"
 
 // The message box the driver plug-ins show through (they look it up by name).
@@ -16,6 +21,12 @@ extern "C" __attribute__((visibility("default"))) int RecviewMessageBox(const ch
 }
 
 int main(int argc, char** argv) {
+  // A shared lock held for the life of the process: whoever serves this
+  // settings directory (run-recview's demo recorder) waits until no recview
+  // of it runs, across the restart of a language change.
+  UniqueFd running(::open(platform::SettingsPath("recview.run").c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (running.valid()) ::flock(running.get(), LOCK_SH);
   QApplication app(argc, argv);
   QCoreApplication::setApplicationName("recview");
   QCoreApplication::setOrganizationName("Corvane");

@@ -211,11 +211,11 @@ bool CMainFrame::OpenFile(const QString& path) {
   return opened;
 }
 
-void CMainFrame::HandOver() {
+void CMainFrame::HandOver(const QString& file) {
   showMaximized();
   raise();
   activateWindow();
-  OpenFile(QString::fromStdString(platform::ReadLastDir()));
+  OpenFile(file.isEmpty() ? QString::fromStdString(platform::ReadLastDir()) : file);
 }
 
 bool CMainFrame::OnCommand(int id) {

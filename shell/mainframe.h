@@ -29,7 +29,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   // was opened (unknown extension or a file that does not open).
   bool OpenFile(const QString& path);
   // The hand-over of a second start: maximise, read "LastDir", open it.
-  void HandOver();
+  void HandOver(const QString& file = QString());
 
   // Child windows.
   QMdiArea* MdiArea() const { return mdi_; }

@@ -1,10 +1,20 @@
 #include "shell/singleinstance.h"
 
 #include <QCryptographicHash>
+#include <QList>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <memory>
+
+#include "data/filehandles.h"
+
+#include "platform/appconfig.h"
 #include "platform/programdir.h"
 
 namespace {
@@ -32,11 +42,13 @@ bool CSingleInstance::OtherRunning() {
   return ok;
 }
 
-bool CSingleInstance::SendHandOver() {
+bool CSingleInstance::SendHandOver(const QString& file) {
   QLocalSocket socket;
   socket.connectToServer(ServerName());
-  if (!socket.waitForConnected(1000)) return false;
-  socket.write(kHandOver);
+  if (!socket.waitForConnected(5000)) return false;
+  // "handover", then the file's name (percent-encoded, so any name stays one
+  // line) on a line of its own.
+  socket.write(kHandOver + (file.isEmpty() ? QByteArray() : file.toUtf8().toPercentEncoding("/") + '\n'));
   bool ok = socket.waitForBytesWritten(1000);
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
@@ -53,13 +65,51 @@ bool CSingleInstance::Listen() {
   }
   connect(server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* s = server_->nextPendingConnection()) {
-      connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-      connect(s, &QLocalSocket::readyRead, this, [this, s] {
-        if (s->readAll().contains("handover")) emit handOver();
+      // The message is read whole when the sender hangs up.
+      auto text = std::make_shared<QByteArray>();
+      connect(s, &QLocalSocket::readyRead, this, [s, text] { *text += s->readAll(); });
+      connect(s, &QLocalSocket::disconnected, this, [this, s, text] {
+        *text += s->readAll();
+        s->deleteLater();
+        const QList<QByteArray> lines = text->split('\n');
+        if (lines.isEmpty() || lines[0] != "handover") return;
+        emit handOver(lines.size() > 1 ? QString::fromUtf8(QByteArray::fromPercentEncoding(lines[1]))
+                                       : QString());
       });
     }
   });
   return true;
+}
+
+QString CSingleInstance::LockPath() {
+  return QString::fromStdString(platform::SettingsPath("recview.lock"));
+}
+
+CSingleInstance::Start CSingleInstance::StartOrHandOver(const QString& file) {
+  // Held until this start has either handed over or is listening; released
+  // with the descriptor on every way out.
+  UniqueFd lock(::open(LockPath().toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (lock.valid()) {
+    while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    QLocalSocket probe;
+    probe.connectToServer(ServerName());
+    if (probe.waitForConnected(5000)) {
+      probe.abort();
+      // The file is also remembered as the last one, as a hand-over always did.
+      if (!file.isEmpty()) platform::WriteLastDir(file.toStdString());
+      return SendHandOver(file) ? Start::kHandedOver : Start::kFailed;
+    }
+    const QLocalSocket::LocalSocketError error = probe.error();
+    // No socket, or one nobody listens on (a killed process's): ours to take.
+    if (error == QLocalSocket::ServerNotFoundError ||
+        error == QLocalSocket::ConnectionRefusedError)
+      return Listen() ? Start::kListening : Start::kFailed;
+    QThread::msleep(200);  // a busy instance: ask again
+  }
+  return Start::kFailed;
 }
 
 void CSingleInstance::Close() {

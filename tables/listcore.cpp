@@ -1,6 +1,7 @@
 #include "tables/listcore.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "data/cxfile.h"
 #include "platform/gbk.h"
@@ -113,7 +114,9 @@ std::string CopyText(const CXFile& file, time_t a, time_t b, const std::string& 
 
 FindResult FindInFile(const CXFile& file, _tagFindQuery& query, const std::atomic<bool>* stop) {
   const time_t from = query.time;
-  if (file.FindValue(query, stop)) return FindResult::Found;
+  std::function<bool()> keepGoing;
+  if (stop) keepGoing = [stop] { return !stop->load(std::memory_order_relaxed); };
+  if (file.FindValue(query, keepGoing)) return FindResult::Found;
   if (stop && stop->load()) {
     query.time = from;
     return FindResult::Stopped;

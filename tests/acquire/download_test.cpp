@@ -284,7 +284,7 @@ TEST_F(DownloadTest, BlockSixtyFourChannelsOneRecordPerRequest) {
   EXPECT_EQ(f.Head().channels[8].colour, f.Head().channels[0].colour);
 }
 
-// Stop is looked at before every read: set before the last read it deletes the
+// Stop is looked at before every read: set before the last read it leaves no
 // file; set once the last read has begun the download completes.
 TEST_F(DownloadTest, StopBeforeTheLastReadDeletesTheFile) {
   StartSim({"--model", "KVR6GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
@@ -304,13 +304,15 @@ TEST_F(DownloadTest, StopBeforeTheLastReadDeletesTheFile) {
             RunStatus::Completed);
   EXPECT_TRUE(Exists(path_));
   EXPECT_EQ(Counts().At(0, 299), SimRaw(0, 1000));
-  // Stop also ends the preparation before its next channel.
+  // Stop also ends the preparation before its next channel; the file the
+  // completed download left at the path stays as it was.
+  const std::string done = testenv::ReadFile(path_);
   time_t s = start, e = end;
   ASSERT_EQ(session_.CheckSpan(false, &s, &e), SpanStatus::Ok);
   session_.ResetStop();
   EXPECT_EQ(session_.Prepare(path_, s, e, dltest::View(), [&](int, int) { session_.Stop(); }),
             PrepareStatus::Stopped);
-  EXPECT_FALSE(Exists(path_));
+  EXPECT_EQ(testenv::ReadFile(path_), done);
   EXPECT_TRUE(session_.IsConnected());
 }
 
@@ -350,6 +352,40 @@ TEST_F(DownloadTest, DeadLineFailsTheDownloadAndDeletesTheFile) {
   const time_t end = session_.Span().newest;
   EXPECT_EQ(Download(end - 299, end), RunStatus::CommFailed);
   EXPECT_FALSE(Exists(path_));
+}
+
+// A download onto a file a view has open: the view keeps reading the file it
+// opened (no SIGBUS, the old values), a failed download leaves the file byte
+// for byte, and a completed one replaces it for the next opener.
+TEST_F(DownloadTest, DownloadOverAnOpenFileKeepsTheViewAndTheOldFile) {
+  StartSim({"--model", "KVR3GV2", "--channels", "1", "--clock", "2026-12-07 10:00:00", "--fault",
+            "drop:fn=0x13,skip=4,count=4"});
+  Connect();
+  const time_t end = session_.Span().newest;
+  ASSERT_EQ(Download(end - 199, end), RunStatus::Completed);
+  const std::string first = testenv::ReadFile(path_);
+  CXFile view;
+  ASSERT_TRUE(view.Open(path_));
+  float before = 0, after = 0;
+  ASSERT_TRUE(view.GetValue(0, end - 199, &before, nullptr));
+
+  // The same path, another span: the line fails (a read and its three
+  // retries lost) in the second pass.
+  EXPECT_EQ(Download(end - 299, end), RunStatus::CommFailed);
+  EXPECT_EQ(testenv::ReadFile(path_), first);
+  ASSERT_TRUE(view.GetValue(0, end - 199, &after, nullptr));
+  EXPECT_EQ(after, before);
+
+  // A completed download over it: the view still reads the old file whole.
+  ASSERT_EQ(Download(end - 99, end), RunStatus::Completed);
+  EXPECT_NE(testenv::ReadFile(path_), first);
+  for (time_t t = end - 199; t <= end; t += 7) ASSERT_TRUE(view.GetValue(0, t, &after, nullptr));
+  ASSERT_TRUE(view.GetValue(0, end - 199, &after, nullptr));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(view.GetRecordCount(), 200);
+  CXFile fresh;
+  ASSERT_TRUE(fresh.Open(path_));
+  EXPECT_EQ(fresh.GetRecordCount(), 100);
 }
 
 // A failed read of the preparation deletes the file and closes the link.

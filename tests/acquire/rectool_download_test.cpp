@@ -1,4 +1,5 @@
 // rectool download, run as the program users run, against recsim.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -151,6 +152,17 @@ TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
 }
 
 // Ctrl-C stops the download and deletes the partial file.
+// The files of a folder, by name.
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(dir.c_str())) {
+    while (dirent* e = ::readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    ::closedir(d);
+  }
+  return names;
+}
+
 TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
   StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
   const std::string path = dir_ + "long.KVD";
@@ -162,12 +174,18 @@ TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
   while (tool.Err().find("downloading:") == std::string::npos &&
          std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  ASSERT_TRUE(Exists(path));
+  // The samples go to a file beside the target; the target appears only when
+  // the download is complete.
+  EXPECT_FALSE(Exists(path));
+  const std::vector<std::string> during = Entries(dir_);
+  ASSERT_EQ(during.size(), 1u);
+  EXPECT_EQ(during[0].rfind("long.KVD.", 0), 0u) << during[0];
   tool.Signal(SIGINT);
   const Result r = tool.Wait();
   EXPECT_EQ(r.code, 130) << r.err;
   EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
   EXPECT_FALSE(Exists(path));
+  EXPECT_TRUE(Entries(dir_).empty());
 }
 
 }  // namespace

@@ -205,3 +205,44 @@ TEST(Rectool, ClearErrors) {
 }
 
 }  // namespace
+
+// Totals beyond the 53 bits of a double keep every digit.
+TEST(Rectool, DumpCumulativeTotalsExactly) {
+  struct Case {
+    int64_t total;
+    int decimals;
+    const char* text;
+  } cases[] = {
+      {(int64_t{1} << 53) + 1, 0, "9007199254740993"},
+      {INT64_MAX, 2, "92233720368547758.07"},
+      {INT64_MIN + 1, 3, "-9223372036854775.807"},
+      {123456789012345679, 1, "12345678901234567.9"},
+  };
+  for (const Case& c : cases) {
+    fixture::Recipe cum;
+    cum.model = "KVP6GV1000P";
+    cum.channels.resize(1);
+    cum.cumByte2 = static_cast<uint8_t>(c.decimals);
+    cum.capacity = 1;
+    cum.end[4] = 0;
+    cum.end[5] = 0;
+    const int64_t total = c.total;
+    cum.count = [total](int, int) { return total; };
+    Result r = Rectool("dump " + Quote(SaveSample(cum)));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, std::string("time\t通道1()\n2024-03-01 08:00:00\t") + c.text + "\n");
+  }
+}
+
+// A header whose end lies 68 years after its start in a small file: refused
+// at once with the usual message instead of 2^31 lines.
+TEST(Rectool, DumpRefusesStampsBeyondTheFile) {
+  fixture::Recipe s;
+  s.channels.resize(1);
+  s.interval = 1;
+  s.end[0] = 92;
+  Result r = Rectool("dump " + Quote(SaveSample(s)));
+  EXPECT_NE(r.code, 0);
+  EXPECT_TRUE(r.out.empty()) << r.out.size();
+  EXPECT_NE(r.err.find("damaged"), std::string::npos) << r.err;
+}

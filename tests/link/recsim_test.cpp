@@ -1,12 +1,19 @@
 // recsim itself: its command line, its life cycle and the memory it serves.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstring>
+#include <cstdio>
 #include <ctime>
+#include <vector>
 
+#include "link/frames.h"
 #include "linkfixture.h"
 #include "platform/gbk.h"
 #include "platform/profile.h"
@@ -164,3 +171,104 @@ TEST_F(LinkTest, WallClockMovesTheNewestRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// recsim's own output (stdout and stderr) and exit status for a command line.
+int RunRecsim(const std::string& args, std::string* output) {
+  const std::string command = testenv::BinDir() + "recsim " + args + " --stop-after 0 2>&1";
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return -1;
+  char buf[512];
+  output->clear();
+  while (size_t n = std::fread(buf, 1, sizeof buf, p)) output->append(buf, n);
+  const int status = ::pclose(p);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+// Numbers are decimal (a leading 0 is not octal), checked for range, and a
+// value that does not fit is refused with a message naming its option.
+TEST(Recsim, NumbersAreDecimalAndCheckedForRange) {
+  struct Case {
+    const char* args;
+    const char* option;  // null: accepted
+  } cases[] = {
+      {"--station 010", nullptr},
+      {"--channels 08", nullptr},
+      {"--seed 18446744073709551615", nullptr},
+      {"--stop-after 0.5", nullptr},
+      {"--fault exception:fn=0x13,code=0x02", nullptr},
+      {"--fault drop:fn=19,ms=2147483647", nullptr},
+      {"--station 0x10", "--station"},
+      {"--station 99999999999999999999", "--station"},
+      {"--station ' 8'", "--station"},
+      {"--channels +8", "--channels"},
+      {"--newest-index -1", "--newest-index"},
+      {"--stop-after nan", "--stop-after"},
+      {"--stop-after 1e300", "--stop-after"},
+      {"--stop-after inf", "--stop-after"},
+      {"--stop-after -1", "--stop-after"},
+      {"--seed -1", "--seed"},
+      {"--seed 18446744073709551616", "--seed"},
+      {"--fault drop:ms=4294967296", "ms=4294967296"},
+      {"--fault drop:bytes=99999999999999999999", "bytes="},
+      {"--fault exception:code=300", "code=300"},
+      {"--fault drop:fn=0x113", "fn=0x113"},
+      {"--fault drop:skip=010x", "skip=010x"},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    const int code = RunRecsim(c.args, &out);
+    if (!c.option) {
+      EXPECT_EQ(code, 0) << c.args << ": " << out;
+    } else {
+      EXPECT_EQ(code, 2) << c.args << ": " << out;
+      EXPECT_NE(out.find(c.option), std::string::npos) << c.args << ": " << out;
+    }
+  }
+}
+
+TEST_F(LinkTest, LeadingZeroStationIsDecimal) {
+  StartSim({"--model", "KVP6GV1", "--station", "010"});
+  OpenLink(2, 57600, 10);
+  uint8_t buffer[4];
+  EXPECT_EQ(link_.ReadRegisters(0x24, 4, buffer), 1);
+}
+
+// A record request for no records or no channels: the eight header bytes
+// alone, nothing read past the reply.
+TEST_F(LinkTest, RecordRequestForNothingGetsTheHeaderAlone) {
+  StartSim({"--model", "KVP6GV1", "--channels", "2", "--clock", "2026-12-07 10:00:00"});
+  const int fd = ::open(sim_.device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  termios tio;
+  ASSERT_EQ(::tcgetattr(fd, &tio), 0);
+  ::cfmakeraw(&tio);
+  ASSERT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
+  const uint8_t cases[][2] = {{0, 2}, {3, 0}, {0, 0}};
+  for (const auto& counts : cases) {
+    uint8_t request[12] = {8, 0x13, 26, 12, 7, 9, 0, 0, counts[0], counts[1]};
+    const uint16_t crc = reclink::Crc16(request, 10);
+    request[10] = static_cast<uint8_t>(crc & 0xFF);
+    request[11] = static_cast<uint8_t>(crc >> 8);
+    ASSERT_EQ(::write(fd, request, 12), 12);
+    std::vector<uint8_t> reply;
+    pollfd pfd{fd, POLLIN, 0};
+    while (reply.size() < 12 && ::poll(&pfd, 1, 3000) > 0) {
+      uint8_t buf[64];
+      const ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n <= 0) break;
+      reply.insert(reply.end(), buf, buf + n);
+    }
+    ASSERT_EQ(reply.size(), 12u);
+    EXPECT_EQ(std::memcmp(reply.data(), request, 10), 0);
+    EXPECT_EQ(reclink::Crc16(reply.data(), 10), reply[10] | reply[11] << 8);
+  }
+  ::close(fd);
+  // Still serving.
+  OpenLink();
+  uint8_t buffer[4];
+  EXPECT_EQ(link_.ReadRegisters(0x24, 4, buffer), 1);
+}

@@ -2,14 +2,19 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <memory>
+#include <vector>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "chartfile.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
 #include "platform/profile.h"
@@ -144,4 +149,95 @@ TEST(Startup, StaleSocketOfAKilledInstanceDoesNotBlockTheStart) {
   EXPECT_NE(app.MainFrame(), nullptr);
   EXPECT_TRUE(look.OtherRunning());
   app.ExitInstance();
+}
+
+namespace {
+
+// The files process pid has mapped (a view maps the file it shows).
+QStringList MappedFiles(qint64 pid) {
+  QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+  QStringList files;
+  if (!maps.open(QIODevice::ReadOnly)) return files;
+  for (const QByteArray& line : maps.readAll().split('\n')) {
+    const int slash = line.indexOf('/');
+    if (slash > 0) files << QString::fromUtf8(line.mid(slash));
+  }
+  return files;
+}
+
+}  // namespace
+
+// A file named relative to the folder a start was made in is opened there,
+// also when another process opens it.
+TEST(Startup, HandedOverFileIsMadeAbsoluteWhereItWasNamed) {
+  CRecviewApp first;
+  ASSERT_TRUE(first.InitInstance({"recview"}));
+  QSignalSpy opened(first.MainFrame(), &CMainFrame::fileOpenRequested);
+  const QString dir = QString::fromStdString(testenv::NewDir("elsewhere"));
+  ASSERT_TRUE(charttest::MakeRecording((dir + "rel.KVD").toStdString(), {}));
+  QProcess second;
+  second.setWorkingDirectory(dir);
+  second.start(Recview(), {"rel.KVD"});
+  ASSERT_TRUE(second.waitForFinished(20000));
+  EXPECT_EQ(second.exitCode(), 0);
+  ASSERT_TRUE(opened.wait(5000) || opened.count() > 0);
+  EXPECT_EQ(opened.first().at(0).toString(), dir + "rel.KVD");
+  EXPECT_TRUE(opened.first().at(1).toBool());
+  EXPECT_EQ(platform::ReadLastDir(), (dir + "rel.KVD").toStdString());
+  first.ExitInstance();
+}
+
+// Eight starts at the same moment, each with a file named relative to its own
+// folder (two folders): exactly one instance stays and it shows all eight.
+TEST(Startup, EightStartsAtOnceLeaveOneInstanceWithEveryFile) {
+  const QString dirs[2] = {QString::fromStdString(testenv::NewDir("a")),
+                           QString::fromStdString(testenv::NewDir("b"))};
+  QStringList wanted;
+  std::vector<std::unique_ptr<QProcess>> starts;
+  for (int i = 0; i < 8; ++i) {
+    // Names with a blank, a percent sign and Chinese text travel unchanged.
+    const QString dir = dirs[i % 2], name = QStringLiteral("f %1%%数据.KVD").arg(i);
+    charttest::Recipe r;
+    r.channels = 1;
+    ASSERT_TRUE(charttest::MakeRecording((dir + name).toStdString(), r));
+    wanted << dir + name;
+    starts.push_back(std::make_unique<QProcess>());
+    starts.back()->setWorkingDirectory(dir);
+    starts.back()->setProgram(Recview());
+    starts.back()->setArguments({name});
+  }
+  for (auto& p : starts) p->start();
+  for (auto& p : starts) ASSERT_TRUE(p->waitForStarted(10000));
+
+  // Seven hand over and end; one stays.
+  QElapsedTimer t;
+  t.start();
+  auto running = [&] {
+    int n = 0;
+    for (auto& p : starts) n += p->state() != QProcess::NotRunning;
+    return n;
+  };
+  while (running() > 1 && t.elapsed() < 60000) QTest::qWait(50);
+  QTest::qWait(500);
+  ASSERT_EQ(running(), 1);
+  QProcess* stays = nullptr;
+  for (auto& p : starts) {
+    if (p->state() != QProcess::NotRunning)
+      stays = p.get();
+    else
+      EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+  }
+
+  // It opens every file (each view maps its file).
+  QStringList missing = wanted;
+  while (!missing.isEmpty() && t.elapsed() < 90000) {
+    const QStringList mapped = MappedFiles(stays->processId());
+    for (int i = missing.size() - 1; i >= 0; --i)
+      if (mapped.contains(missing[i])) missing.removeAt(i);
+    if (!missing.isEmpty()) QTest::qWait(100);
+  }
+  EXPECT_TRUE(missing.isEmpty()) << missing.join(' ').toStdString();
+  stays->terminate();
+  if (!stays->waitForFinished(10000)) stays->kill();
+  stays->waitForFinished();
 }

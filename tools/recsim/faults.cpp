@@ -1,5 +1,6 @@
 #include "faults.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
@@ -19,11 +20,20 @@ const KindName kKinds[] = {{FaultKind::Drop, "drop"},         {FaultKind::Late, 
 
 }  // namespace
 
-bool ParseLong(const char* text, long low, long high, long* out) {
+bool ParseLong(const char* text, long low, long high, long* out, bool hex) {
   if (!text || !*text) return false;
+  // Decimal: a leading 0 is not octal. Only function codes and exception codes
+  // may be written in hexadecimal, with 0x.
+  int base = 10;
+  const char* digits = text;
+  if (*digits == '-') ++digits;
+  if (hex && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) base = 16;
+  if (base == 10 && !(*digits >= '0' && *digits <= '9')) return false;
+  if (base == 16 && digits != text) return false;
+  errno = 0;
   char* end = nullptr;
-  long v = std::strtol(text, &end, 0);
-  if (*end || v < low || v > high) return false;
+  long v = std::strtol(text, &end, base);
+  if (errno == ERANGE || end == text || *end || v < low || v > high) return false;
   *out = v;
   return true;
 }
@@ -83,8 +93,16 @@ bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error
         *error = "rate must be a number from 0 to 1";
         return false;
       }
-    } else if (!ParseLong(value.c_str(), 0, LONG_MAX, &n)) {
-      *error = "fault setting \"" + item + "\" needs a number of at least 0";
+    } else if (key == "fn" || key == "code") {
+      if (!ParseLong(value.c_str(), 0, 255, &n, true)) {
+        *error = "fault setting \"" + item + "\" needs a code 0-255 (0x13 or 19)";
+        return false;
+      }
+      (key == "fn" ? rule->function : rule->code) = static_cast<int>(n);
+    } else if (!ParseLong(value.c_str(), 0, (key == "ms" || key == "bytes") ? INT_MAX : LONG_MAX,
+                          &n)) {
+      *error = "fault setting \"" + item + "\" needs a whole number from 0 to " +
+               std::to_string((key == "ms" || key == "bytes") ? INT_MAX : LONG_MAX);
       return false;
     } else if (key == "fn") {
       rule->function = static_cast<int>(n);
@@ -96,8 +114,6 @@ bool ParseFaultRule(const std::string& text, FaultRule* rule, std::string* error
       rule->ms = static_cast<int>(n);
     } else if (key == "bytes") {
       rule->bytes = static_cast<int>(n);
-    } else if (key == "code") {
-      rule->code = static_cast<int>(n & 0xFF);
     } else {
       *error = "unknown fault setting \"" + key + "\"";
       return false;

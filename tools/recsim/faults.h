@@ -52,8 +52,9 @@ struct FaultRule {
 };
 
 // Command-line text shared by the rule and option parsers.
-// A whole number (decimal, 0x.. hexadecimal or 0.. octal) from low to high.
-bool ParseLong(const char* text, long low, long high, long* out);
+// A decimal whole number from low to high (a leading 0 is still decimal);
+// with hex, 0x.. hexadecimal too. False for anything else or out of range.
+bool ParseLong(const char* text, long low, long high, long* out, bool hex = false);
 // Walks "KEY=VALUE,KEY=VALUE,..." in order, handing each item and its two
 // halves to each(), and stops at the first item each() refuses (false). An
 // item without '=' stops the walk as well and is given back in *unpaired

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -205,17 +207,23 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
     } else if (arg == "--log") {
       o->log = v;
     } else if (arg == "--stop-after") {
+      // Seconds, fractions allowed, up to a year; nan, inf and the like refused
+      // (they would not convert to a deadline).
       char* end = nullptr;
-      o->stopAfter = std::strtod(v, &end);
-      if (*end || !*v || o->stopAfter < 0) {
-        *error = "--stop-after needs a number of seconds";
+      errno = 0;
+      const double s = std::strtod(v, &end);
+      if (*end || !*v || errno == ERANGE || !std::isfinite(s) || !(s >= 0) || s > 31536000.0 ||
+          !((*v >= '0' && *v <= '9') || *v == '.')) {
+        *error = "--stop-after needs a number of seconds from 0 to 31536000";
         return false;
       }
+      o->stopAfter = s;
     } else if (arg == "--seed") {
       char* end = nullptr;
-      o->seed = std::strtoull(v, &end, 0);
-      if (*end || !*v) {
-        *error = "--seed needs a number";
+      errno = 0;
+      o->seed = std::strtoull(v, &end, 10);
+      if (*end || !(*v >= '0' && *v <= '9') || errno == ERANGE) {
+        *error = "--seed needs a whole number from 0 to 18446744073709551615";
         return false;
       }
     } else if (arg == "--fault") {

@@ -145,8 +145,9 @@ Answer Server::BlockFamily(const Request& q) const {
       a.reply = true;
       // Eight header bytes: the stamp asked for, records and channels.
       a.pdu.assign(q.pdu.begin(), q.pdu.end());
+      // No records or no channels: the eight header bytes alone.
       a.pdu.resize(10 + bytes);
-      RecordBytes(recorder_, t, records, channels, &a.pdu[10]);
+      if (bytes > 0) RecordBytes(recorder_, t, records, channels, a.pdu.data() + 10);
       return a;
     }
     default: return Exception(q, 1);

@@ -80,9 +80,9 @@ int Run(const std::vector<std::string>& args) {
     for (int ch = 0; ch < n; ++ch) {
       out += '\t';
       if (cumulative) {
-        double total;
-        if (f.GetCumValue(ch, t, &total))
-          out += FixedPoint(static_cast<int64_t>(std::llround(total)), decimals);
+        int64_t total;
+        if (f.GetCumTotal(ch, t, &total))
+          out += FixedPoint(total, decimals);
         else
           out += "----";
         continue;
