@@ -82,6 +82,31 @@ void CBufferDC::Present() {
   if (target_) CopyImage(*target_, image_, QPoint(rect_.left, rect_.top));
 }
 
+void CBufferDC::PresentAround(const Rect& hole) {
+  if (!target_) return;
+  // The bands above and below the hole, then left and right of it.
+  const int w = image_.width(), h = image_.height();
+  const int top = std::clamp(hole.top - rect_.top, 0, h);
+  const int bottom = std::clamp(hole.bottom - rect_.top, top, h);
+  const int left = std::clamp(hole.left - rect_.left, 0, w);
+  const int right = std::clamp(hole.right - rect_.left, left, w);
+  const QRect bands[4] = {QRect(0, 0, w, top), QRect(0, bottom, w, h - bottom),
+                          QRect(0, top, left, bottom - top),
+                          QRect(right, top, w - right, bottom - top)};
+  for (const QRect& b : bands) {
+    if (b.isEmpty()) continue;
+    for (int y = b.top(); y <= b.bottom(); ++y) {
+      const int ty = y + rect_.top;
+      if (ty < 0 || ty >= target_->height()) continue;
+      const int x0 = std::max(b.left() + rect_.left, 0);
+      const int x1 = std::min(b.right() + 1 + rect_.left, target_->width());
+      if (x1 <= x0) continue;
+      std::memcpy(target_->scanLine(ty) + size_t(x0) * 4,
+                  image_.constScanLine(y) + size_t(x0 - rect_.left) * 4, size_t(x1 - x0) * 4);
+    }
+  }
+}
+
 void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight) {
   if (r.IsEmpty()) return;
   p.setPen(topLeft);

@@ -61,6 +61,9 @@ class CBufferDC {
 
   // Plain copy of the whole image onto the target.
   void Present();
+  // The same, leaving out the part of the target inside hole (target
+  // coordinates), which the caller covers itself.
+  void PresentAround(const Rect& hole);
   void Fill(const QColor& c) { image_.fill(c); }
 
  private:

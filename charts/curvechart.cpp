@@ -485,7 +485,8 @@ void CCurveChart::DrawPlot(int /*flag*/) {
       TextAt(p, 2, y + 2 > plotHeight - 20 ? y - 18 : y + 2, label);
     }
   }
-  frameLayer->Present();
+  // The plot covers its own rectangle of the frame.
+  frameLayer->PresentAround(plotRect);
   plotLayer->Present();
   plotDirty_.clear();
 }
@@ -525,15 +526,42 @@ void CCurveChart::LoadSamples(int channels) {
   SampleKey key{file, channels, file->GetRecordCount(), file->GetStartTime(), file->GetEndTime(), true};
   if (key == sampleKey_ && columnTimes_ == sampleTimes_) return;
   const size_t cols = columnTimes_.size();
-  sampleValue_.assign(size_t(channels) * cols, 0.0f);
-  samplePercent_.assign(size_t(channels) * cols, 0.0f);
-  sampleOk_.assign(size_t(channels) * cols, 0);
+  // A recording that only grew (a live recording) keeps what it held: a
+  // column whose time the last reading covered takes the sample read then,
+  // so following the newest records reads only the new columns.
+  const bool grown = sampleKey_.valid && sampleKey_.file == key.file &&
+                     sampleKey_.channels == channels && sampleKey_.start == key.start &&
+                     key.records >= sampleKey_.records && key.end >= sampleKey_.end;
+  const size_t oldCols = sampleTimes_.size();
+  std::vector<int> from(cols, -1);
+  if (grown) {
+    size_t j = 0;
+    for (size_t i = 0; i < cols; ++i) {
+      const time_t t = columnTimes_[i];
+      if (t > sampleKey_.end) continue;
+      while (j < oldCols && sampleTimes_[j] < t) ++j;
+      if (j < oldCols && sampleTimes_[j] == t) from[i] = int(j);
+    }
+  }
+  std::vector<float> value(size_t(channels) * cols, 0.0f), percent(size_t(channels) * cols, 0.0f);
+  std::vector<uint8_t> ok(size_t(channels) * cols, 0);
   for (int ch = 0; ch < channels; ++ch) {
     const size_t base = size_t(ch) * cols;
-    for (size_t i = 0; i < cols; ++i)
-      sampleOk_[base + i] =
-          file->GetValue(ch, columnTimes_[i], &sampleValue_[base + i], &samplePercent_[base + i]) ? 1 : 0;
+    const size_t oldBase = size_t(ch) * oldCols;
+    for (size_t i = 0; i < cols; ++i) {
+      if (from[i] >= 0) {
+        const size_t k = oldBase + size_t(from[i]);
+        value[base + i] = sampleValue_[k];
+        percent[base + i] = samplePercent_[k];
+        ok[base + i] = sampleOk_[k];
+      } else {
+        ok[base + i] = file->GetValue(ch, columnTimes_[i], &value[base + i], &percent[base + i]) ? 1 : 0;
+      }
+    }
   }
+  sampleValue_.swap(value);
+  samplePercent_.swap(percent);
+  sampleOk_.swap(ok);
   sampleKey_ = key;
   sampleTimes_ = columnTimes_;
 }

@@ -162,8 +162,11 @@ class CCurveChart : public QWidget {
   // Steps 2-5 of the layout: rectangles, fresh layers, window and scale.
   void LayoutRects();
 
- private:
+ protected:
+  // The plot, then the selection band or the cursor over it, on screen.
   void DrawPlotAndOverlay();
+
+ private:
   bool presentPending_ = false;
   bool inLayout_ = false;
   bool inPaint_ = false;

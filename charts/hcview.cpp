@@ -15,6 +15,7 @@
 
 #include <algorithm>
 
+#include "charts/channelgroups.h"
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
@@ -268,14 +269,14 @@ bool CHCView::OnCommand(int id) {
     OpenChnlWindow(id - ID_CHNL_WINDOW);
     return true;
   }
-  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
+  if ((id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) || id == ID_SHOW_ALL_CHNL ||
+      id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP || id == ID_PREV_CHNL_GROUP) {
     if (!file) return true;
-    const int ch = id - ID_CHNL_TOGGLE;
-    if (ch >= file->GetChnlCount()) return true;
-    uint8_t flags[64];
-    for (int i = 0; i < 64; ++i) flags[i] = file->Head().channels[i].shown;
-    flags[ch] = flags[ch] ? 0 : 1;
-    ApplyShown(flags, groupIndex);
+    uint8_t current[64], flags[64];
+    for (int i = 0; i < 64; ++i) current[i] = file->Head().channels[i].shown;
+    int next = groupIndex;
+    if (ShownFlagsOfCommand(id, file->GetChnlCount(), current, groupIndex, flags, &next))
+      ApplyShown(flags, next);
     return true;
   }
   switch (id) {
@@ -294,34 +295,6 @@ bool CHCView::OnCommand(int id) {
     case ID_SELECT_ALL_RECORDS:
       if (file) chart_->SelectAll();
       return true;
-    case ID_SHOW_ALL_CHNL:
-    case ID_HIDE_ALL_CHNL: {
-      if (!file) return true;
-      uint8_t flags[64] = {};
-      for (int i = 0; i < file->GetChnlCount() && i < 64; ++i) flags[i] = id == ID_SHOW_ALL_CHNL ? 1 : 0;
-      ApplyShown(flags, 0);
-      return true;
-    }
-    case ID_NEXT_CHNL_GROUP: {
-      if (!file || file->GetChnlCount() == 0) return true;
-      const int n = std::min(file->GetChnlCount(), 64);
-      uint8_t flags[64] = {};
-      for (int i = groupIndex; i < std::min(groupIndex + 4, n); ++i) flags[i] = 1;
-      int next = groupIndex + 4;
-      if (next >= n) next = 0;
-      ApplyShown(flags, next);
-      return true;
-    }
-    case ID_PREV_CHNL_GROUP: {
-      if (!file || file->GetChnlCount() == 0) return true;
-      const int n = std::min(file->GetChnlCount(), 64);
-      uint8_t flags[64] = {};
-      for (int i = std::max(groupIndex - 3, 0); i <= groupIndex && i < n; ++i) flags[i] = 1;
-      int next = groupIndex - 4;
-      if (next < 0) next = n - 1;
-      ApplyShown(flags, next);
-      return true;
-    }
     case ID_ADD_MARK: {
       if (!file) return true;
       const time_t t = chart_->GetCursorTime();

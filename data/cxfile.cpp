@@ -617,6 +617,19 @@ bool CXFile::CreateTemp() {
   return true;
 }
 
+bool CXFile::ReopenTemp() {
+  const std::string path = platform::SettingsPath("temp.tmp");
+  if (!Open(path)) return false;
+  if (state_ != State::kViewing || layout_ == 3) {
+    Close();
+    return false;
+  }
+  tempPath_ = path;
+  mapSize_ = static_cast<uint32_t>(std::min<size_t>(view_.size(), UINT32_MAX));
+  state_ = State::kLiveStore;
+  return true;
+}
+
 bool CXFile::AppendRecord(const void* values, int slot) {
   if (state_ != State::kLiveStore || layout_ == 3 || slot < 0 || slot >= head_.capacity)
     return false;

@@ -67,6 +67,11 @@ class CXFile {
   // The live store: closes what is open and creates "temp.tmp" in the settings
   // directory, sized for the header's chnlCount, capacity and valueWidth, mapped.
   bool CreateTemp();
+  // The live store an interrupted recording left behind: maps "temp.tmp" of
+  // the settings directory as the live store again, with its header and the
+  // record count its times give, so that SaveAs can save it (Close deletes
+  // it, as it deletes every live store). False when there is none to map.
+  bool ReopenTemp();
   // A new file for a download; no mapping. The data go to a temporary file in
   // the folder of path; Close renames it over path once it is complete and on
   // disk, so a view of an older file at path keeps its data. False when the

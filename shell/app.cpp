@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 
 #include "platform/appconfig.h"
@@ -71,6 +72,14 @@ bool CRecviewApp::InitInstance(const QStringList& arguments) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) frame_->resize(screen->availableSize());
   frame_->showMaximized();
   if (!file.isEmpty()) frame_->OpenFile(file);
+  // Once the window is up: a recording that a crash interrupted, then with
+  // "--record" the live window recording at once (a recorder PC that starts
+  // recording when it boots).
+  const bool record = arguments.contains("--record");
+  QTimer::singleShot(0, frame_.get(), [frame = frame_.get(), record] {
+    frame->OfferRecovery();
+    if (record) frame->StartLiveRecording();
+  });
   return true;
 }
 

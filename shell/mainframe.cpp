@@ -24,6 +24,9 @@
 #include <memory>
 
 #include "acquire/downloaddialog.h"
+#include "acquire/live.h"
+#include "acquire/rcview.h"
+#include "charts/barview.h"
 #include "charts/framehooks.h"
 #include "charts/hcview.h"
 #include "tables/statsdlg.h"
@@ -36,6 +39,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
 #include "shell/childframe.h"
 
 namespace {
@@ -86,6 +90,8 @@ CMainFrame::CMainFrame() {
 }
 
 CMainFrame::~CMainFrame() {
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_LIST, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -94,6 +100,18 @@ CMainFrame::~CMainFrame() {
 CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
+  // The side windows of the live recording that have their views.
+  acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
+    return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+  });
+  // The record list of the live recording follows every new record.
+  acquire::CRCView::SetSideOpener(ID_REC_LIST, [this](acquire::CRCView* view) -> QWidget* {
+    auto* list = new tables::CXListView;
+    QWidget* frame = AddChild(list, lang::String(61261), 154);
+    list->SetLiveOwner(view, view->File());
+    connect(view, &acquire::CRCView::recordAppended, list, [list](int) { list->OnFileChanged(); });
+    return frame;
+  });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
@@ -226,6 +244,7 @@ bool CMainFrame::OnCommand(int id) {
       dlg.exec();
       return true;
     }
+    case ID_LIVE_VIEW: OpenLiveView(); return true;
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
       return true;
@@ -248,6 +267,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
     case ID_DOWNLOAD:
+    case ID_LIVE_VIEW:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
     case ID_HELP_CONTENTS:
@@ -327,6 +347,65 @@ void CMainFrame::OnLanguage(int language) {
   platform::WriteLanguage(language);
   restart_ = true;
   if (!close()) restart_ = false;
+}
+
+CChildFrame* CMainFrame::OpenLiveView() {
+  if (liveFrame_) {
+    mdi_->setActiveSubWindow(liveFrame_);
+    liveFrame_->showMaximized();
+    return liveFrame_;
+  }
+  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
+                         [this] { return ChannelMenu(); }});
+  auto* view = new acquire::CRCView;
+  CChildFrame* frame = AddChild(view, lang::String(61227), 135, 132, true);
+  connect(frame, &QMdiSubWindow::windowStateChanged, view,
+          [view](Qt::WindowStates, Qt::WindowStates now) {
+            if (now & Qt::WindowActive) view->RefreshFrameTexts(true);
+          });
+  frame->closeCheck = [view] { return view->CanClose(); };
+  liveFrame_ = frame;
+  connect(frame, &QObject::destroyed, this, [this, frame] {
+    if (liveFrame_ == frame) liveFrame_ = nullptr;
+  });
+  return frame;
+}
+
+void CMainFrame::StartLiveRecording() {
+  CChildFrame* frame = OpenLiveView();
+  if (auto* view = qobject_cast<acquire::CRCView*>(frame->View())) view->OnCommand(ID_REC_START);
+}
+
+void CMainFrame::OfferRecovery() {
+  acquire::Interrupted found;
+  if (!acquire::FindInterrupted(&found)) return;
+  const QString text = lang::Format(
+      62401, found.title.c_str(), found.records, found.chnlCount, FormatTime(found.start).c_str(),
+      FormatTime(found.end).c_str());
+  const auto answer = MsgBoxText(this, text, 61218, MsgIcon::Question,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::No) {
+    acquire::DiscardInterrupted();
+    return;
+  }
+  if (answer != QMessageBox::Yes) return;
+  const QString ext = lang::String(61275);
+  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  dlg.setObjectName("saveas");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix(ext);
+  dlg.selectFile("*." + ext);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+  const QString path = dlg.selectedFiles().first();
+  platform::WriteLastDir(path.toStdString());
+  std::string error;
+  if (!acquire::RecoverInterrupted(path.toStdString(), &error)) {
+    MsgBoxText(this, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
+    return;
+  }
+  OpenFile(path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

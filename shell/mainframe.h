@@ -37,6 +37,13 @@ class CMainFrame : public QMainWindow, public CommandTarget {
                         bool live = false);
   CChildFrame* ActiveChild() const;
   CChildFrame* LiveFrame() const { return liveFrame_; }
+  // Opens the live-recording window, or brings the one there is forward.
+  CChildFrame* OpenLiveView();
+  // Opens the live-recording window and starts recording in it.
+  void StartLiveRecording();
+  // A live recording that was interrupted (the program was killed, the power
+  // failed) is offered to be saved, deleted, or kept for later.
+  void OfferRecovery();
   void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
 
   // Status bar panes 0-4; panes 1-4 show the recording shown.

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "childprogram.h"
 #include "data/cxfile.h"
 #include "downloadfixture.h"
 #include "platform/profile.h"
@@ -22,54 +23,20 @@ using dltest::SimRaw;
 
 namespace {
 
-struct Result {
-  int code = -1;
-  std::string out, err;
-};
+using testenv::Result;
 
-// Starts rectool with args; standard output and error go to files.
-class Rectool {
+// rectool download with args.
+class Rectool : public testenv::ChildProgram {
  public:
-  explicit Rectool(const std::vector<std::string>& args) {
-    const std::string dir = testenv::NewDir("rectool");
-    out_ = dir + "out";
-    err_ = dir + "err";
-    std::vector<std::string> all{std::string(RECVIEW_BIN_DIR) + "/rectool", "download"};
-    all.insert(all.end(), args.begin(), args.end());
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int o = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int e = open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(o, 1);
-      dup2(e, 2);
-      std::vector<char*> argv;
-      for (std::string& a : all) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-  }
-  ~Rectool() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  Result Wait() {
-    Result r;
-    int status = 0;
-    if (waitpid(pid_, &status, 0) == pid_) r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    pid_ = -1;
-    r.out = testenv::ReadFile(out_);
-    r.err = testenv::ReadFile(err_);
-    return r;
-  }
-  std::string Err() const { return testenv::ReadFile(err_); }
-  void Signal(int sig) { kill(pid_, sig); }
+  explicit Rectool(const std::vector<std::string>& args)
+      : ChildProgram("rectool", WithCommand(args)) {}
 
  private:
-  pid_t pid_ = -1;
-  std::string out_, err_;
+  static std::vector<std::string> WithCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"download"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+  }
 };
 
 Result RunTool(const std::vector<std::string>& args) { return Rectool(args).Wait(); }

@@ -98,6 +98,7 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       {61289, "d"},    {61294, "d"},  {61299, "dd"}, {61300, "d"},  {62001, "s"},
       {62111, "s"},    {62120, "ssf"}, {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
+      {62401, "sddss"}, {62402, "s"}, {62404, "s"},
   };
   for (auto& [id, conv] : formats) {
     EXPECT_EQ(Conversions(zh[id]), conv) << "chinese " << id;

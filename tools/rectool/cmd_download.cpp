@@ -19,6 +19,8 @@
 
 #include "acquire/download.h"
 #include "command.h"
+#include "serialopts.h"
+#include "signalwatch.h"
 #include "data/records.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
@@ -29,72 +31,6 @@ namespace {
 constexpr char kName[] = "download";
 // Exit code of a download stopped by a signal (as shells report SIGINT).
 constexpr int kInterrupted = 130;
-
-// Turns SIGINT, SIGTERM and SIGHUP into a stop request while a download runs:
-// the signals are blocked in every thread and one thread waits for them.
-class SignalWatch {
- public:
-  explicit SignalWatch(acquire::DownloadSession& session) : session_(session) {
-    sigemptyset(&set_);
-    sigaddset(&set_, SIGINT);
-    sigaddset(&set_, SIGTERM);
-    sigaddset(&set_, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &set_, &old_);
-    thread_ = std::thread([this] {
-      int sig = 0;
-      while (sigwait(&set_, &sig) == 0) {
-        if (done_) return;
-        interrupted_ = true;
-        session_.Stop();
-      }
-    });
-  }
-  ~SignalWatch() {
-    done_ = true;
-    pthread_kill(thread_.native_handle(), SIGTERM);
-    thread_.join();
-    // A signal that came meanwhile is dropped with the block.
-    timespec zero{0, 0};
-    while (sigtimedwait(&set_, nullptr, &zero) > 0) {
-    }
-    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-  }
-  bool Interrupted() const { return interrupted_; }
-
- private:
-  acquire::DownloadSession& session_;
-  sigset_t set_, old_;
-  std::thread thread_;
-  std::atomic<bool> done_{false};
-  std::atomic<bool> interrupted_{false};
-};
-
-// Progress on standard error: a line that is rewritten on a terminal, a line
-// per tenth otherwise.
-class ProgressLine {
- public:
-  explicit ProgressLine(const char* what) : what_(what), tty_(::isatty(STDERR_FILENO)) {}
-  ~ProgressLine() {
-    if (tty_ && shown_ >= 0) std::fputc('\n', stderr);
-  }
-  void operator()(int value, int maximum) {
-    const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
-    if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10 && shown_ >= 0)) return;
-    shown_ = percent;
-    std::fprintf(stderr, tty_ ? "\r%s: %3d%%" : "%s: %3d%%\n", what_, percent);
-    std::fflush(stderr);
-  }
-
- private:
-  const char* what_;
-  bool tty_;
-  int shown_ = -1;
-};
-
-std::string Where(const _tagComParam& p) {
-  return std::string(p.ComPort) + " (" + std::to_string(p.Baudrate) + " baud, station " +
-         std::to_string(p.Address & 0xFF) + ")";
-}
 
 int Run(const std::vector<std::string>& args) {
   Options opt;
@@ -116,28 +52,10 @@ int Run(const std::vector<std::string>& args) {
     return Usage(kName, "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
 
   _tagComParam param;
-  CXCom().GetComm(&param);
-  if (opt.Has("port")) {
-    const std::string port = opt.Value("port");
-    if (port.empty() || port.size() >= sizeof param.ComPort)
-      return Usage(kName, "--port needs a port name of 1 to 63 characters");
-    std::memset(param.ComPort, 0, sizeof param.ComPort);
-    std::memcpy(param.ComPort, port.data(), port.size());
-  }
-  long long number = 0;
-  if (opt.Has("baud")) {
-    if (!ParseWhole(opt.Value("baud"), 1, 4000000, &number))
-      return Usage(kName, "--baud needs a speed in bits per second, such as 9600");
-    param.Baudrate = static_cast<int32_t>(number);
-  }
-  if (opt.Has("address")) {
-    if (!ParseWhole(opt.Value("address"), 0, 255, &number))
-      return Usage(kName, "--address needs a station address from 0 to 255");
-    param.Address = static_cast<int32_t>(number);
-  }
+  if (int usage = SerialSettings(opt, kName, &param)) return usage;
 
   acquire::DownloadSession session;
-  SignalWatch signals(session);
+  SignalWatch signals([&session] { session.Stop(); });
   auto interrupted = [] {
     Fail("interrupted; no file was kept");
     return kInterrupted;

@@ -1,0 +1,200 @@
+#pragma once
+// Live recording without a window: the set-up (link, identity, driver,
+// channel definitions, temporary store), the acquisition thread that samples
+// the recorder every 100 ms, appending one record per interval, stopping, and
+// the recovery of a recording that was interrupted. The live window and
+// "rectool record" both run this code.
+//
+// Threads: Setup runs on any one thread (the window runs it on its set-up
+// thread while the progress dialog is shown) and may be cancelled from
+// another through the observer. After StartAcquisition the acquisition thread
+// only talks to the driver; it hands over the latest complete sample under
+// the sample lock and the device words as atomics. Everything else (Append,
+// Tick, Stop, SaveAs, File) belongs to the thread that owns the session.
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "data/cxfile.h"
+#include "link/comparam.h"
+#include "link/recorderlink.h"
+#include "platform/event.h"
+
+class DeviceDriver;
+struct _tagViewDef;
+
+namespace acquire {
+
+// Outcome of the set-up; the failures carry the message the user sees.
+enum class LiveStatus {
+  Ok,            // the store is made and the link stays open
+  PortFailed,    // 61217: the serial port cannot be opened
+  CommFailed,    // 61219: no model, title, channel count or channel data
+  NoDriver,      // 61248: no driver plug-in for the model
+  CreateFailed,  // 61221: the temporary store cannot be made
+  Cancelled,     // the user cancelled; nothing is left behind
+};
+// The string id of a failed set-up's message (0 for Ok and Cancelled).
+int MessageOf(LiveStatus status);
+
+// Outcome of appending a record.
+enum class AppendStatus {
+  Appended,
+  Full,     // appended the record that filled the last slot; stop (61262)
+  Lost,     // the recorder has not delivered for five passes; stop (61284)
+  Refused,  // nothing recording, or the store refused the slot
+};
+
+// What the set-up tells and asks while it runs; every member may be empty.
+struct SetupObserver {
+  // Reading channel `index` (from 0) of `count`; called before each channel,
+  // then once with index == count.
+  std::function<void(int index, int count)> channel;
+  // True once the user cancelled; asked between the steps.
+  std::function<bool()> cancelled;
+};
+
+// Choices beyond the serial settings.
+struct LiveOptions {
+  // Record slots of the store: 0 takes the driver's capacity; a smaller
+  // number makes a smaller store (scripts that record a known span).
+  int storeSlots = 0;
+  // Milliseconds between passes of the acquisition thread.
+  int passMs = 100;
+};
+
+// The raw count of a value of a channel whose count 0 stands for low and full
+// scale for high (exponents of ten for a logarithmic channel): clamped to
+// 0..65535; NaN, an empty range or a non-positive value of a logarithmic
+// channel give 0.
+uint16_t CountOfValue(float value, double low, double high, bool logScale);
+
+// The sample buffer: the latest counts of all channels.
+constexpr int kSampleBytes = 128;
+
+class LiveSession {
+ public:
+  LiveSession();
+  // Stops a recording and closes the store (which deletes "temp.tmp").
+  ~LiveSession();
+  LiveSession(const LiveSession&) = delete;
+  LiveSession& operator=(const LiveSession&) = delete;
+
+  // True while the link is open: from Setup until Stop (or a failed Setup).
+  bool LinkOpen() const { return link_.IsOpen() != 0; }
+
+  // Opens the link with param, identifies the recorder, loads its driver,
+  // reads the title, the channel count and every channel's definition, takes
+  // the chart defaults of view and creates the temporary store with its
+  // header. On Ok the link stays open for StartAcquisition; any other outcome
+  // leaves the link closed, the driver unloaded and no "temp.tmp".
+  LiveStatus Setup(const _tagComParam& param, const _tagViewDef& view,
+                   const SetupObserver& observer = {}, const LiveOptions& options = {});
+  // Why the port could not be opened, or which plug-in is missing.
+  const std::string& Detail() const { return detail_; }
+
+  // Starts the acquisition thread and waits for its first pass; then appends
+  // the first record (now is its time). False when there is nothing set up.
+  bool StartAcquisition(time_t now);
+  bool Recording() const { return recording_; }
+  // One tick of the interval: appends a record from the latest sample, or
+  // reports Lost when the recorder stopped delivering (the caller stops).
+  AppendStatus Tick();
+  // Appends a record now; `first` also sets the start time to now.
+  AppendStatus Append(bool first, time_t now);
+  // Ends the acquisition thread, unloads the driver and closes the link. The
+  // store stays open for SaveAs. Harmless when not recording.
+  void Stop();
+  // Saves the store as a compact data file (beside path, then renamed).
+  bool SaveAs(const std::string& path);
+  // Closes the store and deletes "temp.tmp".
+  void Discard();
+  // Closes the store but leaves "temp.tmp" in place for a later recovery
+  // (when saving failed and the program ends anyway).
+  void KeepForRecovery();
+
+  // The live recording; its header changes only on the owning thread.
+  CXFile& File() { return file_; }
+  const CXFile& File() const { return file_; }
+  int Records() const { return records_; }
+  // True for the interleaved family (values as floats, model letter 'P').
+  bool Interleaved() const { return interleaved_; }
+  bool DataValid() const { return dataValid_.load(); }
+  // The latest device word of channel ch (as read by the acquisition thread).
+  uint64_t DevWord(int ch) const;
+  // Copies the latest sample (kSampleBytes) under the sample lock.
+  void CopySample(uint8_t* out) const;
+  // Passes the acquisition thread has made (read by tests and benchmarks).
+  int Passes() const { return passes_.load(); }
+
+  // The loop to use for a model: the interleaved one for family letter 'P'.
+  static bool InterleavedModel(const char* model);
+
+ private:
+  LiveStatus Fail(LiveStatus status);
+  bool Cancelled(const SetupObserver& observer) const;
+  void AcquireLoop();
+  void StoreDevWords();
+
+  RecorderLink link_;
+  CXFile file_;
+  void* library_ = nullptr;
+  DeviceDriver* driver_ = nullptr;
+  std::string detail_;
+  bool interleaved_ = true;
+  bool recording_ = false;
+  bool stored_ = false;  // the store exists
+  int records_ = 0;
+  int chnlCount_ = 0;
+  int valueWidth_ = 2;
+  int devWordBytes_ = 4;
+
+  // Per-channel conversion of the interleaved family, fixed at the start.
+  struct Scale {
+    double low = 0, high = 0;
+    bool log = false;
+  };
+  Scale scales_[64];
+
+  std::thread thread_;
+  platform::AutoResetEvent stop_;
+  platform::AutoResetEvent firstPass_;
+  mutable std::mutex sampleLock_;
+  uint8_t sample_[kSampleBytes] = {};
+  std::atomic<bool> dataValid_{false};
+  std::atomic<uint64_t> devWords_[64];
+  std::atomic<int> passes_{0};
+  int passMs_ = 100;
+  // The device words last written into the header, to write changes only.
+  uint64_t storedWords_[64] = {};
+  // Held while a store of this session exists: no second recording, and no
+  // recovery, takes "temp.tmp" meanwhile.
+  int lockFd_ = -1;
+};
+
+// ---- an interrupted recording ----
+
+// What "temp.tmp" holds after a recording was interrupted.
+struct Interrupted {
+  std::string title;
+  int chnlCount = 0;
+  int records = 0;
+  int interval = 0;
+  time_t start = 0, end = 0;
+};
+// Path of the temporary store.
+std::string TempStorePath();
+// True when "temp.tmp" is a store no recording uses now, with a valid header
+// and at least one record; *found describes it.
+bool FindInterrupted(Interrupted* found);
+// Saves the records of an interrupted recording as a data file at path and
+// deletes "temp.tmp". False (and "temp.tmp" kept) when it cannot; *error says why.
+bool RecoverInterrupted(const std::string& path, std::string* error = nullptr);
+// Deletes an interrupted recording that is not in use.
+bool DiscardInterrupted();
+
+}  // namespace acquire

@@ -1,0 +1,536 @@
+#include "acquire/rcview.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "charts/channelgroups.h"
+#include "charts/chnlpanel.h"
+#include "charts/framehooks.h"
+#include "charts/livechart.h"
+#include "charts/timescroller.h"
+#include "platform/appconfig.h"
+#include "platform/ui/commandids.h"
+#include "platform/ui/lang.h"
+#include "platform/ui/msgbox.h"
+#include "portcfg/xcom.h"
+#include "viewcfg/viewdef.h"
+
+namespace acquire {
+
+namespace {
+
+// The commands that open side windows, in the order of the view's slots.
+constexpr int kSideCommands[5] = {ID_REC_LIST, ID_REC_BARS, ID_REC_RANGE, ID_REC_INFO,
+                                  ID_RECORD_SETTINGS};
+
+int SideSlot(int id) {
+  for (int i = 0; i < 5; ++i)
+    if (kSideCommands[i] == id) return i;
+  return -1;
+}
+
+std::map<int, CRCView::SideOpener>& Openers() {
+  static std::map<int, CRCView::SideOpener> openers;
+  return openers;
+}
+
+}  // namespace
+
+void CRCView::SetSideOpener(int commandId, SideOpener opener) {
+  if (SideSlot(commandId) < 0) return;
+  if (opener)
+    Openers()[commandId] = std::move(opener);
+  else
+    Openers().erase(commandId);
+}
+
+bool CRCView::HasSideOpener(int commandId) { return Openers().count(commandId) != 0; }
+
+QWidget* CRCView::SideFrame(int commandId) const {
+  const int slot = SideSlot(commandId);
+  return slot < 0 ? nullptr : sideFrames_[slot].data();
+}
+
+CRCView::CRCView(QWidget* parent) : QWidget(parent) {
+  setObjectName("102");
+  resize(800, 600);
+  scroller_ = new charts::CTimeScroller(this);
+  scroller_->setObjectName("1000");
+  scroller_->setGeometry(2, 2, width() - 4, 18);
+  chart_ = new charts::CLiveChart(this);
+  chart_->setObjectName("1001");
+  chart_->move(2, 22);
+  panel_ = new charts::CChnlPanel(this);
+  panel_->setObjectName("1129");
+  panel_->move(width() - 150, 0);
+  connect(chart_, &charts::CCurveChart::RightButtonReleased, this,
+          [this] { ContextMenu(QCursor::pos()); });
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &CRCView::OnRecordTimer);
+  scroller_->SetSidePanel(sidePanel);
+  chart_->SetSidePanel(sidePanel);
+  panel_->SetShown(sidePanel);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+  panel_->Rebuild(1);
+}
+
+CRCView::~CRCView() {
+  for (QPointer<QWidget>& frame : sideFrames_)
+    if (frame) frame->close();
+  StopRecording();
+  // The controls only borrow the recording.
+  chart_->SetRecord(nullptr);
+  chart_->SetScroller(nullptr);
+}
+
+void CRCView::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+  panel_->Rebuild(1);
+}
+
+void CRCView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) ContextMenu(e->globalPosition().toPoint());
+}
+
+// ---------------------------------------------------------------- recording
+
+void CRCView::StartRecording() {
+  if (session_.LinkOpen() || recording) return;
+  _tagComParam param;
+  CXCom().GetComm(&param);
+  _tagViewDef view;
+  CXViewDef().GetView(&view);
+
+  // The progress dialog: a text, a bar and a stop button.
+  QDialog dlg(this);
+  dlg.setObjectName("147");
+  dlg.setWindowTitle(lang::String(61218));
+  auto* text = new QLabel(&dlg);
+  text->setObjectName("1004");
+  text->setMinimumWidth(320);
+  auto* bar = new QProgressBar(&dlg);
+  bar->setObjectName("1002");
+  bar->setRange(0, 0);
+  auto* stop = new QPushButton(lang::String(62400), &dlg);
+  stop->setObjectName("1003");
+  auto* layout = new QVBoxLayout(&dlg);
+  layout->addWidget(text);
+  layout->addWidget(bar);
+  layout->addWidget(stop, 0, Qt::AlignRight);
+  auto cancelled = std::make_shared<std::atomic<bool>>(false);
+  connect(stop, &QPushButton::clicked, &dlg, [&dlg, cancelled] {
+    *cancelled = true;
+    dlg.reject();
+  });
+
+  SetupObserver observer;
+  observer.channel = [&dlg, text, bar](int index, int count) {
+    QMetaObject::invokeMethod(
+        &dlg,
+        [text, bar, index, count] {
+          bar->setRange(0, count);
+          bar->setValue(index);
+          if (index < count) text->setText(lang::Format(61246, index + 1));
+        },
+        Qt::QueuedConnection);
+  };
+  observer.cancelled = [cancelled] { return cancelled->load(); };
+  LiveStatus status = LiveStatus::Cancelled;
+  settingUp_ = true;
+  std::thread setup([&] {
+    status = session_.Setup(param, view, observer);
+    QMetaObject::invokeMethod(&dlg, [&dlg] { dlg.done(QDialog::Accepted); }, Qt::QueuedConnection);
+  });
+  dlg.exec();
+  setup.join();
+  settingUp_ = false;
+
+  if (status != LiveStatus::Ok) {
+    startedOk = 0;
+    if (const int message = MessageOf(status)) MsgBox(this, message, 61236, MsgIcon::Error);
+    return;
+  }
+  if (cancelled->load()) {
+    // Cancelled after the set-up had finished: nothing is kept.
+    session_.Stop();
+    session_.Discard();
+    startedOk = 0;
+    return;
+  }
+  startedOk = 1;
+  saved = 0;
+
+  CXFile* file = File();
+  scroller_->SetChart(chart_);
+  scroller_->SetFixedSize(0);
+  scroller_->SetOffset(0.0f);
+  scroller_->SetFraction(1.0f);
+  chart_->SetRecord(file);
+  chart_->ApplyRecordSettings();
+  chart_->SetCompanion(scroller_);
+  chart_->SetScroller(scroller_);
+  chart_->following = 1;
+  panel_->SetRecord(file);
+  panel_->SetNotify(chart_);
+  scroller_->setEnabled(true);
+
+  session_.StartAcquisition(std::time(nullptr));
+  recording = 1;
+  chart_->InvalidateSamples();
+  AfterAppend();
+  chart_->Relayout();
+  panel_->Rebuild(1);
+  timer_.start(std::max(file->GetInterval(), 1) * 1000);
+  RefreshFrameTexts(true);
+  chart_->StartFollowTimer();
+}
+
+void CRCView::OnRecordTimer() {
+  if (!recording) return;
+  const AppendStatus status = session_.Tick();
+  switch (status) {
+    case AppendStatus::Appended:
+      AfterAppend();
+      break;
+    case AppendStatus::Full:
+      AfterAppend();
+      StopRecording();
+      MsgBox(this, 61262, 61236, MsgIcon::Information);
+      break;
+    case AppendStatus::Lost:
+      StopRecording();
+      MsgBox(this, 61284, 61236, MsgIcon::Error);
+      break;
+    case AppendStatus::Refused:
+      StopRecording();
+      break;
+  }
+}
+
+void CRCView::AfterAppend() {
+  CXFile* file = File();
+  chart_->SetTimeRange(file->GetStartTime(), file->GetEndTime());
+  chart_->OnRecordAppended();
+  RefreshFrameTexts(false);
+  emit recordAppended(session_.Records());
+}
+
+void CRCView::StopRecording() {
+  chart_->StopFollowTimer();
+  timer_.stop();
+  const bool was = recording != 0;
+  session_.Stop();
+  recording = 0;
+  if (was) emit recordingStopped();
+}
+
+bool CRCView::SaveAs() {
+  if (!startedOk) return false;
+  if (recording) {
+    if (MsgBox(this, 61226, 61218, MsgIcon::Information,
+               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return false;
+    StopRecording();
+  }
+  const QString ext = lang::String(61275);
+  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  dlg.setObjectName("saveas");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix(ext);
+  dlg.selectFile("*." + ext);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+  const QString path = dlg.selectedFiles().first();
+  platform::WriteLastDir(path.toStdString());
+  if (!session_.SaveAs(path.toStdString())) {
+    MsgBoxText(this, lang::Format(62402, path.toUtf8().constData()), 61236, MsgIcon::Error);
+    return false;
+  }
+  saved = 1;
+  return true;
+}
+
+bool CRCView::CanClose() {
+  if (saved) return true;
+  const auto answer = MsgBox(this, 61222, 61218, MsgIcon::Information,
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  if (answer == QMessageBox::Yes) {
+    StopRecording();
+    return SaveAs();
+  }
+  if (answer == QMessageBox::No) {
+    StopRecording();
+    return true;
+  }
+  return false;
+}
+
+void CRCView::ApplyRecordSettings() {
+  if (!File()->PutHead()) {
+    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    return;
+  }
+  chart_->ApplyRecordSettings();
+  chart_->SetTimeRange(File()->GetStartTime(), File()->GetEndTime());
+  chart_->Relayout();
+  panel_->Rebuild(0);
+}
+
+// ---------------------------------------------------------------- frame texts
+
+void CRCView::RefreshFrameTexts(bool menuToo) {
+  if (!startedOk) return;
+  CXFile* file = File();
+  const charts::FrameHooks& hooks = charts::GetFrameHooks();
+  if (menuToo && recording && hooks.channelMenu) {
+    if (QMenu* menu = hooks.channelMenu()) {
+      menu->clear();
+      CommandRouter& router = CommandRouter::Instance();
+      for (int ch = 0; ch < file->GetChnlCount() && ch < 64; ++ch) {
+        router.SetText(ID_CHNL_TOGGLE + ch, QString::fromStdString(file->GetChnlName(ch)));
+        menu->addAction(router.Action(ID_CHNL_TOGGLE + ch));
+      }
+    }
+  }
+  if (hooks.setPaneText) {
+    hooks.setPaneText(1, lang::String(59143) + QString::fromStdString(file->GetTitle()));
+    hooks.setPaneText(2, lang::String(59144) + QString::number(file->GetChnlCount()));
+    hooks.setPaneText(3, lang::String(59145) +
+                             QString::fromStdString(FormatTime(file->GetStartTime())) + " => " +
+                             QString::fromStdString(FormatTime(file->GetEndTime())));
+    hooks.setPaneText(4, lang::String(59146) + QString::number(file->GetInterval()) + "S");
+  }
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CRCView::HasSelection() const {
+  time_t s = 0, e = 0;
+  chart_->GetSelection(s, e);
+  return s != e && s != 0;
+}
+
+bool CRCView::OnUpdateCommand(int id, CommandState& state) {
+  if (settingUp_) {
+    // The menus wait until the set-up is over (it owns the session now).
+    state = CommandState{};
+    state.enabled = false;
+    return true;
+  }
+  const bool selecting = chart_->IsSelecting() != 0;
+  state.checkable = false;
+  state.checked = false;
+  switch (id) {
+    case ID_REC_START:
+      state.enabled = !recording && !session_.LinkOpen();
+      return true;
+    case ID_REC_STOP:
+      state.enabled = recording != 0;
+      return true;
+    case ID_FILE_SAVE:
+      state.enabled = startedOk && !saved;
+      return true;
+    case ID_RECORD_SETTINGS:
+    case ID_REC_INFO:
+      state.enabled = recording && HasSideOpener(id);
+      return true;
+    case ID_REC_LIST:
+    case ID_REC_BARS:
+    case ID_REC_RANGE:
+      state.enabled = startedOk && HasSideOpener(id);
+      return true;
+    case ID_LIST_PRINT:
+    case ID_LIST_PRINT_PREVIEW:
+      state.enabled = false;  // printing the live curves comes with the print pages
+      return true;
+    case ID_EDIT_COPY:
+      state.enabled = selecting && HasSelection();
+      return true;
+    case ID_SELECT_ALL_RECORDS:
+      state.enabled = selecting;
+      return true;
+    case ID_SHOW_ALL_CHNL:
+    case ID_HIDE_ALL_CHNL:
+    case ID_NEXT_CHNL_GROUP:
+    case ID_PREV_CHNL_GROUP:
+      state.enabled = true;
+      return true;
+    case ID_SELECT_OFF:
+    case ID_SELECT_ON:
+      state.enabled = true;
+      state.checkable = true;
+      state.checked = (id == ID_SELECT_ON) == selecting;
+      return true;
+    case ID_SIDE_PANEL:
+      state.enabled = true;
+      state.checkable = true;
+      state.checked = sidePanel != 0;
+      return true;
+    default:
+      break;
+  }
+  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
+    const int ch = id - ID_CHNL_TOGGLE;
+    state.enabled = recording && ch < File()->GetChnlCount();
+    state.checkable = true;
+    state.checked = state.enabled && File()->Head().channels[ch].shown != 0;
+    return true;
+  }
+  return false;
+}
+
+bool CRCView::OnCommand(int id) {
+  if (settingUp_) return true;
+  const bool toggle = id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST;
+  if (toggle || id == ID_SHOW_ALL_CHNL || id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP ||
+      id == ID_PREV_CHNL_GROUP) {
+    // A channel is toggled only while recording; the groups once there is a recording.
+    if (toggle ? !recording : !startedOk) return true;
+    uint8_t current[64], flags[64];
+    for (int i = 0; i < 64; ++i) current[i] = File()->Head().channels[i].shown;
+    int next = groupIndex;
+    if (charts::ShownFlagsOfCommand(id, File()->GetChnlCount(), current, groupIndex, flags, &next))
+      ApplyShown(flags, next);
+    return true;
+  }
+  switch (id) {
+    case ID_REC_START:
+      StartRecording();
+      return true;
+    case ID_REC_STOP:
+      if (recording && MsgBox(this, 61263, 61236, MsgIcon::Information,
+                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        StopRecording();
+      return true;
+    case ID_FILE_SAVE:
+      if (startedOk && !saved) SaveAs();
+      return true;
+    case ID_REC_LIST:
+    case ID_REC_BARS:
+    case ID_REC_RANGE:
+    case ID_REC_INFO:
+    case ID_RECORD_SETTINGS:
+      OpenSide(id);
+      return true;
+    case ID_EDIT_COPY:
+      if (chart_->IsSelecting() && HasSelection()) chart_->CopySelectionToClipboard();
+      return true;
+    case ID_SELECT_ALL_RECORDS:
+      if (startedOk) chart_->SelectAll();
+      return true;
+    case ID_SELECT_OFF:
+      chart_->SetSelecting(0);
+      return true;
+    case ID_SELECT_ON:
+      chart_->SetSelecting(1);
+      return true;
+    case ID_SIDE_PANEL:
+      ToggleSidePanel();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CRCView::OpenSide(int id) {
+  const int slot = SideSlot(id);
+  if (slot < 0 || !HasSideOpener(id) || !startedOk) return;
+  if (QWidget* open = sideFrames_[slot].data()) {
+    // The device information is made anew; the others are brought forward.
+    if (id != ID_REC_INFO) {
+      open->show();
+      open->raise();
+      open->activateWindow();
+      return;
+    }
+    open->close();
+    sideFrames_[slot] = nullptr;
+  }
+  sideFrames_[slot] = Openers()[id](this);
+}
+
+void CRCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
+  _tagDataHead& h = File()->Head();
+  uint8_t before[64];
+  for (int i = 0; i < 64; ++i) {
+    before[i] = h.channels[i].shown;
+    h.channels[i].shown = flags[i];
+  }
+  if (!File()->PutHead()) {
+    for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
+    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    return;
+  }
+  groupIndex = newGroupIndex;
+  chart_->Relayout();
+  panel_->Rebuild(0);
+}
+
+void CRCView::ToggleSidePanel() {
+  sidePanel = sidePanel ? 0 : 1;
+  scroller_->SetSidePanel(sidePanel);
+  chart_->SetSidePanel(sidePanel);
+  panel_->SetShown(sidePanel);
+  if (!panel_->HasRecord() && startedOk) panel_->SetRecord(File());
+  panel_->Rebuild(1);
+  scroller_->Refresh(1);
+  chart_->Relayout();
+}
+
+QMenu* CRCView::ContextMenu(const QPoint& globalPos, bool run) {
+  QMenu* menu = CommandRouter::Instance().BuildPopup(158, 1, this);
+  if (!menu) return nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator() || a->menu()) continue;
+    const int id = a->data().toInt();
+    CommandState state;
+    if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
+    switch (id) {
+      case ID_REC_STOP:
+      case ID_RECORD_SETTINGS:
+      case ID_REC_LIST:
+      case ID_REC_INFO:
+      case ID_SHOW_ALL_CHNL:
+      case ID_HIDE_ALL_CHNL:
+      case ID_NEXT_CHNL_GROUP:
+      case ID_PREV_CHNL_GROUP:
+        if (!recording) state.enabled = false;
+        break;
+      case ID_REC_START:
+        if (recording) state.enabled = false;
+        break;
+      case ID_FILE_SAVE:
+        if (!startedOk) state.enabled = false;
+        break;
+      default:
+        break;
+    }
+    a->setEnabled(state.enabled);
+    a->setCheckable(state.checkable);
+    if (state.checkable) a->setChecked(state.checked);
+  }
+  if (run) {
+    menu->exec(globalPos);
+    menu->deleteLater();
+    return nullptr;
+  }
+  return menu;
+}
+
+}  // namespace acquire

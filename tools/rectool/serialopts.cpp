@@ -1,0 +1,59 @@
+#include "serialopts.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "portcfg/xcom.h"
+
+namespace rectool {
+
+int SerialSettings(const Options& opt, const char* command, _tagComParam* param) {
+  CXCom().GetComm(param);
+  if (opt.Has("port")) {
+    const std::string port = opt.Value("port");
+    if (port.empty() || port.size() >= sizeof param->ComPort)
+      return Usage(command, "--port needs a port name of 1 to 63 characters");
+    std::memset(param->ComPort, 0, sizeof param->ComPort);
+    std::memcpy(param->ComPort, port.data(), port.size());
+  }
+  long long number = 0;
+  if (opt.Has("baud")) {
+    if (!ParseWhole(opt.Value("baud"), 1, 4000000, &number))
+      return Usage(command, "--baud needs a speed in bits per second, such as 9600");
+    param->Baudrate = static_cast<int32_t>(number);
+  }
+  if (opt.Has("address")) {
+    if (!ParseWhole(opt.Value("address"), 0, 255, &number))
+      return Usage(command, "--address needs a station address from 0 to 255");
+    param->Address = static_cast<int32_t>(number);
+  }
+  if (opt.Has("interval")) {
+    if (!ParseWhole(opt.Value("interval"), 1, 86400, &number))
+      return Usage(command, "--interval needs the seconds between records, 1 to 86400");
+    param->Interval = static_cast<int32_t>(number);
+  }
+  return 0;
+}
+
+std::string Where(const _tagComParam& p) {
+  return std::string(p.ComPort) + " (" + std::to_string(p.Baudrate) + " baud, station " +
+         std::to_string(p.Address & 0xFF) + ")";
+}
+
+ProgressLine::ProgressLine(const char* what) : what_(what), tty_(::isatty(STDERR_FILENO)) {}
+
+ProgressLine::~ProgressLine() {
+  if (tty_ && shown_ >= 0) std::fputc('\n', stderr);
+}
+
+void ProgressLine::operator()(int value, int maximum) {
+  const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
+  if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10 && shown_ >= 0)) return;
+  shown_ = percent;
+  std::fprintf(stderr, tty_ ? "\r%s: %3d%%" : "%s: %3d%%\n", what_, percent);
+  std::fflush(stderr);
+}
+
+}  // namespace rectool

@@ -1,0 +1,34 @@
+#pragma once
+// What the commands that talk to a recorder share: the serial settings from
+// "XCom.ini" with the options that override them, a progress line on
+// standard error, and the link described for messages.
+#include <string>
+
+#include "command.h"
+#include "link/comparam.h"
+
+namespace rectool {
+
+// The settings of "XCom.ini", then --port, --baud, --address and (for the
+// commands that record) --interval of opt. 0, or the exit code of a usage
+// error already reported for command.
+int SerialSettings(const Options& opt, const char* command, _tagComParam* param);
+
+// "PORT (BAUD baud, station N)".
+std::string Where(const _tagComParam& p);
+
+// Progress on standard error: a line that is rewritten on a terminal, a line
+// per tenth otherwise.
+class ProgressLine {
+ public:
+  explicit ProgressLine(const char* what);
+  ~ProgressLine();
+  void operator()(int value, int maximum);
+
+ private:
+  const char* what_;
+  bool tty_;
+  int shown_ = -1;
+};
+
+}  // namespace rectool
