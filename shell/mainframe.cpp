@@ -91,7 +91,6 @@ CMainFrame::CMainFrame() {
 
 CMainFrame::~CMainFrame() {
   acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
-  acquire::CRCView::SetSideOpener(ID_REC_LIST, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -103,14 +102,6 @@ bool CMainFrame::Create() {
   // The side windows of the live recording that have their views.
   acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
     return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
-  });
-  // The record list of the live recording follows every new record.
-  acquire::CRCView::SetSideOpener(ID_REC_LIST, [this](acquire::CRCView* view) -> QWidget* {
-    auto* list = new tables::CXListView;
-    QWidget* frame = AddChild(list, lang::String(61261), 154);
-    list->SetLiveOwner(view, view->File());
-    connect(view, &acquire::CRCView::recordAppended, list, [list](int) { list->OnFileChanged(); });
-    return frame;
   });
   setWindowTitle(lang::String(128));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
