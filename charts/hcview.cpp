@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QProgressDialog>
 
+#include <map>
 #include <memory>
 
 #include <algorithm>
@@ -42,6 +43,11 @@ CHCView::PrintRangeAsk& RangeAsk() {
   static CHCView::PrintRangeAsk ask;
   return ask;
 }
+
+std::map<int, std::function<void(CHCView*)>>& Openers() {
+  static std::map<int, std::function<void(CHCView*)>> openers;
+  return openers;
+}
 }  // namespace
 
 namespace {
@@ -52,6 +58,13 @@ constexpr int kScrollerBand = 20;
 }  // namespace
 void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
 void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
+
+void CHCView::SetOpener(int commandId, std::function<void(CHCView*)> opener) {
+  if (opener)
+    Openers()[commandId] = std::move(opener);
+  else
+    Openers().erase(commandId);
+}
 
 void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
 const FrameHooks& GetFrameHooks() { return Hooks(); }
@@ -238,6 +251,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     default:
       break;
   }
+  if (Openers().count(id)) {
+    state.enabled = file != nullptr;
+    return true;
+  }
   if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
     const int k = id - ID_CHNL_WINDOW;
     state.enabled = file && k < file->GetChnlCount();
@@ -256,6 +273,10 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CHCView::OnCommand(int id) {
+  if (auto it = Openers().find(id); it != Openers().end()) {
+    if (file) it->second(this);
+    return true;
+  }
   if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
     OpenChnlWindow(id - ID_CHNL_WINDOW);
     return true;

@@ -43,6 +43,10 @@ class CHCView : public QWidget, public CommandTarget {
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
 
+  // Windows opened from the view that live in layers above it (the record
+  // list): the program installs their openers by command id at start-up.
+  static void SetOpener(int commandId, std::function<void(CHCView*)> opener);
+
   // A search request of the find dialog.
   void OnSearchRequest();
   // The context menu at a screen position; returns the menu shown (tests

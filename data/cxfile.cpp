@@ -877,13 +877,8 @@ uint64_t CXFile::GetChnlDef(int ch) const {
   return static_cast<uint64_t>(d.devWord[0]) | (static_cast<uint64_t>(d.devWord[1]) << 32);
 }
 
-bool CXFile::GetValue(int ch, time_t t, float* value, float* percent) const {
+int64_t CXFile::SampleOffset(int ch, uint64_t n) const {
   const _tagDataHead& h = head_;
-  if (static_cast<unsigned>(ch) >= h.chnlCount || !view_ || layout_ == 3) return false;
-  if (t < h.startTime || t > h.endTime || h.interval <= 0) return false;
-  const uint64_t d = static_cast<uint64_t>(t - h.startTime);
-  const uint64_t n = (d >> 32) == 0 ? static_cast<uint32_t>(d) / static_cast<uint32_t>(h.interval)
-                                    : d / static_cast<uint64_t>(h.interval);
   const uint64_t vw = h.valueWidth;
   const uint64_t cap = static_cast<uint64_t>(h.capacity);
   const uint64_t ring = static_cast<uint64_t>(h.ringStart);
@@ -904,20 +899,39 @@ bool CXFile::GetValue(int ch, time_t t, float* value, float* percent) const {
       if (pos >= area) pos -= area;
     }
     off = pos + vw * static_cast<uint64_t>(ch);
-    if (off + vw > area) return false;  // a ring start inside a record
+    if (off + vw > area) return -1;  // a ring start inside a record
   }
   const uint64_t dataOff = kHeadBlock + kChnlDefSize * static_cast<uint64_t>(h.chnlCount);
-  if (dataOff + off + vw > view_.size()) return false;
-  const uint8_t* p = view_.data() + dataOff + off;
-  const uint32_t q = vw == 1 ? p[0] : static_cast<uint32_t>(p[0] | (p[1] << 8));
+  if (dataOff + off + vw > view_.size()) return -1;
+  return static_cast<int64_t>(dataOff + off);
+}
+
+inline uint32_t CXFile::CountAt(int64_t at) const {
+  const uint8_t* p = view_.data() + at;
+  return head_.valueWidth == 1 ? p[0] : static_cast<uint32_t>(p[0] | (p[1] << 8));
+}
+
+inline float CXFile::CountValue(int ch, uint32_t q) const {
   const ChnlScale& s = scales_[ch];
-  if (value) {
-    if (s.log)
-      *value = static_cast<float>(std::pow(10.0, s.low + s.span * q));
-    else
-      *value = static_cast<float>(s.low + s.span * q / s.full);
-  }
-  if (percent) *percent = static_cast<float>(q * 100.0 / (vw == 1 ? 255.0 : 65535.0));
+  if (s.log) return static_cast<float>(std::pow(10.0, s.low + s.span * q));
+  return static_cast<float>(s.low + s.span * q / s.full);
+}
+
+uint64_t CXFile::RecordIndex(time_t t) const {
+  const uint64_t d = static_cast<uint64_t>(t - head_.startTime);
+  return (d >> 32) == 0 ? static_cast<uint32_t>(d) / static_cast<uint32_t>(head_.interval)
+                        : d / static_cast<uint64_t>(head_.interval);
+}
+
+bool CXFile::GetValue(int ch, time_t t, float* value, float* percent) const {
+  const _tagDataHead& h = head_;
+  if (static_cast<unsigned>(ch) >= h.chnlCount || !view_ || layout_ == 3) return false;
+  if (t < h.startTime || t > h.endTime || h.interval <= 0) return false;
+  const int64_t at = SampleOffset(ch, RecordIndex(t));
+  if (at < 0) return false;
+  const uint32_t q = CountAt(at);
+  if (value) *value = CountValue(ch, q);
+  if (percent) *percent = static_cast<float>(q * 100.0 / (h.valueWidth == 1 ? 255.0 : 65535.0));
   return true;
 }
 
@@ -972,9 +986,13 @@ bool CXFile::FindValue(_tagFindQuery& query, const std::function<bool()>& keepGo
       query.time = 0;
       return false;
     }
+    // The values GetValue gives, with the record found once per instant.
+    if (!view_ || layout_ == 3 || first < 0 || last >= h.chnlCount) continue;
+    const uint64_t n = RecordIndex(t);
     for (int ch = first; ch <= last; ++ch) {
-      float v;
-      if (!GetValue(ch, t, &v, nullptr)) continue;
+      const int64_t at = SampleOffset(ch, n);
+      if (at < 0) continue;
+      const float v = CountValue(ch, CountAt(at));
       if (!(v - query.tolerance > query.target) && query.target <= v + query.tolerance) {
         query.time = t;
         return true;

@@ -214,6 +214,13 @@ class CXFile {
 
   bool Load();
   void Unmap();
+  // Sample reading shared by GetValue and FindValue: the record of a time
+  // inside the span, the view offset of a channel's count in a record (-1
+  // when it lies outside the view), the count there and its value.
+  uint64_t RecordIndex(time_t t) const;
+  int64_t SampleOffset(int ch, uint64_t n) const;
+  uint32_t CountAt(int64_t at) const;
+  float CountValue(int ch, uint32_t q) const;
   // A file mapped that this object may change: viewing (not read-only), saved
   // or the live store.
   bool MappedWritable() const;

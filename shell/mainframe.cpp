@@ -35,6 +35,7 @@
 #include "tables/statsdlg.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "tables/listview.h"
 #include "tables/printrangedlg.h"
 #include "portcfg/xcom.h"
 #include "tables/cumuview.h"
@@ -144,6 +145,8 @@ bool CMainFrame::Create() {
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
   router.SetFrameTarget(this);
+  // The history view's record list lives in the tables layer.
+  charts::CHCView::SetOpener(ID_OPEN_LIST, tables::OpenListView);
   router.SetActiveViewProvider([this]() -> CommandTarget* {
     CChildFrame* child = ActiveChild();
     return child ? child->Target() : nullptr;

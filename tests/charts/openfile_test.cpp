@@ -25,6 +25,10 @@
 #include "shell/app.h"
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
+#include "tables/listview.h"
+#include "platform/ui/command.h"
+#include "platform/ui/commandids.h"
+#include <QTest>
 
 using namespace charttest;
 
@@ -170,3 +174,40 @@ TEST_F(OpenFileTest, TheHandOverOpensTheFileNamedInLastDir) {
 }
 
 }  // namespace
+
+// The record list opens from the active history view in a child window of its
+// own, comes back to the front on the next request, goes with its view, and
+// its own commands reach it while it is active.
+TEST_F(OpenFileTest, RecordListOpensFromTheHistoryView) {
+  const QString path = QString::fromStdString(Make("list.kvd", 5));
+  frame_->show();
+  ASSERT_TRUE(frame_->OpenFile(path));
+  auto* history = qobject_cast<CChildFrame*>(frame_->ActiveChild());
+  ASSERT_NE(history, nullptr);
+  auto* view = qobject_cast<charts::CHCView*>(history->View());
+  CommandRouter& r = CommandRouter::Instance();
+  EXPECT_TRUE(r.Query(ID_OPEN_LIST).enabled);
+  ASSERT_TRUE(r.Dispatch(ID_OPEN_LIST));
+  auto* listFrame = qobject_cast<CChildFrame*>(frame_->ActiveChild());
+  ASSERT_NE(listFrame, nullptr);
+  EXPECT_EQ(listFrame->ResourceId(), 154);
+  EXPECT_EQ(listFrame->windowTitle(), lang::String(61273) + " [list.kvd]");
+  EXPECT_EQ(view->listFrame, listFrame);
+  auto* list = qobject_cast<tables::CXListView*>(listFrame->View());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->File(), view->file);
+  // Commands of the list reach it: select all, then copy is allowed.
+  EXPECT_FALSE(r.Query(ID_EDIT_COPY).enabled);
+  ASSERT_TRUE(r.Dispatch(ID_SELECT_ALL_RECORDS));
+  EXPECT_TRUE(r.Query(ID_EDIT_COPY).enabled);
+  // Back on the history view, the list command brings the same list back.
+  frame_->MdiArea()->setActiveSubWindow(history);
+  ASSERT_TRUE(r.Dispatch(ID_OPEN_LIST));
+  EXPECT_EQ(frame_->ActiveChild(), listFrame);
+  EXPECT_EQ(frame_->MdiArea()->subWindowList().size(), 2);
+  // Closing the history view closes its list.
+  history->close();
+  QTest::qWait(20);
+  EXPECT_TRUE(frame_->MdiArea()->subWindowList().isEmpty());
+}
+
