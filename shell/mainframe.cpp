@@ -103,6 +103,7 @@ CMainFrame::~CMainFrame() {
   acquire::CRCView::SetSideOpener(ID_REC_INFO, nullptr);
   acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, nullptr);
   acquire::CRCView::SetSideOpener(ID_REC_RANGE, nullptr);
+  acquire::CRCView::SetSideOpener(ID_REC_LIST, nullptr);
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -135,6 +136,13 @@ bool CMainFrame::Create() {
     tables::CRecordSettingsDlg dlg(view->File(), view);
     if (dlg.exec() == QDialog::Accepted) view->ApplyRecordSettings();
     return nullptr;
+  });
+  acquire::CRCView::SetSideOpener(ID_REC_LIST, [](acquire::CRCView* view) -> QWidget* {
+    // The list follows the recording: it re-attaches at every new record.
+    QWidget* frame = tables::OpenLiveListView(view, view->File());
+    if (tables::CXListView* list = tables::ListIn(frame))
+      QObject::connect(view, &acquire::CRCView::recordAppended, list, [list](int) { list->OnFileChanged(); });
+    return frame;
   });
   acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
     auto* range = new charts::CRRangeView;

@@ -77,6 +77,15 @@ void CXListView::SetLiveOwner(QWidget* owner, CXFile* file) {
 
 void CXListView::OnFileChanged() { grid_->Attach(File()); }
 
+CommandTarget* CXListView::Owner() const {
+  return HasHistory() ? static_cast<CommandTarget*>(history_.data()) : dynamic_cast<CommandTarget*>(live_.data());
+}
+
+int CXListView::OwnerCommand(int id) const {
+  // The live view knows its information window by a command of its own.
+  return id == ID_SHOW_INFO && !HasHistory() ? ID_REC_INFO : id;
+}
+
 void CXListView::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   grid_->setGeometry(rect());
@@ -134,10 +143,6 @@ bool CXListView::OnUpdateCommand(int id, CommandState& state) {
   state.checkable = false;
   state.checked = false;
   switch (id) {
-    case ID_RECORD_SETTINGS:
-      // Served by its own dialog once that is part of the program.
-      state.enabled = false;
-      return true;
     case ID_EXPORT_EXCEL:
     case ID_STATISTICS:
       state.enabled = HasHistory() && File();
@@ -164,12 +169,12 @@ bool CXListView::OnUpdateCommand(int id, CommandState& state) {
     case ID_ROW_STEP:
       state.enabled = File() != nullptr;
       return true;
+    case ID_RECORD_SETTINGS:
     case ID_SHOW_INFO: {
-      // The owner decides; an owner without an information window greys it.
-      auto* owner = HasHistory() ? static_cast<CommandTarget*>(history_.data())
-                                 : dynamic_cast<CommandTarget*>(live_.data());
+      // The owner decides; an owner without the window greys it.
+      CommandTarget* owner = Owner();
       CommandState s;
-      state.enabled = owner && owner->OnUpdateCommand(id, s) && s.enabled;
+      state.enabled = owner && owner->OnUpdateCommand(OwnerCommand(id), s) && s.enabled;
       return true;
     }
     case ID_EDIT_COPY:
@@ -226,12 +231,14 @@ bool CXListView::OnCommand(int id) {
       printMode = 0;
       Print(true);
       return true;
-    case ID_SHOW_INFO: {
-      auto* owner = HasHistory() ? static_cast<CommandTarget*>(history_.data())
-                                 : dynamic_cast<CommandTarget*>(live_.data());
-      if (owner) owner->OnCommand(id);
+    case ID_SHOW_INFO:
+      if (CommandTarget* owner = Owner()) owner->OnCommand(OwnerCommand(id));
       return true;
-    }
+    case ID_RECORD_SETTINGS:
+      if (CommandTarget* owner = Owner()) owner->OnCommand(OwnerCommand(id));
+      // Names, units and colours may have changed.
+      OnFileChanged();
+      return true;
     case ID_GOTO_TIME: {
       charts::CGotoTimeDlg dlg(File(), this);
       if (dlg.exec() == QDialog::Accepted) grid_->GoToTime(dlg.Result());

@@ -76,6 +76,10 @@ class CXListView : public QWidget, public CommandTarget {
   void Print(bool preview);
   bool HasHistory() const { return !history_.isNull(); }
   bool HasLive() const { return !live_.isNull(); }
+  // The view the list belongs to, and the id under which it knows a command
+  // the list passes on (device information, record settings).
+  CommandTarget* Owner() const;
+  int OwnerCommand(int id) const;
 
   CXGridCtrl* grid_;
   QPointer<QWidget> live_;

@@ -29,6 +29,8 @@
 #include "portcfg/xcom.h"
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
+#include "tables/gridctrl.h"
+#include "tables/listview.h"
 
 using dltest::Exists;
 
@@ -368,6 +370,19 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   int x = (cell.bar.left + cell.bar.right) / 2, filled = 0;
   for (int y = cell.bar.bottom - 1; y >= cell.bar.top && (img.pixel(x, y) & 0xFFFFFF) != 0; --y) ++filled;
   EXPECT_NEAR(filled, cell.bar.Height() * percent / 100.0, 2.0);
+  // The record list of the live recording follows the newest record.
+  view->OnCommand(ID_REC_LIST);
+  tables::CXListView* list = tables::ListIn(view->SideFrame(ID_REC_LIST));
+  ASSERT_NE(list, nullptr);
+  list->resize(800, 400);
+  EXPECT_EQ(list->Grid()->GetFollow(), 1);
+  const int before = view->Records();
+  for (int i = 0; i < 60 && view->Records() < before + 2; ++i) QTest::qWait(50);
+  ASSERT_GE(view->Records(), before + 2);
+  bool newestShown = false;
+  for (int r = 0; r < list->Grid()->VisibleRows(); ++r)
+    newestShown = newestShown || list->Grid()->RowInstant(r) == view->File()->GetEndTime();
+  EXPECT_TRUE(newestShown);
   // The circular range view of the live recording.
   view->OnCommand(ID_REC_RANGE);
   auto* rangeFrame = qobject_cast<CChildFrame*>(view->SideFrame(ID_REC_RANGE));
