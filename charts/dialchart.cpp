@@ -10,6 +10,7 @@
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "tables/recordsettingsdlg.h"
 
 namespace charts {
 
@@ -125,15 +126,21 @@ void CRRangeView::OnTabChanged(int index) {
 }
 
 bool CRRangeView::OnUpdateCommand(int id, CommandState& state) {
-  if (id == ID_RECORD_SETTINGS) {
-    // The record settings dialog comes with the live recording windows.
-    state.enabled = false;
-    return true;
-  }
-  return false;
+  if (id != ID_RECORD_SETTINGS) return false;
+  state.enabled = file != nullptr;
+  return true;
 }
 
-bool CRRangeView::OnCommand(int) { return false; }
+bool CRRangeView::OnCommand(int id) {
+  if (id != ID_RECORD_SETTINGS) return false;
+  // The dialog writes the header; the dial then shows the new names, colours,
+  // rings and period.
+  if (file && tables::EditRecordSettings(file, this)) {
+    RefreshTabs();
+    dial_->Redraw();
+  }
+  return true;
+}
 
 void CRRangeView::ShowMenu() {
   if (QMenu* menu = CommandRouter::Instance().BuildPopup(158, 4, this)) {

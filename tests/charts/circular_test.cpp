@@ -19,6 +19,7 @@
 #include "charts/hcview.h"
 #include "charts/printui.h"
 #include "charts/rangeview.h"
+#include "common/modal.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "pdfpages.h"
@@ -241,6 +242,17 @@ TEST_F(Circular, LiveRangeViewHasATabPerFourChannelsAndRedrawsEachInterval) {
   // The panel lists channel 9 alone on the third page.
   EXPECT_EQ(DialPageChannels(view.Dial()->chnlCount, view.Dial()->page), std::vector<int>{8});
   EXPECT_FALSE(view.Dial()->Screen().isNull());
+  // Record settings of the recording shown, through dialog 149.
+  CommandState state;
+  ASSERT_TRUE(view.OnUpdateCommand(ID_RECORD_SETTINGS, state));
+  EXPECT_TRUE(state.enabled);
+  QString opened;
+  testenv::OnModal([&](QWidget* w) {
+    opened = w->objectName();
+    w->close();
+  });
+  EXPECT_TRUE(view.OnCommand(ID_RECORD_SETTINGS));
+  EXPECT_EQ(opened, "149");
 }
 
 TEST_F(Circular, PanelShowsValuesOutsideTheirLimitsInRed) {
