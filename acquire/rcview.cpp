@@ -510,11 +510,7 @@ void CRCView::ToggleSidePanel() {
 }
 
 QMenu* CRCView::ContextMenu(const QPoint& globalPos, bool run) {
-  QMenu* menu = CommandRouter::Instance().BuildPopup(158, 1, this);
-  if (!menu) return nullptr;
-  for (QAction* a : menu->actions()) {
-    if (a->isSeparator() || a->menu()) continue;
-    const int id = a->data().toInt();
+  return CommandRouter::Instance().ContextMenu(158, 1, this, globalPos, run, [this](int id) {
     CommandState state;
     if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
     switch (id) {
@@ -537,16 +533,8 @@ QMenu* CRCView::ContextMenu(const QPoint& globalPos, bool run) {
       default:
         break;
     }
-    a->setEnabled(state.enabled);
-    a->setCheckable(state.checkable);
-    if (state.checkable) a->setChecked(state.checked);
-  }
-  if (run) {
-    menu->exec(globalPos);
-    menu->deleteLater();
-    return nullptr;
-  }
-  return menu;
+    return state;
+  });
 }
 
 }  // namespace acquire

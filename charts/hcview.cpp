@@ -164,27 +164,13 @@ void CHCView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 QMenu* CHCView::ContextMenu(const QPoint& globalPos, bool run) {
-  QMenu* menu = CommandRouter::Instance().BuildPopup(158, 0, this);
-  if (!menu) return nullptr;
   // The view's own rules decide; commands of other windows ask the router.
-  for (QAction* a : menu->actions()) {
-    if (a->isSeparator() || a->menu()) continue;
-    const int id = a->data().toInt();
+  return CommandRouter::Instance().ContextMenu(158, 0, this, globalPos, run, [this](int id) {
     CommandState state;
     if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
     if (id == ID_CURVE_PROPERTIES) state.enabled = false;
-    a->setEnabled(state.enabled);
-    a->setCheckable(state.checkable);
-    if (state.checkable) a->setChecked(state.checked);
-  }
-  if (run) {
-    // The menu's actions are the program's commands: a choice is routed to
-    // the active view, which is this one.
-    menu->exec(globalPos);
-    menu->deleteLater();
-    return nullptr;
-  }
-  return menu;
+    return state;
+  });
 }
 
 bool CHCView::HasSelection() const {

@@ -121,22 +121,11 @@ void CXListView::Copy() {
 }
 
 QMenu* CXListView::ContextMenu(const QPoint& globalPos, bool run) {
-  QMenu* menu = CommandRouter::Instance().BuildPopup(158, HasLive() ? 2 : 3, this);
-  if (!menu) return nullptr;
-  for (QAction* a : menu->actions()) {
-    if (a->isSeparator() || a->menu()) continue;
+  return CommandRouter::Instance().ContextMenu(158, HasLive() ? 2 : 3, this, globalPos, run, [this](int id) {
     CommandState state;
-    if (!OnUpdateCommand(a->data().toInt(), state)) state.enabled = false;
-    a->setEnabled(state.enabled);
-    a->setCheckable(state.checkable);
-    if (state.checkable) a->setChecked(state.checked);
-  }
-  if (run) {
-    menu->exec(globalPos);
-    menu->deleteLater();
-    return nullptr;
-  }
-  return menu;
+    if (!OnUpdateCommand(id, state)) state.enabled = false;
+    return state;
+  });
 }
 
 bool CXListView::OnUpdateCommand(int id, CommandState& state) {

@@ -133,6 +133,25 @@ QMenu* CommandRouter::BuildPopup(int menuId, int submenu, QWidget* parent) {
   return nullptr;
 }
 
+QMenu* CommandRouter::ContextMenu(int menuId, int submenu, QWidget* parent, const QPoint& globalPos, bool run,
+                                  const std::function<CommandState(int id)>& stateOf) {
+  QMenu* menu = BuildPopup(menuId, submenu, parent);
+  if (!menu) return nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator() || a->menu()) continue;
+    const CommandState state = stateOf(a->data().toInt());
+    a->setEnabled(state.enabled);
+    a->setCheckable(state.checkable);
+    if (state.checkable) a->setChecked(state.checked);
+  }
+  if (!run) return menu;
+  // The menu's actions are the program's commands: a choice is routed to
+  // the active view.
+  menu->exec(globalPos);
+  menu->deleteLater();
+  return nullptr;
+}
+
 void CommandRouter::FillToolbar(QToolBar* bar, int toolbarId) {
   for (int id : lang::Toolbar(toolbarId)) {
     if (id == 0) bar->addSeparator();

@@ -12,6 +12,7 @@
 #include "platform/ui/lang.h"
 
 class QAction;
+class QPoint;
 class QMenu;
 class QToolBar;
 class QWidget;
@@ -60,6 +61,11 @@ class CommandRouter : public QObject {
   void FillMenu(QMenu* menu, const lang::MenuItem& item);
   // A context menu: popup `submenu` of menu description `menuId`, owned by parent.
   QMenu* BuildPopup(int menuId, int submenu, QWidget* parent);
+  // A view's context menu: that popup with every command item greyed and
+  // checked as `stateOf` says, then shown at globalPos (null is returned), or,
+  // with run false, returned unshown (tests read its greying).
+  QMenu* ContextMenu(int menuId, int submenu, QWidget* parent, const QPoint& globalPos, bool run,
+                     const std::function<CommandState(int id)>& stateOf);
   // Fills a toolbar from a package description.
   void FillToolbar(QToolBar* bar, int toolbarId);
 
