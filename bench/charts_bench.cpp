@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchfile.h"
 #include "charts/barchart.h"
 #include "charts/barview.h"
 #include "charts/curvechart.h"
@@ -21,53 +22,12 @@ namespace {
 
 QTemporaryDir* g_dir = nullptr;
 
-// A recording of 64 two-byte channels, written as a download writes it.
+// 64 channels of three waves across the recording, whatever its length.
 std::string MakeFile(int records) {
-  const std::string path = (g_dir->path() + QString("/bench%1.kvd").arg(records)).toStdString();
-  CXFile f;
-  _tagDataHead& h = f.Head();
-  h.descSize = 160;
-  h.yLow = 0;
-  h.yHigh = 100;
-  h.clrGrid = 0x404040;
-  h.lastIndex = records - 1;
-  h.capacity = records;
-  SetGbkField(h.model, "KVR6GV2");
-  SetGbkField(h.title, "bench", true);
-  h.interval = 1;
-  h.chnlCount = 64;
-  h.valueWidth = 2;
-  h.yMode = 1;
-  h.xGrids = 10;
-  h.yGrids = 10;
-  h.gridShown = 1;
-  h.expFormat = 1;
-  for (int ch = 0; ch < 64; ++ch) {
-    _tagChnlDef& d = h.channels[ch];
-    d.colour = 0x00FFFFu - uint32_t(ch) * 0x030201u;
-    d.rangeLow = {0, 1};
-    d.rangeHigh = {1000, 1};
-    SetGbkField(d.name, DefaultChnlName(ch + 1));
-    d.shown = 1;
-    d.penWidth = 1;
-  }
-  f.Create(path);
-  f.SetStartTime(1700000000);
-  f.SetEndTime(1700000000 + records - 1);
-  f.WriteHead();
-  std::vector<uint8_t> buf(size_t(records) * 2);
-  for (int ch = 0; ch < 64; ++ch) {
-    for (int r = 0; r < records; ++r) {
-      // The same curves whatever the length: three waves across the recording.
-      int q = int(32767 + 30000 * std::sin(r * 6.0 * M_PI / records + ch * 0.3));
-      buf[size_t(r) * 2] = uint8_t(q & 0xFF);
-      buf[size_t(r) * 2 + 1] = uint8_t(q >> 8);
-    }
-    f.WriteValues(buf.data(), records, ch);
-  }
-  f.Advance(records);
-  f.Close();
-  return path;
+  bench::Recording r;
+  r.records = records;
+  r.count = [records](int ch, int i) { return int(32767 + 30000 * std::sin(i * 6.0 * M_PI / records + ch * 0.3)); };
+  return bench::WriteRecording((g_dir->path() + QString("/bench%1.kvd").arg(records)).toStdString(), r);
 }
 
 struct Fixture {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchfile.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
 #include "tables/gridctrl.h"
@@ -20,47 +21,19 @@ namespace {
 
 QTemporaryDir* g_dir = nullptr;
 
-// A recording of 64 two-byte channels, written as a download writes it.
+// 64 channels in kPa, some values in alarm.
 std::string MakeFile(int records) {
-  const std::string path = (g_dir->path() + QString("/list%1.kvd").arg(records)).toStdString();
-  CXFile f;
-  _tagDataHead& h = f.Head();
-  h.descSize = 160;
-  h.yHigh = 100;
-  h.lastIndex = records - 1;
-  h.capacity = records;
-  SetGbkField(h.model, "KVR6GV2");
-  SetGbkField(h.title, "bench", true);
-  h.interval = 1;
-  h.chnlCount = 64;
-  h.valueWidth = 2;
-  h.expFormat = 1;
-  for (int ch = 0; ch < 64; ++ch) {
-    _tagChnlDef& d = h.channels[ch];
-    d.rangeLow = {0, 1};
-    d.rangeHigh = {1000, 1};
-    d.limit3 = {100, 1};  // some values in alarm
-    d.limit4 = {900, 1};
-    SetGbkField(d.name, DefaultChnlName(ch + 1));
-    SetGbkField(d.unit, "kPa");
-    d.shown = 1;
-  }
-  f.Create(path);
-  f.SetStartTime(1700000000);
-  f.SetEndTime(1700000000 + records - 1);
-  f.WriteHead();
-  std::vector<uint8_t> buf(size_t(records) * 2);
-  for (int ch = 0; ch < 64; ++ch) {
-    for (int r = 0; r < records; ++r) {
-      const int q = int(32767 + 32000 * std::sin(r * 0.01 + ch * 0.3));
-      buf[size_t(r) * 2] = uint8_t(q & 0xFF);
-      buf[size_t(r) * 2 + 1] = uint8_t(q >> 8);
+  bench::Recording r;
+  r.records = records;
+  r.count = [](int ch, int i) { return int(32767 + 32000 * std::sin(i * 0.01 + ch * 0.3)); };
+  r.adjust = [](_tagDataHead& h) {
+    for (int ch = 0; ch < h.chnlCount; ++ch) {
+      h.channels[ch].limit3 = {100, 1};
+      h.channels[ch].limit4 = {900, 1};
+      SetGbkField(h.channels[ch].unit, "kPa");
     }
-    f.WriteValues(buf.data(), records, ch);
-  }
-  f.Advance(records);
-  f.Close();
-  return path;
+  };
+  return bench::WriteRecording((g_dir->path() + QString("/list%1.kvd").arg(records)).toStdString(), r);
 }
 
 CXFile& File(int records) {

@@ -1,6 +1,6 @@
 # Printed curves: a range of 262144 records (132 pages) to PDF, and one page.
 add_executable(bench_print ${CMAKE_CURRENT_LIST_DIR}/print_bench.cpp)
-target_link_libraries(bench_print PRIVATE chartprint benchmark::benchmark)
+target_link_libraries(bench_print PRIVATE chartprint benchfile benchmark::benchmark)
 target_compile_definitions(bench_print PRIVATE RECVIEW_BIN_DIR="${RECVIEW_BIN_DIR}")
 add_dependencies(bench_print language_packages)
 

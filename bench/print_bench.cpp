@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "bench/benchfile.h"
 #include "charts/curveprint.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
@@ -22,51 +23,16 @@ constexpr int kRecords = 262144;
 constexpr int kChannels = 8;
 
 std::string MakeFile() {
-  const std::string path = (g_dir->path() + "/print.kvd").toStdString();
-  CXFile f;
-  _tagDataHead& h = f.Head();
-  h.descSize = 160;
-  h.yLow = 0;
-  h.yHigh = 100;
-  h.clrGrid = 0x404040;
-  h.lastIndex = kRecords - 1;
-  h.capacity = kRecords;
-  SetGbkField(h.model, "KVR6GV2");
-  SetGbkField(h.title, "bench", true);
-  h.interval = 10;
-  h.chnlCount = kChannels;
-  h.valueWidth = 2;
-  h.yMode = 1;
-  h.xMode = 1;
-  h.xGrids = 10;
-  h.yGrids = 10;
-  h.gridShown = 1;
-  h.expFormat = 1;
-  for (int ch = 0; ch < kChannels; ++ch) {
-    _tagChnlDef& d = h.channels[ch];
-    d.colour = 0x00FFFFu - uint32_t(ch) * 0x1F0F07u;
-    d.rangeLow = {0, 1};
-    d.rangeHigh = {1000, 1};
-    SetGbkField(d.name, DefaultChnlName(ch + 1));
-    d.shown = 1;
-    d.penWidth = 1;
-  }
-  f.Create(path);
-  f.SetStartTime(1700000000);
-  f.SetEndTime(1700000000 + time_t(kRecords - 1) * 10);
-  f.WriteHead();
-  std::vector<uint8_t> buf(size_t(kRecords) * 2);
-  for (int ch = 0; ch < kChannels; ++ch) {
-    for (int r = 0; r < kRecords; ++r) {
-      int q = int(32767 + 30000 * std::sin(r * 0.01 + ch * 0.7));
-      buf[size_t(r) * 2] = uint8_t(q & 0xFF);
-      buf[size_t(r) * 2 + 1] = uint8_t(q >> 8);
-    }
-    f.WriteValues(buf.data(), kRecords, ch);
-  }
-  f.Advance(kRecords);
-  f.Close();
-  return path;
+  bench::Recording r;
+  r.records = kRecords;
+  r.channels = kChannels;
+  r.interval = 10;
+  r.count = [](int ch, int i) { return int(32767 + 30000 * std::sin(i * 0.01 + ch * 0.7)); };
+  r.adjust = [](_tagDataHead& h) {
+    h.xMode = 1;
+    for (int ch = 0; ch < h.chnlCount; ++ch) h.channels[ch].colour = 0x00FFFFu - uint32_t(ch) * 0x1F0F07u;
+  };
+  return bench::WriteRecording((g_dir->path() + "/print.kvd").toStdString(), r);
 }
 
 CXFile& File() {
