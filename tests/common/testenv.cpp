@@ -69,4 +69,10 @@ CommandResult RunCommand(const std::string& commandLine) {
   return r;
 }
 
+RectoolResult RunRectool(const std::string& args) {
+  const std::string errPath = NewDir("err") + "stderr";
+  CommandResult run = RunCommand(BinDir() + "rectool " + args + " 2>" + errPath);
+  return {run.code, std::move(run.out), ReadFile(errPath)};
+}
+
 }  // namespace testenv

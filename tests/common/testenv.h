@@ -29,5 +29,12 @@ struct CommandResult {
   std::string out;
 };
 CommandResult RunCommand(const std::string& commandLine);
+// rectool of the build run with `args`: its status, standard output and
+// standard error.
+struct RectoolResult {
+  int code = -1;
+  std::string out, err;
+};
+RectoolResult RunRectool(const std::string& args);
 
 }  // namespace testenv

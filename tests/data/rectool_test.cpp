@@ -12,26 +12,8 @@
 
 namespace {
 
-struct Result {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-Result Rectool(const std::string& args) {
-  const std::string errPath = testenv::NewDir("err") + "stderr";
-  const std::string cmd = std::string(RECVIEW_BIN_DIR) + "/rectool " + args + " 2>" + errPath;
-  Result r{-1, "", ""};
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.err = testenv::ReadFile(errPath);
-  return r;
-}
+using Result = testenv::RectoolResult;
+Result Rectool(const std::string& args) { return testenv::RunRectool(args); }
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
