@@ -86,4 +86,25 @@ void TextAt(QPainter& p, int x, int y, const QString& s);
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);
 
+// Labels of a chart that must not run into each other: each label is moved
+// inside the area, and left out when it would overlap one already placed.
+class LabelSpots {
+ public:
+  explicit LabelSpots(const QRect& area) : area_(area) {}
+  // Moves r inside the area; false when it then overlaps a placed label,
+  // else r is placed.
+  bool Place(QRect& r);
+  // Takes r as placed without moving it (a text drawn anyway).
+  void Take(const QRect& r) { taken_.push_back(r); }
+
+ private:
+  QRect area_;
+  std::vector<QRect> taken_;
+};
+
+// A channel colour as it prints on white paper. Colours too light to be seen
+// there (white, yellow, light green...) print in a darker shade of the same
+// hue; `darkened` tells whether that happened. Screens keep the stored colour.
+QColor PaperInk(const QColor& colour, bool* darkened = nullptr);
+
 }  // namespace charts

@@ -17,6 +17,8 @@ struct PageSource {
   std::function<void(QPainter& p, int page, int width, int height)> draw;
   // Told each page done; the job stops when it returns false.
   std::function<bool(int done, int total)> progress;
+  // Pages upright rather than across (tall tables).
+  bool portrait = false;
 };
 
 // Pages fromPage..toPage (0: all) one after another on the device. False with
