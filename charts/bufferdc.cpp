@@ -135,6 +135,19 @@ void CopyImage(QImage& dst, const QImage& src, QPoint at) {
   }
 }
 
+QFont FontForText(const QFont& font, const QString& text) {
+  const bool chinese = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
+  const QStringList families = font.families();
+  const QString cjk = "Noto Sans CJK SC";
+  if (!chinese || families.value(0) == cjk) return font;
+  QFont f = font;
+  QStringList list{cjk};
+  for (const QString& family : families)
+    if (family != cjk) list << family;
+  f.setFamilies(list);
+  return f;
+}
+
 bool LabelSpots::Place(QRect& r) {
   if (r.right() > area_.right()) r.moveRight(area_.right());
   if (r.left() < area_.left()) r.moveLeft(area_.left());

@@ -86,6 +86,11 @@ void TextAt(QPainter& p, int x, int y, const QString& s);
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);
 
+// The font for a text with Chinese characters in it: a Chinese family first,
+// so that every glyph comes from one font. Texts whose Chinese glyphs come
+// from a fallback font are squeezed when a print preview plays them back.
+QFont FontForText(const QFont& font, const QString& text);
+
 // Labels of a chart that must not run into each other: each label is moved
 // inside the area, and left out when it would overlap one already placed.
 class LabelSpots {

@@ -51,6 +51,7 @@ void TurnedText(QPainter& p, QPointF at, double degrees, const QString& text) {
 // Text from a point reading in the direction turned clockwise by `degrees`.
 void TextFrom(QPainter& p, QPointF at, double degrees, const QString& text) {
   p.save();
+  p.setFont(FontForText(p.font(), text));
   p.translate(at);
   p.rotate(degrees);
   const QFontMetrics fm(p.font());
@@ -67,7 +68,7 @@ void TextWithLineFrom(QPainter& p, QPointF at, double degrees, const QString& te
   if (blank < 0) return TextFrom(p, at, degrees, text);
   int end = blank;
   while (end < text.size() && text[end] == '_') ++end;
-  const QFontMetrics fm(p.font());
+  const QFontMetrics fm(FontForText(p.font(), text));
   const QString before = text.left(blank);
   const int from = fm.horizontalAdvance(before), length = fm.horizontalAdvance(text.mid(blank, end - blank));
   TextFrom(p, at, degrees, before);

@@ -50,6 +50,7 @@ void ColumnText(QPainter& p, int colLeft, int colWidth, int colTop, int from, in
                 const QString& text, Qt::Alignment along) {
   if (length <= 0) return;
   p.save();
+  p.setFont(FontForText(p.font(), text));
   p.translate(colLeft + colWidth, colTop);
   p.rotate(90);
   const QString shown = QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, length);

@@ -255,7 +255,7 @@ TEST_F(CurvePrint, ColoursTooLightForPaperPrintDarkerAndTheLegendSaysSo) {
   }
   auto f = OpenRecording(path);
   const std::string pdf = testenv::NewDir("pdf") + "light.pdf";
-  Tool t = Rectool("'" + path + "' --out '" + pdf + "'");
+  Tool t = Rectool("'" + path + "' --out '" + pdf + "' --lang en");
   ASSERT_EQ(t.code, 0) << t.out;
   const int dpi = 150;
   const QImage img = RenderPdf(pdf, dpi)[0];
@@ -277,7 +277,7 @@ TEST_F(CurvePrint, ColoursTooLightForPaperPrintDarkerAndTheLegendSaysSo) {
     EXPECT_EQ(ink == stored, ch == 2) << ch;  // blue prints as it is
   }
   std::string text;
-  for (char c : Shell("pdftotext -raw '" + pdf + "' - 2>/dev/null")) text += c;
+  for (char c : Shell("pdftotext -raw '" + pdf + "' - 2>/dev/null")) text += c == '\n' ? ' ' : c;
   size_t notes = 0;
   for (size_t at = 0; (at = text.find("(darker on paper)", at)) != std::string::npos; ++at) ++notes;
   EXPECT_EQ(notes, 2u) << text;

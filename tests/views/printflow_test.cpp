@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -47,7 +49,10 @@ class PrintFlow : public ::testing::TestWithParam<int> {
     if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
     platform::WritePrivateProfileString("LanguageSetting", "Language", std::to_string(GetParam()),
                                         platform::SettingsPath("Config.ini"));
-    folder_ = testenv::NewDir("pdf");
+    // PRINTFLOW_SHOTS=dir keeps the pages and a picture of every step there.
+    const QString keep = qEnvironmentVariable("PRINTFLOW_SHOTS");
+    folder_ = keep.isEmpty() ? testenv::NewDir("pdf") : keep.toStdString() + "/" + std::to_string(GetParam()) + "/";
+    QDir().mkpath(QString::fromStdString(folder_));
     platform::WriteLastDir(folder_ + "last.kvd");
     ASSERT_TRUE(app_.InitInstance({"recview"}));
     frame_ = app_.MainFrame();
@@ -108,9 +113,13 @@ class PrintFlow : public ::testing::TestWithParam<int> {
           box->button(QMessageBox::Ok)->click();
         }
       } else if (auto* files = qobject_cast<QFileDialog*>(top)) {
-        EXPECT_EQ(QDir(files->directory()).canonicalPath(), QDir(QString::fromStdString(folder_)).canonicalPath());
-        files->selectFile(QDir(QString::fromStdString(folder_)).filePath(name + ".pdf"));
-        files->accept();
+        // The dialog starts in the folder of the last data file.
+        const QFileInfo last(QString::fromStdString(platform::ReadLastDir()));
+        EXPECT_EQ(files->directory().canonicalPath(), last.absoluteDir().canonicalPath()) << name.toStdString();
+        auto* edit = files->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QDir(QString::fromStdString(folder_)).filePath(name + ".pdf"));
+        static_cast<QDialog*>(files)->accept();
       } else {
         top->close();
       }
@@ -118,7 +127,7 @@ class PrintFlow : public ::testing::TestWithParam<int> {
     watch.start();
     CommandRouter::Instance().UpdateAll();
     frame_->activateWindow();
-    QTest::qWaitForWindowActive(frame_);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame_));
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : frame_, Qt::Key_P,
                     Qt::ControlModifier);
     watch.stop();
