@@ -469,13 +469,20 @@ TEST_F(Circular, PreviewPlaysTheChineseTextBlockBackAsPrinted) {
     else
       p.drawPicture(0, 0, recorded);
   }
-  // The text block along the right edge: the same ink in the same places.
+  // The text block along the right edge: the same ink in the same places,
+  // give or take a pixel.
+  auto darkNear = [](const QImage& img, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (img.rect().contains(x + dx, y + dy) && IsDark(img.pixel(x + dx, y + dy))) return true;
+    return false;
+  };
   int differ = 0, ink = 0;
   for (int y = 0; y < H / 2; ++y)
     for (int x = W / 2 - W / 16; x < W / 2; ++x) {
       const bool a = IsDark(direct.pixel(x, y)), b = IsDark(played.pixel(x, y));
       ink += a;
-      differ += a != b;
+      differ += (a && !darkNear(played, x, y)) || (b && !darkNear(direct, x, y));
     }
   ASSERT_GT(ink, 1000);
   EXPECT_LT(differ, ink / 10) << differ << " of " << ink;

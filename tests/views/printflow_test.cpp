@@ -100,11 +100,13 @@ class PrintFlow : public ::testing::TestWithParam<int> {
         for (QWidget* w : QApplication::topLevelWidgets())
           if (qobject_cast<QProgressDialog*>(w)) ADD_FAILURE() << "a progress window waits behind the question";
       }
-      if (!shots.isEmpty())
+      if (!shots.isEmpty()) {
+        QTest::qWait(400);  // painted, for the picture only
         top->screen()->grabWindow(0).save(QDir(shots).filePath(QString("%1-%2-%3.png")
                                                                    .arg(GetParam())
                                                                    .arg(name)
                                                                    .arg(seen.size())));
+      }
       if (auto* box = qobject_cast<QMessageBox*>(top)) {
         if (box->button(QMessageBox::Yes)) {
           box->button(QMessageBox::Yes)->click();
