@@ -139,6 +139,24 @@ TEST_F(CumuView, ShowFillsTheListWithTheTableAndRefusesBadRanges) {
   }
 }
 
+TEST_F(CumuView, PickersInAnHourThatComesTwiceNameTheFilesReadings) {
+  // Berlin, 2024-10-27: hourly totals from 00:00 to the first 02:00 (3) and
+  // to the second (4); the end pickers show 02:00 either way.
+  testenv::ScopedTimeZone berlin("Europe/Berlin");
+  for (int periods : {3, 4}) {
+    Cum c;
+    c.channels = 1;
+    c.periods = periods;
+    c.m = 10;
+    c.d = 27;
+    auto view = ViewOn(SaveCum(c));
+    EXPECT_EQ(Ctl<QTimeEdit>(view.get(), 1114)->time(), QTime(2, 0));
+    EXPECT_EQ(view->RangeEnd(), tables::CumLastTime(*view->File())) << periods;
+    ASSERT_TRUE(view->Show());
+    EXPECT_EQ(view->Table().rows[3], (std::vector<std::string>{"Total", periods == 4 ? "40.06" : "30.03"}));
+  }
+}
+
 TEST_F(CumuView, CheckBoxesChooseTheExtraRows) {
   Cum c;
   c.period = 2;
