@@ -128,10 +128,8 @@ class DownloadSession {
   // Closes the link; the session is unconnected afterwards.
   void CloseLink();
 
-  // Fills start and end with the whole stored span when whole is set, takes
-  // the readings of an ambiguous local time that lie in the stored span
-  // (platform::WithinSpan), checks the span against the stored one and, for
-  // the register family, moves start
+  // Fills start and end with the whole stored span when whole is set, checks
+  // the span against the stored one and, for the register family, moves start
   // later and end earlier onto record instants (earliest + k x interval).
   SpanStatus CheckSpan(bool whole, time_t* start, time_t* end) const;
 

@@ -21,6 +21,7 @@
 #include <cstdio>
 
 #include "data/cxfile.h"
+#include "platform/localspan.h"
 #include "platform/localtime.h"
 #include "platform/ui/gbkedit.h"
 #include "platform/ui/lang.h"

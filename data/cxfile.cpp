@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "platform/programdir.h"
 #include "platform/safefile.h"
 

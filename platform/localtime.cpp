@@ -1,30 +1,11 @@
 #include "platform/localtime.h"
 
-#include <algorithm>
 #include <cstring>
+#include <limits>
+
+#include "platform/localspan.h"
 
 namespace platform {
-
-namespace {
-
-// The instant with the same local date and time as t on the other side of a
-// change of the clocks within a day of it, or t when there is none.
-time_t OtherReading(time_t t) {
-  struct tm here = {};
-  if (!localtime_r(&t, &here)) return t;
-  for (const time_t u : {t - 86400, t + 86400}) {
-    struct tm there = {};
-    if (!localtime_r(&u, &there) || there.tm_gmtoff == here.tm_gmtoff) continue;
-    const time_t other = t + (here.tm_gmtoff - there.tm_gmtoff);
-    struct tm check = {};
-    if (localtime_r(&other, &check) && check.tm_gmtoff == there.tm_gmtoff && check.tm_hour == here.tm_hour &&
-        check.tm_min == here.tm_min && check.tm_sec == here.tm_sec && check.tm_mday == here.tm_mday)
-      return other;
-  }
-  return t;
-}
-
-}  // namespace
 
 time_t LocalTime(int year, int month, int day, int hour, int minute, int second, bool* exact) {
   struct tm tm = {};
@@ -39,16 +20,8 @@ time_t LocalTime(int year, int month, int day, int hour, int minute, int second,
   if (exact) *exact = tm.tm_mday == day && tm.tm_mon == month - 1;
   // mktime picks either instant of a time that comes twice, depending on
   // earlier calls; always the earlier one here.
-  return t == static_cast<time_t>(-1) ? t : std::min(t, OtherReading(t));
-}
-
-
-time_t WithinSpan(time_t t, time_t first, time_t last, SpanEdge edge) {
-  const time_t other = OtherReading(t);
-  if (other == t) return t;
-  const bool tIn = t >= first && t <= last, otherIn = other >= first && other <= last;
-  if (tIn && otherIn) return edge == SpanEdge::Start ? std::min(t, other) : std::max(t, other);
-  return otherIn ? other : t;
+  constexpr time_t kAll = std::numeric_limits<time_t>::max();
+  return t == static_cast<time_t>(-1) ? t : WithinSpan(t, -kAll, kAll, SpanEdge::Start);
 }
 
 time_t StampToTime(const uint8_t* stamp) {

@@ -10,19 +10,9 @@ namespace platform {
 // The time of a local date and time of day. Fields out of range roll over as
 // mktime rolls them (February 30 becomes a day of March); *exact, when given,
 // tells whether the day and month stood as given. -1 when the time cannot be
-// represented. A time that comes twice (below) gives the earlier instant.
+// represented.
 time_t LocalTime(int year, int month, int day, int hour, int minute, int second,
                  bool* exact = nullptr);
-
-// Where the clocks go back, the local times of the hour before the change
-// come twice and each names two instants. A time given as text or picked in
-// a window stands for the one of them that lies in the span it is meant
-// for: `t` or the other instant of the same local time, whichever lies in
-// [first, last]; when both do, a span's start takes the earlier and its end
-// the later (so a span's own first and last times, as printed, name the
-// whole span), and when neither does, `t`. Any other time is returned as it is.
-enum class SpanEdge { Start, End };
-time_t WithinSpan(time_t t, time_t first, time_t last, SpanEdge edge);
 
 // 6-byte time stamps of recorders and data files: year - 2000, month 1-12,
 // day, hour, minute, second, in local time.

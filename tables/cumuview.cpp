@@ -25,7 +25,7 @@
 #include "charts/chartdialogs.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"

@@ -11,7 +11,7 @@
 #include "charts/chartdialogs.h"
 #include "charts/curveprint.h"
 #include "data/cxfile.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 

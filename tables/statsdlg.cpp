@@ -19,6 +19,7 @@
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
 #include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"

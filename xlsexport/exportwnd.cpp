@@ -24,6 +24,7 @@
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
 #include "platform/localtime.h"
 #include "tables/recordexport.h"
 

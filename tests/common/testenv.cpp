@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -74,17 +73,6 @@ RectoolResult RunRectool(const std::string& args) {
   const std::string errPath = NewDir("err") + "stderr";
   CommandResult run = RunCommand(BinDir() + "rectool " + args + " 2>" + errPath);
   return {run.code, std::move(run.out), ReadFile(errPath)};
-}
-
-ScopedTimeZone::ScopedTimeZone(const char* zone) {
-  if (const char* tz = std::getenv("TZ")) old_ = tz;
-  ::setenv("TZ", zone, 1);
-  ::tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone() {
-  ::setenv("TZ", old_.c_str(), 1);
-  ::tzset();
 }
 
 }  // namespace testenv

@@ -37,17 +37,4 @@ struct RectoolResult {
 };
 RectoolResult RunRectool(const std::string& args);
 
-// Local time of another zone (e.g. "Europe/Berlin") for this process and the
-// programs it starts, until destroyed.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* zone);
-  ~ScopedTimeZone();
-  ScopedTimeZone(const ScopedTimeZone&) = delete;
-  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
- private:
-  std::string old_;
-};
-
 }  // namespace testenv

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "data/cxfile.h"
 #include "data/fixture.h"
 #include "tables/cumtable.h"
@@ -238,44 +239,37 @@ std::map<std::pair<int, int>, int> Shown(const CumTable& t, int channels, int sl
 
 TEST(CumTable, EveryTotalReadInsideTheRangeAppearsOnce) {
   struct Case {
-    int period, dayStart, y, m, d, h, periods;
+    Cum file;              // period, day start, decimals, channels, periods, y, m, d, h
     int fromSlot, toSlot;  // the range: these slots' stamps,
     int toEarlier;         // the end moved this many seconds earlier
   } cases[] = {
-      {0, 0, 23, 12, 31, 0, 60, 0, 30, 0},        // hourly over the year's end
-      {0, 6, 23, 12, 31, 10, 60, 3, 41, 1800},    // day start 6, the end inside an hour
-      {1, 8, 24, 1, 31, 16, 10, 0, 0, 0},         // one reading: the row ends with it
-      {1, 0, 24, 1, 31, 0, 10, 2, 7, 0},          // eight-hour over the month's end
-      {1, 8, 24, 2, 28, 0, 12, 1, 9, 3600},
-      {2, 0, 24, 3, 1, 0, 6, 1, 1, 0},            // one twelve-hour reading
-      {2, 20, 23, 12, 31, 8, 10, 1, 6, 0},        // day start 20 over the year's end
-      {3, 0, 24, 1, 25, 0, 60, 7, 9, 0},          // daily from February 1: January 31 shows
-      {3, 6, 24, 4, 1, 6, 10, 1, 5, 3 * 3600},    // day start 6, range ends at 03:00
-      {3, 0, 23, 11, 20, 0, 80, 11, 72, 0},       // daily over the year's end, from December 1
-      {3, 23, 23, 12, 30, 23, 10, 1, 3, 0},
-      {3, 8, 24, 2, 28, 8, 40, 2, 33, 7200},
+      {{0, 0, 2, 2, 60, 23, 12, 31, 0}, 0, 30, 0},        // hourly over the year's end
+      {{0, 6, 2, 2, 60, 23, 12, 31, 10}, 3, 41, 1800},    // day start 6, the end inside an hour
+      {{1, 8, 2, 2, 10, 24, 1, 31, 16}, 0, 0, 0},         // one reading: the row ends with it
+      {{1, 0, 2, 2, 10, 24, 1, 31, 0}, 2, 7, 0},          // eight-hour over the month's end
+      {{1, 8, 2, 2, 12, 24, 2, 28, 0}, 1, 9, 3600},
+      {{2, 0, 2, 2, 6, 24, 3, 1, 0}, 1, 1, 0},            // one twelve-hour reading
+      {{2, 20, 2, 2, 10, 23, 12, 31, 8}, 1, 6, 0},        // day start 20 over the year's end
+      {{3, 0, 2, 2, 60, 24, 1, 25, 0}, 7, 9, 0},          // daily from February 1: January 31 shows
+      {{3, 6, 2, 2, 10, 24, 4, 1, 6}, 1, 5, 3 * 3600},    // day start 6, range ends at 03:00
+      {{3, 0, 2, 2, 80, 23, 11, 20, 0}, 11, 72, 0},       // daily over the year's end, from December 1
+      {{3, 23, 2, 2, 10, 23, 12, 30, 23}, 1, 3, 0},
+      {{3, 8, 2, 2, 40, 24, 2, 28, 8}, 2, 33, 7200},
   };
   for (const Case& k : cases) {
-    Cum c;
-    c.period = k.period;
-    c.dayStart = k.dayStart;
-    c.y = k.y;
-    c.m = k.m;
-    c.d = k.d;
-    c.h = k.h;
-    c.periods = k.periods;
+    const Cum& c = k.file;
     CXFile f;
     ASSERT_TRUE(f.Open(SaveCum(c)));
     const time_t from = f.GetStartTime() + time_t(k.fromSlot) * f.GetInterval();
     const time_t to = f.GetStartTime() + time_t(k.toSlot) * f.GetInterval() - k.toEarlier;
     ASSERT_EQ(tables::CheckCumRange(f, from, to), 0);
     const CumTable t = tables::BuildCumTable(f, from, to, tables::CumTexts());
-    const auto shown = Shown(t, 2, k.periods);
+    const auto shown = Shown(t, 2, c.periods);
     const int last = k.toEarlier ? k.toSlot - 1 : k.toSlot;
-    const std::string what = "kind " + std::to_string(k.period) + " day start " + std::to_string(k.dayStart) +
+    const std::string what = "kind " + std::to_string(c.period) + " day start " + std::to_string(c.dayStart) +
                              " from " + FormatTime(from) + " to " + FormatTime(to);
     for (int ch = 0; ch < 2; ++ch)
-      for (int s = 0; s < k.periods; ++s) {
+      for (int s = 0; s < c.periods; ++s) {
         const auto it = shown.find({ch, s});
         EXPECT_EQ(it == shown.end() ? 0 : it->second, s >= k.fromSlot && s <= last ? 1 : 0)
             << what << ": channel " << ch + 1 << " slot " << s;
@@ -378,16 +372,10 @@ TEST(RectoolCumulative, ShowsEveryTotalOfTheRangeOnce) {
 }
 
 TEST(RectoolCumulative, AnAmbiguousHourTakesTheReadingsInsideTheFile) {
-  // In Berlin 02:00 comes twice on 2024-10-27: hourly totals from 00:00 to
-  // the first 02:00 (3) and to the second (4).
+  // Hourly totals to the first 02:00 (3) and to the second (4).
   testenv::ScopedTimeZone berlin("Europe/Berlin");
   for (int periods : {3, 4}) {
-    Cum c;
-    c.channels = 1;
-    c.periods = periods;
-    c.m = 10;
-    c.d = 27;
-    const std::string path = SaveCum(c);
+    const std::string path = SaveCum(cumtest::AutumnNight(periods));
     const Result r = Rectool("cumulative '" + path + "' --csv --from '2024-10-27 02:00:00' --to '2024-10-27 02:00:00'");
     ASSERT_EQ(r.code, 0) << periods << ": " << r.err;
     // Both readings of 02:00 that the file holds, one after the other.

@@ -18,6 +18,7 @@
 #include "cumfile.h"
 #include "data/fixture.h"
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/profile.h"
@@ -140,16 +141,11 @@ TEST_F(CumuView, ShowFillsTheListWithTheTableAndRefusesBadRanges) {
 }
 
 TEST_F(CumuView, PickersInAnHourThatComesTwiceNameTheFilesReadings) {
-  // Berlin, 2024-10-27: hourly totals from 00:00 to the first 02:00 (3) and
-  // to the second (4); the end pickers show 02:00 either way.
+  // Hourly totals to the first 02:00 (3) and to the second (4): the end
+  // pickers show 02:00 either way.
   testenv::ScopedTimeZone berlin("Europe/Berlin");
   for (int periods : {3, 4}) {
-    Cum c;
-    c.channels = 1;
-    c.periods = periods;
-    c.m = 10;
-    c.d = 27;
-    auto view = ViewOn(SaveCum(c));
+    auto view = ViewOn(SaveCum(cumtest::AutumnNight(periods)));
     EXPECT_EQ(Ctl<QTimeEdit>(view.get(), 1114)->time(), QTime(2, 0));
     EXPECT_EQ(view->RangeEnd(), tables::CumLastTime(*view->File())) << periods;
     ASSERT_TRUE(view->Show());

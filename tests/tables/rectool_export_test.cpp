@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "data/records.h"
 #include "platform/localtime.h"
 #include "recording.h"

@@ -8,7 +8,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "tables/cumexport.h"
 #include "tables/cumtable.h"
 

@@ -11,7 +11,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 
 namespace rectool {
 namespace {

@@ -11,7 +11,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "data/records.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "tables/recordexport.h"
 
 namespace rectool {

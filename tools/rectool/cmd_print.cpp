@@ -15,7 +15,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "platform/ui/lang.h"
 
 namespace rectool {

@@ -10,7 +10,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "data/records.h"
-#include "platform/localtime.h"
+#include "platform/localspan.h"
 #include "tables/statistics.h"
 
 namespace rectool {
