@@ -1,6 +1,6 @@
 # Installation: `cmake --install build [--prefix P]` (default prefix
 # /opt/recview), and the Debian package (`cmake --build build --target
-# package`), which is the same installation with P = /usr.
+# package`, package/mkdeb), which is the same installation with P = /usr.
 #
 #   P/lib/recview/        the program directory, laid out as build/bin: the
 #                         programs, the module libraries, IO_Device/,
@@ -24,13 +24,15 @@ endif()
 set(RECVIEW_PROGRAM_DIR lib/recview)
 set(RECVIEW_SYSTEMD_USER_DIR lib/systemd/user)
 
-# The project's web address and AppStream identity (its reversed domain).
-set(RECVIEW_HOMEPAGE "https://recview.example")
+# The project's web address (the Homepage of package/control) and its
+# AppStream identity.
+set(package ${CMAKE_SOURCE_DIR}/package)
+file(STRINGS ${package}/control homepage REGEX "^Homepage: ")
+string(REGEX REPLACE "^Homepage: *" "" RECVIEW_HOMEPAGE "${homepage}")
 set(RECVIEW_APPSTREAM_ID example.recview.recview)
 
-# The package's version, maintainer and release date come from the newest
-# entry of its Debian changelog, which must name the project's version.
-set(package ${CMAKE_SOURCE_DIR}/package)
+# The newest entry of the package's Debian changelog names the project's
+# version and gives the release its date.
 file(STRINGS ${package}/changelog changelog_head LIMIT_COUNT 1)
 file(STRINGS ${package}/changelog changelog_trailers REGEX "^ -- ")
 list(GET changelog_trailers 0 changelog_trailer)
@@ -39,21 +41,20 @@ if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
   message(FATAL_ERROR "package/changelog: its newest entry is version ${CMAKE_MATCH_1}, "
     "the project's version is ${PROJECT_VERSION}; add an entry for ${PROJECT_VERSION}")
 endif()
-string(REGEX MATCH "^ -- (.+>)  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9]+)"
+string(REGEX MATCH "^ -- .+>  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9]+)"
   _ "${changelog_trailer}")
-set(RECVIEW_MAINTAINER "${CMAKE_MATCH_1}")
 set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(FIND months "${CMAKE_MATCH_3}" month)
+list(FIND months "${CMAKE_MATCH_2}" month)
 math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
-string(LENGTH "${CMAKE_MATCH_2}" day_digits)
-set(day "${CMAKE_MATCH_2}")
+string(LENGTH "${CMAKE_MATCH_1}" day_digits)
+set(day "${CMAKE_MATCH_1}")
 if(day_digits EQUAL 1)
   set(day "0${day}")
 endif()
 if(month LESS 10)
   set(month "0${month}")
 endif()
-set(RECVIEW_RELEASE_DATE "${CMAKE_MATCH_4}-${month}-${day}")
+set(RECVIEW_RELEASE_DATE "${CMAKE_MATCH_3}-${month}-${day}")
 
 # The programs, and their commands in P/bin: relative links, made here and
 # installed as links.
@@ -88,13 +89,13 @@ set(desktop ${CMAKE_SOURCE_DIR}/desktop)
 install(CODE "
   file(READ \"${desktop}/recview.desktop.in\" entry)
   # A command with blanks in its path is quoted, as desktop entries want it.
-  set(launcher \"\${CMAKE_INSTALL_PREFIX}/bin/recview\")
-  set(command \"\${launcher}\")
-  if(launcher MATCHES \" \")
-    set(command \"\\\"\${launcher}\\\"\")
+  set(program \"\${CMAKE_INSTALL_PREFIX}/bin/recview\")
+  set(command \"\${program}\")
+  if(program MATCHES \" \")
+    set(command \"\\\"\${program}\\\"\")
   endif()
   string(REPLACE \"@EXEC@\" \"\${command}\" entry \"\${entry}\")
-  string(REPLACE \"@TRYEXEC@\" \"\${launcher}\" entry \"\${entry}\")
+  string(REPLACE \"@TRYEXEC@\" \"\${program}\" entry \"\${entry}\")
   file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/recview.desktop\" \"\${entry}\")
   message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/share/applications/recview.desktop\")
 ")
@@ -108,7 +109,7 @@ install(FILES ${desktop}/application-x-recview-data.svg
 install(FILES ${desktop}/rectool.bash-completion DESTINATION share/bash-completion/completions
   RENAME rectool)
 install(FILES ${CMAKE_BINARY_DIR}/man/recview.1.gz ${CMAKE_BINARY_DIR}/man/rectool.1.gz
-  DESTINATION share/man/man1)
+  ${CMAKE_BINARY_DIR}/man/recsim.1.gz DESTINATION share/man/man1)
 install(FILES ${package}/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz DESTINATION share/doc/recview)
 install(CODE "
   if(NOT CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
@@ -126,45 +127,26 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/rectool.1.gz
   COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/man/rectool.1
   DEPENDS rectool ${desktop}/rectool.1.in ${desktop}/mkman
   COMMENT "Manual page of rectool")
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/recview.1.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-  COMMAND sh -c "gzip -9nc '${desktop}/recview.1' >'${CMAKE_BINARY_DIR}/man/recview.1.gz'"
-  DEPENDS ${desktop}/recview.1)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/doc/changelog.gz
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
-  COMMAND sh -c "gzip -9nc '${package}/changelog' >'${CMAKE_BINARY_DIR}/doc/changelog.gz'"
-  DEPENDS ${package}/changelog)
-add_custom_target(manpages ALL DEPENDS ${CMAKE_BINARY_DIR}/man/rectool.1.gz
-  ${CMAKE_BINARY_DIR}/man/recview.1.gz ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+set(compressed ${CMAKE_BINARY_DIR}/man/rectool.1.gz)
+foreach(source ${desktop}/recview.1 ${desktop}/recsim.1 ${package}/changelog)
+  get_filename_component(name ${source} NAME)
+  set(dir ${CMAKE_BINARY_DIR}/man)
+  if(name STREQUAL changelog)
+    set(dir ${CMAKE_BINARY_DIR}/doc)
+  endif()
+  add_custom_command(OUTPUT ${dir}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND sh -c "gzip -9nc \"$1\" >\"$2\"" sh ${source} ${dir}/${name}.gz
+    DEPENDS ${source} VERBATIM)
+  list(APPEND compressed ${dir}/${name}.gz)
+endforeach()
+add_custom_target(manpages ALL DEPENDS ${compressed})
 
-# The Debian package: the installation below /usr with stripped programs and
-# no maintainer scripts (dpkg's triggers refresh the desktop's caches).
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME recview)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "${RECVIEW_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer and downloader for multi-channel measurement recorders")
-set(CPACK_PACKAGE_DESCRIPTION
-  "recview downloads the samples stored in multi-channel measurement\n\
-recorders over a serial port, records live, and shows data files as\n\
-curves, bars, circular charts, tables and statistics; it prints them and\n\
-exports them to spreadsheets, in Chinese and English.\n\
-.\n\
-The command-line tool rectool does the same work in scripts and on\n\
-machines without a display; the recorder simulator recsim stands in for\n\
-a recorder.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${RECVIEW_HOMEPAGE}")
-# The libraries the programs link come from dpkg-shlibdeps; named here are
-# what they load at run time (Qt's platform plug-ins), the fonts for Chinese
-# text, and what shows the menu entry and file types.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, shared-mime-info, desktop-file-utils")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-include(CPack)
+# The Debian package in the build directory. (Build trees configured when
+# CPack made the package still hold its configuration, which reserves the name.)
+file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
+add_custom_target(package
+  COMMAND sh ${package}/mkdeb ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}
+  DEPENDS ${package}/mkdeb ${package}/control
+  USES_TERMINAL)
+add_dependencies(package recview rectool recsim plugins manpages language_packages)

@@ -301,10 +301,10 @@ TEST_F(Installed, OpensAFileThroughLauncherAndDesktopEntry) {
 TEST(Package, DebianPackageContentsAndDependencies) {
   if (!Executable("/usr/bin/dpkg-deb")) GTEST_SKIP() << "dpkg-deb missing";
   const std::string out = testenv::NewDir("deb");
-  const Outcome pack = Shell(std::string(RECVIEW_CPACK) + " -G DEB -B " + Quote(out) + " --config " +
-                             Quote(kBuild + "/CPackConfig.cmake"));
+  const Outcome pack = Shell("sh " + Quote(std::string(RECVIEW_SOURCE_DIR) + "/package/mkdeb") + " " +
+                             Quote(kBuild) + " " + Quote(out));
   ASSERT_EQ(pack.code, 0) << pack.out;
-  const Outcome deb = Shell("ls " + Quote(out) + "/recview_*.deb");
+  const Outcome deb = Shell("ls " + Quote(out) + "/recview_" RECVIEW_VERSION "_*.deb");
   ASSERT_EQ(deb.code, 0) << deb.out;
   const std::string path = deb.out.substr(0, deb.out.find('\n'));
   const Outcome contents = Shell("dpkg-deb -c " + Quote(path));
@@ -325,6 +325,9 @@ TEST(Package, DebianPackageContentsAndDependencies) {
   const Outcome entry = Shell("dpkg-deb --fsys-tarfile " + Quote(path) +
                               " | tar -xO ./usr/share/applications/recview.desktop");
   EXPECT_NE(entry.out.find("\nExec=/usr/bin/recview %f\n"), std::string::npos) << entry.out;
+  const Outcome control = Shell("dpkg-deb -I " + Quote(path));
+  for (const char* script : {"preinst", "postinst", "prerm", "postrm"})
+    EXPECT_EQ(control.out.find(script), std::string::npos) << control.out;
   // Debian's checker: stripped programs, no maintainer scripts writing
   // files dpkg does not know, copyright, changelog, description and
   // maintainer as Debian wants them.
