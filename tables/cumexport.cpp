@@ -16,7 +16,9 @@ bool ExportCumTable(const CumTable& table, const std::string& channelColumn, con
   std::vector<std::string> names, types;
   for (size_t c = 0; c < table.columns.size(); ++c) {
     names.push_back("[" + (c == 0 ? channelColumn : table.columns[c].title) + "]");
-    types.push_back("TEXT");
+    // Names and dates are text; totals are numbers a spreadsheet can sum
+    // ("----" and other non-numbers stay text cells).
+    types.push_back(c == 0 ? "TEXT" : "DOUBLE");
   }
   if (!writer.CreateTable("sheet1", names, types)) return failed();
   for (const auto& row : CumSheetRows(table))

@@ -322,7 +322,9 @@ void CCumuShowView::Export() {
   // The folder of the last file, or the data folder.
   QFileInfo last(QString::fromStdString(platform::ReadLastDir()));
   const QString folder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
-  QFileDialog dlg(this, S(63009), QDir(folder).filePath(Utf8(file_->GetTitle()) + ".xlsx"), S(63010));
+  // Titled and filtered as every other spreadsheet export of the program.
+  QFileDialog dlg(this, QStringLiteral("Excel Export"), QDir(folder).filePath(Utf8(file_->GetTitle()) + ".xlsx"),
+                  QStringLiteral("Microsoft Excel Sheet(*.xlsx)"));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   dlg.setDefaultSuffix("xlsx");
