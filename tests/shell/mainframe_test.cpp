@@ -107,6 +107,54 @@ TEST_F(MainFrameTest, MenusToolbarAndStatusBarFromThePackage) {
   EXPECT_EQ(frame_->PaneText(1), "Title: T");
 }
 
+// Windows: a window that becomes active starts from empty panes; the Window
+// menu lists the open windows; Ctrl+F6 cycles them; Cascade keeps them large.
+TEST_F(MainFrameTest, WindowsAreListedCycledAndCascaded) {
+  frame_->resize(1200, 800);
+  frame_->show();
+  frame_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame_));
+  frame_->SetPaneText(1, "Title: A");
+  frame_->SetPaneText(3, "Time: A");
+  CChildFrame* a = frame_->AddChild(new FakeView, "first & one", 133);
+  EXPECT_EQ(frame_->PaneText(1), "Title: ");
+  EXPECT_EQ(frame_->PaneText(3), lang::String(59145));
+  CChildFrame* b = frame_->AddChild(new FakeView, "second", 133);
+  ASSERT_EQ(frame_->MdiArea()->activeSubWindow(), b);
+
+  QMenu* window = nullptr;
+  for (QAction* top : frame_->menuBar()->actions())
+    if (top->text() == "&Window") window = top->menu();
+  ASSERT_NE(window, nullptr);
+  emit window->aboutToShow();
+  QStringList listed;
+  QAction* first = nullptr;
+  for (QAction* act : window->actions())
+    if (act->isCheckable()) {
+      listed << act->text() + (act->isChecked() ? "*" : "");
+      if (!first) first = act;
+    }
+  EXPECT_EQ(listed, (QStringList{"&1 first && one", "&2 second*"}));
+  first->trigger();
+  EXPECT_EQ(frame_->MdiArea()->activeSubWindow(), a);
+  emit window->aboutToShow();  // listed anew, not twice
+  int entries = 0;
+  for (QAction* act : window->actions()) entries += act->isCheckable();
+  EXPECT_EQ(entries, 2);
+
+  QTest::keyClick(frame_, Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(frame_->MdiArea()->activeSubWindow(), b);
+
+  CommandRouter::Instance().Dispatch(ID_WINDOW_CASCADE);
+  const QSize area = frame_->MdiArea()->size();
+  for (CChildFrame* w : {a, b}) {
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_GE(w->width(), area.width() / 2);
+    EXPECT_GE(w->height(), area.height() / 2);
+  }
+  EXPECT_NE(a->pos(), b->pos());
+}
+
 TEST_F(MainFrameTest, CommandsGoToTheActiveViewFirstAndUnhandledOnesAreGreyed) {
   CommandRouter& r = CommandRouter::Instance();
   // Nobody handles copy without a view, nor the download before its window exists.
