@@ -494,14 +494,18 @@ void CMainFrame::OnAbout() {
 }
 
 QString CMainFrame::HelpPage() const {
-  // The page of the active window's kind; the overview without one.
-  static const std::pair<int, const char*> kPages[] = {
-      {133, "history"},  // history curves
-      {135, "live"},     // live curves
+  // The page of the active window's kind (by its view's class, whatever its
+  // namespace); the overview without one.
+  static const std::pair<const char*, const char*> kPages[] = {
+      {"CHCView", "curves"},      {"CRCView", "live"},      {"CXListView", "tools"}, {"CBarView", "tools"},
+      {"CMinBarView", "tools"},   {"CRangeView", "tools"},  {"CRRangeView", "tools"},
+      {"CCumuShowView", "files"},
   };
-  if (CChildFrame* child = ActiveChild()) {
-    for (const auto& [resource, page] : kPages)
-      if (child->ResourceId() == resource) return QString::fromLatin1(page);
+  if (CChildFrame* child = ActiveChild(); child && child->View()) {
+    QString name = QString::fromLatin1(child->View()->metaObject()->className());
+    name = name.mid(name.lastIndexOf(':') + 1);
+    for (const auto& [view, page] : kPages)
+      if (name == QLatin1String(view)) return QString::fromLatin1(page);
   }
   return QStringLiteral("index");
 }

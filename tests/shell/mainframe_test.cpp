@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
@@ -292,15 +293,16 @@ TEST_F(MainFrameTest, HelpShowsThePageOfTheActiveWindowInsideTheProgram) {
   ASSERT_NE(text, nullptr);
   EXPECT_TRUE(text->toPlainText().contains("recview"));
 
-  // A history window asks for its own page; a page not written yet falls back
-  // to the index, in the same one window.
-  CChildFrame* child = frame_->AddChild(new FakeView, "child", 133);
+  // A history window opens the curves page, in the same one window; a window
+  // without a page of its own opens the index.
+  CChildFrame* child = frame_->AddChild(new charts::CHCView, "child", 133);
   frame_->MdiArea()->setActiveSubWindow(child);
-  EXPECT_EQ(frame_->HelpPage(), "history");
+  EXPECT_EQ(frame_->HelpPage(), "curves");
   ASSERT_TRUE(r.Dispatch(ID_HELP_CONTENTS));
   EXPECT_EQ(frame_->findChildren<HelpWindow*>().size(), 1);
-  EXPECT_EQ(help->CurrentFile(), HelpWindow::PageFile("history"));
-  EXPECT_FALSE(help->CurrentFile().isEmpty());
+  EXPECT_TRUE(help->CurrentFile().endsWith("help/english/curves.html")) << help->CurrentFile().toStdString();
+  frame_->MdiArea()->setActiveSubWindow(frame_->AddChild(new FakeView, "other", 133));
+  EXPECT_EQ(frame_->HelpPage(), "index");
 
   // The Chinese pages for the Chinese interface.
   ASSERT_TRUE(lang::Register(0));
