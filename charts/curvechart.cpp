@@ -354,7 +354,9 @@ void CCurveChart::DrawValueAxis() {
     }
     p.setPen(SystemColors().shadow);
     p.drawLine(labelled ? width - 6 : width - 4, y, 49, y);
-    if (labelled && y >= 0 && y <= height) {
+    // A line that rounding put a few pixels past the axis keeps its label,
+    // pulled inside: the lowest value of the scale stays readable.
+    if (labelled && y >= -labelHeight / 2 && y <= height + labelHeight / 2) {
       char text[64];
       std::snprintf(text, sizeof text, "%.2f", value);
       p.setPen(Qt::black);
