@@ -415,8 +415,7 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   answers_ = {QMessageBox::No};
   QPointer<QWidget> open = view->SideFrame(ID_REC_BARS);
   frame.LiveFrame()->close();
-  QTest::qWait(50);
-  EXPECT_TRUE(open.isNull());
+  EXPECT_TRUE(WaitFor([&] { return open.isNull(); }, 5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, RCViewBarsTest, ::testing::Values(12, 13));
