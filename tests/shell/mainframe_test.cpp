@@ -18,7 +18,7 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "charts/hcview.h"
+#include "views/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
