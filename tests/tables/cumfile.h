@@ -15,6 +15,7 @@ struct Cum {
   int periods = 25;
   int y = 24, m = 3, d = 1, h = 0;
   std::string title = "Steam";
+  int64_t base = 1000;  // channel ch's total of slot k is (ch + 1) * base + k
 };
 
 // Writes the file into a new directory and returns its path (".kvc").
