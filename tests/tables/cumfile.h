@@ -1,5 +1,6 @@
 #pragma once
 // Cumulative files for the tests, built byte by byte in the cumulative layout.
+#include <cstdint>
 #include <string>
 
 namespace cumtest {
