@@ -24,6 +24,7 @@
 #include "platform/programdir.h"
 #include "platform/ui/command.h"
 #include "platform/ui/commandids.h"
+#include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/mainframe.h"
 #include "views/hcview.h"
@@ -66,6 +67,7 @@ const Shot kShots[] = {
     {"live-start", ID_REC_START, 15000, Kind::Step},
     {"live", 0, 6000},  // a few records on the chart
     {"bars", ID_REC_BARS, 2500},
+    {"live-again", ID_LIVE_VIEW, 600, Kind::Step},
     {"circular", ID_REC_RANGE, 2500},
 };
 
@@ -100,6 +102,8 @@ int main(int argc, char** argv) {
   size_t next = 0;
   std::function<void()> take = [&] {
     if (next >= std::size(kShots)) {
+      // The demo recording is not kept: closing answers No to saving it.
+      SetMsgBoxAnswerer([](const MsgBoxRequest&) { return QMessageBox::No; });
       QApplication::quit();
       return;
     }
@@ -115,7 +119,7 @@ int main(int argc, char** argv) {
       // The menu as a right click shows it, taken while it is open.
       auto* area = frame->findChild<QMdiArea*>();
       QMdiSubWindow* sub = area ? area->activeSubWindow() : nullptr;
-      auto* view = sub ? qobject_cast<charts::CHCView*>(sub->widget()) : nullptr;
+      auto* view = sub ? sub->findChild<charts::CHCView*>() : nullptr;
       QMenu* menu = view ? view->ContextMenu(view->mapToGlobal(view->rect().center()), false) : nullptr;
       if (!menu) {
         std::fprintf(stderr, "helpshots: %s: no curve window is active\n", shot.name);
