@@ -241,7 +241,7 @@ QString CMainFrame::PaneText(int pane) const {
 }
 
 void CMainFrame::ResetPanes() {
-  for (int i = 1; i < 4; ++i)
+  for (int i = 1; i < 5; ++i)
     if (panes_[i]) panes_[i]->setText(lang::String(kPaneIds[i]));
 }
 

@@ -79,7 +79,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   bool event(QEvent* event) override;
 
  private:
-  // Panes 1-3 back to their empty labels, for the window that becomes active.
+  // Panes 1-4 back to their empty labels, for the window that becomes active.
   void ResetPanes();
   // The menu of the menu bar that holds a command.
   QMenu* MenuOf(int commandId) const;

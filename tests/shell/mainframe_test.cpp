@@ -117,9 +117,11 @@ TEST_F(MainFrameTest, WindowsAreListedCycledAndCascaded) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(frame_));
   frame_->SetPaneText(1, "Title: A");
   frame_->SetPaneText(3, "Time: A");
+  frame_->SetPaneText(4, "Interval: 1S");
   CChildFrame* a = frame_->AddChild(new FakeView, "first & one", 133);
   EXPECT_EQ(frame_->PaneText(1), "Title: ");
   EXPECT_EQ(frame_->PaneText(3), lang::String(59145));
+  EXPECT_EQ(frame_->PaneText(4), lang::String(59146));
   CChildFrame* b = frame_->AddChild(new FakeView, "second", 133);
   ASSERT_EQ(frame_->MdiArea()->activeSubWindow(), b);
 
