@@ -19,6 +19,10 @@ struct Cum {
   int64_t base = 1000;  // channel ch's total of slot k is (ch + 1) * base + k
 };
 
+// Hourly totals of one channel from 2024-10-27 00:00, the night the hour
+// from 02:00 comes twice in Europe/Berlin.
+Cum AutumnNight(int periods);
+
 // Writes the file into a new directory and returns its path (".kvc").
 std::string SaveCum(const Cum& c);
 

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "cumfile.h"
 #include "data/cxfile.h"
 #include "data/fixture.h"
@@ -144,9 +145,24 @@ TEST_F(CumuView, ShowFillsTheListWithTheTableAndRefusesBadRanges) {
   auto wide = ViewOn(SaveCum(big));
   auto* widest = Ctl<QTableWidget>(wide.get(), 1117);
   for (int r = 0; r < widest->rowCount(); ++r)
-    for (int c = 0; c < widest->columnCount(); ++c)
-      if (const QTableWidgetItem* item = widest->item(r, c))
+    for (int c = 0; c < widest->columnCount(); ++c) {
+      if (const QTableWidgetItem* item = widest->item(r, c)) {
         EXPECT_LT(widest->fontMetrics().horizontalAdvance(item->text()), widest->columnWidth(c)) << r << "," << c;
+      }
+    }
+}
+
+TEST_F(CumuView, PickersInAnHourThatComesTwiceNameTheFilesReadings) {
+  // Hourly totals to the first 02:00 (3) and to the second (4): the end
+  // pickers show 02:00 either way.
+  testenv::ScopedTimeZone berlin("Europe/Berlin");
+  for (int periods : {3, 4}) {
+    auto view = ViewOn(SaveCum(cumtest::AutumnNight(periods)));
+    EXPECT_EQ(Ctl<QTimeEdit>(view.get(), 1114)->time(), QTime(2, 0));
+    EXPECT_EQ(view->RangeEnd(), tables::CumLastTime(*view->File())) << periods;
+    ASSERT_TRUE(view->Show());
+    EXPECT_EQ(view->Table().rows[3], (std::vector<std::string>{"Total", periods == 4 ? "40.06" : "30.03"}));
+  }
 }
 
 TEST_F(CumuView, CheckBoxesChooseTheExtraRows) {
