@@ -25,6 +25,7 @@ QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int
     case MsgIcon::Question: qicon = QMessageBox::Question; break;
   }
   QMessageBox box(qicon, req.caption, text, buttons, parent);
+  FitCaption(&box);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

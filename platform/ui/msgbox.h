@@ -1,6 +1,9 @@
 #pragma once
 // Message boxes whose text and caption are string-table entries.
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QString>
 #include <functional>
 
@@ -23,3 +26,15 @@ struct MsgBoxRequest {
   QMessageBox::StandardButtons buttons;
 };
 void SetMsgBoxAnswerer(std::function<QMessageBox::StandardButton(const MsgBoxRequest&)> answerer);
+
+// Widens a message box to its caption: a window manager cuts a caption that is
+// longer than the box is wide, and a short text makes a narrow box.
+inline void FitCaption(QMessageBox* box) {
+  QFont font = box->font();
+  font.setBold(true);  // title bars commonly use a bold face
+  // Room for the title bar's icon and buttons beside the caption.
+  const int want = QFontMetrics(font).horizontalAdvance(box->windowTitle()) + 8 * QFontMetrics(font).height();
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+    grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}

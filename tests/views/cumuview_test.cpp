@@ -138,6 +138,18 @@ TEST_F(CumuView, ShowFillsTheListWithTheTableAndRefusesBadRanges) {
     EXPECT_EQ(messages_[0], lang::String(r.id));
     EXPECT_EQ(list->rowCount(), int(t.rows.size()));  // the table as it was
   }
+
+  // Large totals widen their columns: no value is cut to "...".
+  Cum big;
+  big.base = 100000000000;
+  auto wide = ViewOn(SaveCum(big));
+  auto* widest = Ctl<QTableWidget>(wide.get(), 1117);
+  for (int r = 0; r < widest->rowCount(); ++r)
+    for (int c = 0; c < widest->columnCount(); ++c) {
+      if (const QTableWidgetItem* item = widest->item(r, c)) {
+        EXPECT_LT(widest->fontMetrics().horizontalAdvance(item->text()), widest->columnWidth(c)) << r << "," << c;
+      }
+    }
 }
 
 TEST_F(CumuView, PickersInAnHourThatComesTwiceNameTheFilesReadings) {

@@ -46,7 +46,9 @@ int Run(const std::vector<std::string>& args) {
 }
 
 Registrar reg({kName, "--out FILE | --discard",
-               "save (or delete) a live recording that was interrupted", &Run});
+               "save (or delete) a live recording that was interrupted", &Run,
+               "  --out FILE   save the interrupted recording as the data file FILE\n"
+               "  --discard    delete the interrupted recording\n"});
 
 }  // namespace
 }  // namespace rectool

@@ -50,7 +50,7 @@ std::string HelpText(const Command& c) {
     text += c.help;
     if (text.back() != '\n') text += '\n';
   }
-  text += "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n";
+  if (std::strstr(c.synopsis, "TIME")) text += "\nTIME is \"YYYY-MM-DD HH:MM:SS\", local time.\n";
   return text;
 }
 
