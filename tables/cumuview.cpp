@@ -331,6 +331,7 @@ void CCumuShowView::Export() {
 }
 
 bool CCumuShowView::ExportTo(const QString& path) {
+  if (file_ && RefusedAsOutput(this, path, file_->GetPath())) return false;
   CumTable table;
   if (!BuildPicked(&table)) return false;
   std::string error;
