@@ -324,6 +324,21 @@ QString OpenFailureText(const QString& path, const CXFile& file) {
   return lang::Format(63400, p.constData(), r.constData());
 }
 
+// A file cut short on disk while it is shown (by another program, a pulled
+// stick, a lost share) cannot be shown any longer: the window says so and
+// closes with its partners, so nothing reads the file on. Until then what is
+// gone reads as zeros.
+void CloseWhenShrunk(QWidget* main, CChildFrame* frame, const CXFile* file, const QString& path) {
+  auto* timer = new QTimer(frame);
+  QObject::connect(timer, &QTimer::timeout, frame, [main, frame, file, path, timer] {
+    if (!file->ChangedOnDisk()) return;
+    timer->stop();
+    MsgBoxText(main, lang::Format(63470, path.toUtf8().constData()), 61236, MsgIcon::Warning);
+    frame->close();
+  });
+  timer->start(1000);
+}
+
 }  // namespace
 
 bool CMainFrame::OpenFile(const QString& path, bool quiet) {
@@ -342,6 +357,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
+      CloseWhenShrunk(this, frame, file.get(), path);
       view->SetRecord(file.release());
       // Activation shows the file's channels and times again.
       connect(frame, &QMdiSubWindow::windowStateChanged, view,
@@ -362,7 +378,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       }
     } else {
       auto* view = new tables::CCumuShowView;
-      AddChild(view, lang::String(61288) + " [" + path + "]", 154);
+      CloseWhenShrunk(this, AddChild(view, lang::String(61288) + " [" + path + "]", 154), file.get(), path);
       view->SetFile(file.release());
       opened = true;
     }

@@ -37,7 +37,7 @@ constexpr int kInterrupted = 130;
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all"}, &error))
+  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all", "force"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out")) return Usage(kName, "give the file to write with --out");
@@ -109,6 +109,9 @@ int Run(const std::vector<std::string>& args) {
       return Fail("reading the station number from the recorder failed; check the cable");
     if (path.back() != '/') path += '/';
     path += acquire::ProposedFileName(station, end, "KVD");
+    // A name the user did not give replaces nothing unasked.
+    if (!opt.Has("force") && ::lstat(path.c_str(), &st) == 0)
+      return Fail(path + " exists already; give --force to replace it, or --out with another name");
   }
 
   _tagViewDef view;
@@ -164,10 +167,11 @@ int Run(const std::vector<std::string>& args) {
 }
 
 Registrar reg({kName,
-               "--out FILE|DIR [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
+               "--out FILE|DIR [--force] [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
                "[--address N]",
                "copy stored records from a recorder into a new data file", &Run,
                "  --out FILE|DIR  the new data file, or a folder for the proposed name\n"
+               "  --force         replace a file of the proposed name in the folder\n"
                "  --all           every record the recorder holds\n"
                "  --from TIME     first record of the span (with --to)\n"
                "  --to TIME       last record of the span\n"
