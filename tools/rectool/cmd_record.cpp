@@ -1,5 +1,5 @@
 // rectool record --out FILE [--seconds N | --records N] [--port NAME]
-//                [--baud N] [--address N] [--interval N]
+//                [--baud N] [--address N] [--interval N] [--fast]
 // Records a connected recorder live, one record per interval, into a data
 // file; the same set-up, sampling and appending as the live window. Ctrl-C
 // ends the recording and saves what was recorded.
@@ -28,8 +28,8 @@ constexpr int kInterrupted = 130;
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"}, {},
-                 &error))
+  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"},
+                 {"fast"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out") || opt.Value("out").empty())
@@ -69,6 +69,7 @@ int Run(const std::vector<std::string>& args) {
   observer.cancelled = [&] { return stop.load(); };
   acquire::LiveOptions options;
   if (records > 0) options.storeSlots = static_cast<int>(records);
+  options.fastExchange = FastExchange(opt);
   const acquire::LiveStatus status = session.Setup(param, view, observer, options);
   switch (status) {
     case acquire::LiveStatus::Ok:
@@ -114,6 +115,7 @@ int Run(const std::vector<std::string>& args) {
     }
     if (stop) break;
     last = session.Tick();
+    if (session.FallbackNotice()) NoteFallback();
   }
   session.Stop();
 
@@ -137,7 +139,7 @@ int Run(const std::vector<std::string>& args) {
 
 Registrar reg({kName,
                "--out FILE [--seconds N | --records N] [--port NAME] [--baud N] [--address N] "
-               "[--interval N]",
+               "[--interval N] [--fast]",
                "record a connected recorder live into a new data file", &Run});
 
 }  // namespace
