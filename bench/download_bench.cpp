@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "acquire/download.h"
@@ -85,7 +86,13 @@ void BM_Download(benchmark::State& state) {
       for (int pass = 0; pass < kRecords / 128; ++pass)
         for (int m = 0; m < kChannels; ++m) {
           const uint32_t address = 2u * (uint32_t(m) * 262144u + uint32_t(pass) * 128u);
-          if (link.ReadBlock(address, block, 256, RecorderLink::kAscii) != 256) {
+          // Tried up to three more times 50 ms apart, as the download does.
+          bool ok = false;
+          for (int attempt = 0; attempt < 4 && !ok; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ok = link.ReadBlock(address, block, 256, RecorderLink::kAscii) == 256;
+          }
+          if (!ok) {
             state.SkipWithError("an ASCII block read failed");
             return;
           }

@@ -78,7 +78,8 @@ int RecorderLink::ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* re
     const int got = ExchangeRtuOnce(request, n, settleMs, reply, expect, true, noReply);
     if (got > 0) return got;
     // Whether the recorder only needed its settle time: the same request once
-    // more the old way.
+    // more the old way, after whatever is left of a broken reply has passed.
+    port_.Read(reply, SerialPort::kReceiveLimit);
     const int again = ExchangeRtuOnce(request, n, settleMs, reply, expect, false, noReply);
     if (again > 0) FallBack();
     return again;
@@ -119,6 +120,10 @@ int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int da
   if (fast_ == kFastOn) {
     const int carried = ExchangeAsciiOnce(bytes, static_cast<int>(len), raw, data, dataSize, true);
     if (carried >= 0) return carried;
+    {
+      uint8_t rest[SerialPort::kReceiveLimit];
+      port_.Read(rest, sizeof rest);
+    }
     const int again = ExchangeAsciiOnce(bytes, static_cast<int>(len), raw, data, dataSize, false);
     if (again >= 0) FallBack();
     return again;
