@@ -17,10 +17,10 @@
 
 #include "bench/benchfile.h"
 #include "charts/barchart.h"
-#include "charts/barview.h"
 #include "charts/curvechart.h"
 #include "charts/livechart.h"
 #include "data/cxfile.h"
+#include "views/barview.h"
 
 namespace {
 

@@ -25,7 +25,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "acquire/rcview.h"
 #include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
@@ -33,6 +32,7 @@
 #include "platform/ui/lang.h"
 #include "portcfg/xcom.h"
 #include "simproc.h"
+#include "views/rcview.h"
 
 namespace {
 
