@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -9,6 +10,22 @@
 #include "platform/localtime.h"
 
 namespace bench {
+
+namespace {
+char g_dir[64] = "/tmp/recview-bench-XXXXXX";
+}  // namespace
+
+const std::string& ScratchDir() {
+  static const std::string dir = [] {
+    if (!::mkdtemp(g_dir)) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(g_dir, ec);
+    });
+    return std::string(g_dir) + "/";
+  }();
+  return dir;
+}
 
 std::string WriteRecording(const std::string& path, const Recording& r) {
   CXFile f;

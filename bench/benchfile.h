@@ -23,6 +23,9 @@ struct Recording {
 // benchmark without its file would measure nothing).
 std::string WriteRecording(const std::string& path, const Recording& r);
 
+// The scratch directory of this run (/tmp/recview-bench-*/), removed at exit.
+const std::string& ScratchDir();
+
 // A cumulative file (model KVP6GV1, two decimals) of `periods` totals from
 // 2025-01-01 00:00 on, period code `period` (0 hourly .. 3 daily); the total
 // of channel ch in period s is ch * 100000 + s. Returns path; aborts when it

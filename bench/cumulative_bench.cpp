@@ -2,10 +2,6 @@
 // holds a year of totals for 64 channels (the hourly file is 4.5 MB).
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <string>
 
 #include "bench/benchfile.h"
@@ -16,25 +12,11 @@ namespace {
 
 constexpr int kChannels = 64;
 
-char g_dir[64] = "/tmp/recview-bench-XXXXXX";
-
-const std::string& Dir() {
-  static const std::string dir = [] {
-    if (!::mkdtemp(g_dir)) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(g_dir, ec);
-    });
-    return std::string(g_dir) + "/";
-  }();
-  return dir;
-}
-
 // A cumulative file of 2025, period code `period`.
 std::string MakeFile(int period) {
   const int seconds = tables::CumPeriodSeconds(tables::CumKindOf(period));
-  return bench::WriteCumulative(Dir() + "y" + std::to_string(period) + ".kvc", 365 * 86400 / seconds + 1,
-                                period, kChannels);
+  return bench::WriteCumulative(bench::ScratchDir() + "y" + std::to_string(period) + ".kvc",
+                                365 * 86400 / seconds + 1, period, kChannels);
 }
 
 void BuildTable(benchmark::State& state) {

@@ -17,7 +17,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,25 +25,11 @@
 
 namespace {
 
-char g_dir[64] = "/tmp/recview-bench-XXXXXX";
-
-const std::string& Dir() {
-  static const std::string dir = [] {
-    if (!::mkdtemp(g_dir)) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(g_dir, ec);
-    });
-    return std::string(g_dir) + "/";
-  }();
-  return dir;
-}
-
 const std::string& File(bool cumulative, int records) {
   static std::map<std::pair<bool, int>, std::string> files;
   std::string& path = files[{cumulative, records}];
   if (path.empty()) {
-    const std::string name = Dir() + (cumulative ? "c" : "r") + std::to_string(records);
+    const std::string name = bench::ScratchDir() + (cumulative ? "c" : "r") + std::to_string(records);
     if (cumulative) {
       path = bench::WriteCumulative(name + ".kvc", records, 0, 16);
     } else {
@@ -84,8 +69,8 @@ void PeakMemory(benchmark::State& state, const std::string& command) {
   const int records = int(state.range(0));
   const std::string& file = File(command == "cumulative", records);
   std::vector<std::string> args{command, file};
-  if (command == "export") args.push_back(Dir() + "out.xlsx");
-  if (command == "print") args.insert(args.end(), {"--out", Dir() + "out.pdf"});
+  if (command == "export") args.push_back(bench::ScratchDir() + "out.xlsx");
+  if (command == "print") args.insert(args.end(), {"--out", bench::ScratchDir() + "out.pdf"});
   long peak = 0;
   for (auto _ : state) {
     peak = RunRectool(args);
