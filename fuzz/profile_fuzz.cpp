@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -16,9 +17,13 @@ namespace {
 
 std::string Folder() {
   static std::string dir = [] {
-    char name[] = "/tmp/recview-profile-fuzz.XXXXXX";
-    return std::string(mkdtemp(name) ? name : "/tmp");
+    // In memory where there is such a folder: every write syncs the file.
+    char shm[] = "/dev/shm/recview-profile-fuzz.XXXXXX", tmp[] = "/tmp/recview-profile-fuzz.XXXXXX";
+    if (mkdtemp(shm)) return std::string(shm);
+    return std::string(mkdtemp(tmp) ? tmp : "/tmp");
   }();
+  static const bool removed = std::atexit([] { ::rmdir(dir.c_str()); }) == 0;
+  (void)removed;
   return dir;
 }
 
