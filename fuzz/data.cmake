@@ -14,4 +14,4 @@ target_link_libraries(fuzz_time PRIVATE platform)
 recview_fuzz_target(fuzz_cumtable ${CMAKE_CURRENT_LIST_DIR}/cumtable_fuzz.cpp
   ${CMAKE_SOURCE_DIR}/tables/cumtable.cpp
   ${CMAKE_SOURCE_DIR}/data/cxfile.cpp ${CMAKE_SOURCE_DIR}/data/records.cpp)
-target_link_libraries(fuzz_cumtable PRIVATE platform)
+target_link_libraries(fuzz_cumtable PRIVATE tables_core platform)
