@@ -82,8 +82,13 @@ int Run(const std::vector<std::string>& args) {
   const time_t a = opt.Has("from") ? clock.GoTo(from) : clock.start;
   const time_t b = opt.Has("to") ? clock.GoTo(to) : clock.end;
   if (a > b) return Usage("list", "--from is after --to");
-  const std::string text = tables::CopyText(f, a, b, opt.Has("label") ? opt.Value("label") : TimeLabel());
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) return Fail("cannot write the list");
+  // Written as it is made: the list of a long file is several times its size.
+  const bool written = tables::WriteCopyText(f, a, b, opt.Has("label") ? opt.Value("label") : TimeLabel(),
+                                             [](const std::string& piece) {
+                                               return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
+                                                      piece.size();
+                                             });
+  if (!written || std::fflush(stdout) != 0) return Fail("cannot write the list");
   return 0;
 }
 
