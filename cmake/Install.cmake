@@ -104,3 +104,20 @@ configure_file(${desktop}/prerm.in ${CMAKE_BINARY_DIR}/deb/prerm @ONLY)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/deb/postinst ${CMAKE_BINARY_DIR}/deb/prerm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# Unattended collection: the systemd user service and timer template and an
+# example of a line's settings (rectool collect). The service names rectool
+# by its full path, known at install time.
+set(units ${CMAKE_SOURCE_DIR}/desktop/systemd)
+install(CODE "
+  file(READ \"${units}/recview-collect@.service.in\" unit)
+  set(rectool \"\${CMAKE_INSTALL_PREFIX}/bin/rectool\")
+  if(rectool MATCHES \" \")
+    set(rectool \"\\\"\${rectool}\\\"\")
+  endif()
+  string(REPLACE \"@RECTOOL@\" \"\${rectool}\" unit \"\${unit}\")
+  file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/recview-collect@.service\" \"\${unit}\")
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/systemd/user/recview-collect@.service\")
+")
+install(FILES ${units}/recview-collect@.timer DESTINATION lib/systemd/user)
+install(FILES ${units}/collect-line.conf DESTINATION share/recview)

@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "acquire/devinfownd.h"
+#include "acquire/collectdialog.h"
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
 #include "acquire/rcview.h"
@@ -318,6 +319,11 @@ bool CMainFrame::OnCommand(int id) {
       dlg.exec();
       return true;
     }
+    case ID_DOWNLOAD_NEW: {
+      CollectDialog dlg(this, [this](const QString& path) { OpenFile(path); });
+      dlg.exec();
+      return true;
+    }
     case ID_LIVE_VIEW: OpenLiveView(); return true;
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
@@ -341,6 +347,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
     case ID_DOWNLOAD:
+    case ID_DOWNLOAD_NEW:
     case ID_LIVE_VIEW:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
