@@ -70,7 +70,14 @@ Archive::~Archive() {
 
 bool Archive::Lock(bool* busy, std::string* error) {
   *busy = false;
-  if (::mkdir(dir_.c_str(), 0777) != 0 && errno != EEXIST) {
+  errno = 0;
+  // The folder with the folders above it, as far as they are missing.
+  for (size_t slash = dir_.find('/', 1); slash != std::string::npos;
+       slash = dir_.find('/', slash + 1))
+    ::mkdir(dir_.substr(0, slash).c_str(), 0777);
+  struct stat st;
+  if (::stat(dir_.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (errno == 0) errno = ENOTDIR;
     *error = "cannot make the archive folder " + dir_ + ": " + std::strerror(errno);
     return false;
   }

@@ -39,6 +39,7 @@ enum : int {
   kLost = 63704,          // %s first, %s last, %d count
   kBusy = 63705,          // %s folder
   kArchiveFailed = 63706, // %s why
+  kDownloading = 63707,   // %d records, %s first, %s last
 };
 
 QByteArray Utf8Time(time_t t) { return QString::fromStdString(FormatTime(t)).toUtf8(); }
@@ -121,8 +122,14 @@ void CollectDialog::Begin() {
         },
         Qt::QueuedConnection);
   };
-  auto begin = [post](int64_t records) {
-    post([records](CollectDialog* d) {
+  auto begin = [this, post](int64_t records) {
+    // On the worker, whose session holds the prepared file.
+    const QByteArray first = Utf8Time(session_.File().GetStartTime());
+    const QByteArray last = Utf8Time(session_.File().GetEndTime());
+    const QString what = lang::Format(kDownloading, static_cast<int>(records), first.constData(),
+                                      last.constData());
+    post([records, what](CollectDialog* d) {
+      d->status_->setText(what);
       d->meter_.Start(records, acquire::SteadyMs());
       d->progress_->setRange(0, static_cast<int>(std::clamp<int64_t>(records, 1, INT32_MAX)));
       d->progress_->setValue(0);
