@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "acquire/downloaddialog.h"
 #include "acquire/porterror.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
@@ -30,7 +31,7 @@ enum : int {
   kPrepareFailed = 62117,
   kCommFailed = 62118,
   kWriteFailed = 62119,
-  kRecordsOf = 63440,     // %d done, %d total
+  kRecordsOf = 63440,     // %d done, %d total (for the width of the text)
   kRateLeft = 63441,      // %.0f records per second, %s left
   kTitle = 63700,
   kConnecting = 63701,
@@ -153,14 +154,7 @@ void CollectDialog::Begin() {
 }
 
 void CollectDialog::ShowProgressText() {
-  if (!meter_.Started()) return;
-  const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
-  QString text = lang::Format(kRecordsOf, static_cast<int>(f.done), static_cast<int>(f.total));
-  if (f.secondsLeft >= 0) {
-    const QByteArray left = QString::fromStdString(acquire::FormatDuration(f.secondsLeft)).toUtf8();
-    text += "    " + lang::Format(kRateLeft, f.rate, left.constData());
-  }
-  progressText_->setText(text);
+  if (meter_.Started()) progressText_->setText(DownloadProgressText(meter_.At(acquire::SteadyMs())));
 }
 
 void CollectDialog::OnDone() {
