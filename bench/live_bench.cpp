@@ -17,13 +17,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "acquire/rcview.h"
 #include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "portcfg/xcom.h"
 #include "simproc.h"
+#include "views/rcview.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The live-recording view driven offscreen by command and control id against
 // recsim, in the main frame; and recview itself killed while recording.
-#include "acquire/rcview.h"
+#include "views/rcview.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,6 @@
 #include <vector>
 
 #include "charts/barchart.h"
-#include "charts/barview.h"
-#include "charts/dialchart.h"
-#include "charts/framehooks.h"
 #include "charts/livechart.h"
 #include "charts/timescroller.h"
 #include "childprogram.h"
@@ -30,7 +27,10 @@
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
 #include "tables/gridctrl.h"
-#include "tables/listview.h"
+#include "views/barview.h"
+#include "views/framehooks.h"
+#include "views/listview.h"
+#include "views/rrangeview.h"
 
 using dltest::Exists;
 

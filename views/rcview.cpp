@@ -1,4 +1,4 @@
-#include "acquire/rcview.h"
+#include "views/rcview.h"
 
 #include <QAction>
 #include <QCursor>
@@ -18,7 +18,6 @@
 #include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
 #include "charts/curveprint.h"
-#include "charts/framehooks.h"
 #include "charts/livechart.h"
 #include "charts/printui.h"
 #include "charts/timescroller.h"
@@ -28,6 +27,7 @@
 #include "platform/ui/msgbox.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
+#include "views/framehooks.h"
 
 namespace acquire {
 
