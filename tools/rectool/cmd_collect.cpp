@@ -225,8 +225,9 @@ int Run(const std::vector<std::string>& given) {
         break;
       case acquire::CollectStatus::CreateFailed:
       case acquire::CollectStatus::WriteFailed:
-        Fail(who + "cannot write into " + archive.Dir() + " (" + r.error +
-             "); check that the folder is writable and has room; no file was kept");
+        Fail(who + "cannot write into " + archive.Dir() +
+             (r.error.empty() ? std::string() : " (" + r.error + ")") +
+             "; check that the folder is writable and has room; no file was kept");
         status = 1;
         break;
       case acquire::CollectStatus::CommFailed:
