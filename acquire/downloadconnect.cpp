@@ -7,6 +7,7 @@
 #include "acquire/download.h"
 #include "link/frames.h"
 #include "link/recordermap.h"
+#include "platform/localspan.h"
 
 namespace acquire {
 
@@ -111,6 +112,9 @@ SpanStatus DownloadSession::CheckSpan(bool whole, time_t* start, time_t* end) co
     *end = span_.newest;
     return SpanStatus::Ok;
   }
+  // A time in the hour that comes twice names the reading the recorder holds.
+  *start = platform::WithinSpan(*start, span_.earliest, span_.newest, platform::SpanEdge::Start);
+  *end = platform::WithinSpan(*end, span_.earliest, span_.newest, platform::SpanEdge::End);
   if (*start > *end) return SpanStatus::StartAfterEnd;
   if (*start < span_.earliest) return SpanStatus::StartBeforeSpan;
   if (*end > span_.newest) return SpanStatus::EndAfterSpan;

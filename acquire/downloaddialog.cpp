@@ -20,6 +20,7 @@
 #include "acquire/porterror.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
+#include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "portcfg/xcom.h"
@@ -222,9 +223,9 @@ void DownloadDialog::OnWholeSpan(bool whole) {
 }
 
 time_t DownloadDialog::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDateTime t(date->date(),
-                    QTime(time->time().hour(), time->time().minute(), time->time().second()));
-  return static_cast<time_t>(t.toSecsSinceEpoch());
+  const QDate d = date->date();
+  const QTime t = time->time();
+  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 void DownloadDialog::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {

@@ -21,6 +21,8 @@
 #include <cstdio>
 
 #include "data/cxfile.h"
+#include "platform/localspan.h"
+#include "platform/localtime.h"
 #include "platform/ui/gbkedit.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -57,17 +59,9 @@ bool ReadFloat(const QLineEdit* edit, float* out) {
 QString FloatText(float v) { return QString::number(double(v), 'g', 7); }
 
 time_t PickedTime(const QDateEdit* date, const QTimeEdit* time) {
-  QDate d = date->date();
-  QTime t = time->time();
-  struct tm tm = {};
-  tm.tm_year = d.year() - 1900;
-  tm.tm_mon = d.month() - 1;
-  tm.tm_mday = d.day();
-  tm.tm_hour = t.hour();
-  tm.tm_min = t.minute();
-  tm.tm_sec = t.second();
-  tm.tm_isdst = -1;
-  return mktime(&tm);
+  const QDate d = date->date();
+  const QTime t = time->time();
+  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
@@ -215,7 +209,7 @@ void CGotoTimeDlg::accept() {
   }
   const time_t start = file_->GetStartTime();
   const time_t iv = file_->GetInterval() > 0 ? file_->GetInterval() : 1;
-  time_t t = PickedTime(date_, time_);
+  time_t t = platform::WithinSpan(PickedTime(date_, time_), start, file_->GetEndTime(), platform::SpanEdge::Start);
   // Down to the sampling grid (towards the start for a time before it).
   time_t d = t - start;
   time_t steps = d >= 0 ? d / iv : -((-d + iv - 1) / iv);
@@ -343,6 +337,10 @@ CTimeWindowDlg::CTimeWindowDlg(CXFile* file, time_t start, time_t end, QWidget* 
 void CTimeWindowDlg::accept() {
   time_t s = PickedTime(startDate_, startTime_);
   time_t e = PickedTime(endDate_, endTime_);
+  if (file_) {
+    s = platform::WithinSpan(s, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::Start);
+    e = platform::WithinSpan(e, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::End);
+  }
   if (file_ && (s < file_->GetStartTime() || e > file_->GetEndTime())) {
     MsgBox(this, 61274, 61236, MsgIcon::Error);
     return;

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/localspan.h"
 #include "platform/programdir.h"
 #include "platform/safefile.h"
 
@@ -408,6 +409,11 @@ bool CXFile::Load() {
   h.tagByte = 10;
   h.startTime = StampToTime(h.startStamp);
   h.endTime = StampToTime(h.endStamp);
+  // A stamp in the hour that comes twice where the clocks go back is the
+  // instant that the header's last record index agrees with.
+  const time_t span = static_cast<time_t>(h.lastIndex) * h.interval;
+  h.endTime = platform::WithinSpan(h.endTime, h.startTime + span, h.startTime + span, platform::SpanEdge::End);
+  h.startTime = platform::WithinSpan(h.startTime, h.endTime - span, h.endTime - span, platform::SpanEdge::Start);
 
   const _tagDataHead saved = head_;
   const int savedLayout = layout_;

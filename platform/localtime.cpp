@@ -1,6 +1,9 @@
 #include "platform/localtime.h"
 
 #include <cstring>
+#include <limits>
+
+#include "platform/localspan.h"
 
 namespace platform {
 
@@ -15,7 +18,10 @@ time_t LocalTime(int year, int month, int day, int hour, int minute, int second,
   tm.tm_isdst = -1;
   const time_t t = mktime(&tm);
   if (exact) *exact = tm.tm_mday == day && tm.tm_mon == month - 1;
-  return t;
+  // mktime picks either instant of a time that comes twice, depending on
+  // earlier calls; always the earlier one here.
+  constexpr time_t kAll = std::numeric_limits<time_t>::max();
+  return t == static_cast<time_t>(-1) ? t : WithinSpan(t, -kAll, kAll, SpanEdge::Start);
 }
 
 time_t StampToTime(const uint8_t* stamp) {

@@ -4,8 +4,8 @@
 
 namespace tables {
 
-bool ExportCumTable(const CumTable& table, const std::string& channelColumn, const std::string& path,
-                    std::string* error) {
+bool ExportCumTable(const CXFile& file, time_t from, time_t to, const CumTexts& texts, const CumOptions& options,
+                    const std::string& path, std::string* error) {
   CXSheetWriter writer;
   auto failed = [&] {
     if (error) *error = writer.Error();
@@ -13,14 +13,17 @@ bool ExportCumTable(const CumTable& table, const std::string& channelColumn, con
     return false;
   };
   if (!writer.Open(path)) return failed();
+  const std::vector<CumColumn> columns = CumColumns(file, from, to, texts);
   std::vector<std::string> names, types;
-  for (size_t c = 0; c < table.columns.size(); ++c) {
-    names.push_back("[" + (c == 0 ? channelColumn : table.columns[c].title) + "]");
+  for (size_t c = 0; c < columns.size(); ++c) {
+    names.push_back("[" + (c == 0 ? texts.channelColumn : columns[c].title) + "]");
     types.push_back("TEXT");
   }
   if (!writer.CreateTable("sheet1", names, types)) return failed();
-  for (const auto& row : CumSheetRows(table))
-    if (!writer.InsertRow(row)) return failed();
+  // Row by row: the table is never held whole.
+  if (!EachCumRow(file, from, to, texts, options,
+                  [&](const CumRow& row) { return writer.InsertRow(CumSheetRow(row, columns.size())) == 1; }))
+    return failed();
   if (!writer.Close()) return failed();
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "data/cxfile.h"
+#include "tables/recordexport.h"
 
 namespace tables {
 
@@ -93,114 +94,110 @@ class Reader {
   double sum_ = 0;
 };
 
-using Row = std::vector<std::string>;
+using Row = CumRow;
 
-// Hourly: one row per day, the total stamped at t in the column of the hour
-// that ends at t. Every reading from `from` to `to` is shown; the first row
-// begins with blanks up to the column of the first reading, the last row
-// ends after the column of the last one.
-void HourlyRows(time_t from, time_t to, int s, std::vector<Row>& rows, Reader& reader) {
-  Row row;
-  int column = Mod(HourOf(from) - s - 1, 24);
-  row.push_back(RowDate(from, column, 3600));
-  row.resize(1 + column);
-  for (time_t t = from; t <= to; t += 3600) {
-    if (column == 24) {
-      rows.push_back(std::move(row));
-      row = Row{RowDate(t, 0, 3600)};
+// Totals read at `from` and every period after it up to `to`, `perRow` to a
+// row: the first reading goes into column `column` (from 0) after `column`
+// cells of `lead`, a row is dated with the day in which its first period
+// began, and the last row ends with the last reading.
+bool PeriodRows(time_t from, time_t to, int period, int perRow, int column, const std::string& lead,
+                Reader& reader, const CumRowFn& emit) {
+  Row row{RowDate(from, column, period)};
+  row.resize(1 + column, lead);
+  for (time_t t = from; t <= to; t += period) {
+    if (column == perRow) {
+      if (!emit(row)) return false;
+      row = Row{RowDate(t, 0, period)};
       column = 0;
     }
     row.push_back(reader.At(t));
     ++column;
   }
-  rows.push_back(std::move(row));
+  return emit(row);
 }
 
-// Eight-hour shifts: the opening row depends on the shift the range start
-// ends; then one row of three shifts per day of the range and one more.
-void Shift8Rows(time_t from, time_t to, int s, std::vector<Row>& rows, Reader& reader) {
-  time_t t = from;
-  const int r = Mod(HourOf(t) - s, 24);
-  if (r >= 8 && r < 16) {
-    Row row{RowDate(t, 0, 28800)};
-    for (int i = 0; i < 3; ++i, t += 28800) row.push_back(reader.At(t));
-    rows.push_back(std::move(row));
-  } else if (r >= 16) {
-    Row row{RowDate(t, 1, 28800), ""};
-    for (int i = 0; i < 2; ++i, t += 28800) row.push_back(reader.At(t));
-    rows.push_back(std::move(row));
-  } else {
-    Row row{RowDate(t, 2, 28800), "", ""};
-    row.push_back(reader.At(t));
-    t += 28800;
-    rows.push_back(std::move(row));
-  }
-  const long long days = (to - from) / kDay + 1;
-  for (long long d = 0; d < days; ++d) {
-    Row row{RowDate(t, 0, 28800)};
-    for (int i = 0; i < 3; ++i, t += 28800) row.push_back(reader.At(t));
-    rows.push_back(std::move(row));
-  }
+// Hourly: the total stamped at t in the column of the hour that ends at t.
+bool HourlyRows(time_t from, time_t to, int s, Reader& reader, const CumRowFn& emit) {
+  return PeriodRows(from, to, 3600, 24, Mod(HourOf(from) - s - 1, 24), "", reader, emit);
+}
+
+// Eight-hour shifts: the range start ends the first, second or third shift
+// of its day.
+bool Shift8Rows(time_t from, time_t to, int s, Reader& reader, const CumRowFn& emit) {
+  const int r = Mod(HourOf(from) - s, 24);
+  const int column = r >= 8 && r < 16 ? 0 : r >= 16 ? 1 : 2;
+  return PeriodRows(from, to, 28800, 3, column, "", reader, emit);
 }
 
 // Twelve-hour shifts: a start that ends the second shift of a day opens with
-// that day's row; then rows of two shifts until every reading of the range
-// is shown.
-void Shift12Rows(time_t from, time_t to, int s, std::vector<Row>& rows, Reader& reader) {
-  time_t t = from;
-  if (Mod(HourOf(t) - s, 24) < 12) {
-    Row row{RowDate(t, 1, 43200), "0"};
-    row.push_back(reader.At(t));
-    rows.push_back(std::move(row));
-    t += 43200;
-  }
-  const long long days = (to - from) / kDay;
-  for (long long d = 0; d < days || t <= to; ++d) {
-    Row row{RowDate(t, 0, 43200)};
-    for (int i = 0; i < 2; ++i, t += 43200) row.push_back(reader.At(t));
-    rows.push_back(std::move(row));
-  }
+// that day's row, "0" in its first shift.
+bool Shift12Rows(time_t from, time_t to, int s, Reader& reader, const CumRowFn& emit) {
+  const bool second = Mod(HourOf(from) - s, 24) < 12;
+  return PeriodRows(from, to, 43200, 2, second ? 1 : 0, "0", reader, emit);
 }
 
-// Daily: 31 rows of days, a column per month; day D is read at 00:00 of the
-// next day (of the day after when the day starts later than midnight), not
-// later than the range end. Days outside the month or the range stay blank.
-void DailyRows(const CXFile& file, int ch, time_t from, time_t to, int s, int months,
-               std::vector<Row>& rows) {
+struct Month {
+  int year, month0, days;
+  std::vector<time_t> reads;  // day D is read at reads[D - 1]
+};
+
+// The calendar day before the day of t.
+int DayBefore(time_t t) {
+  const struct tm tm = Local(t);
+  return DayKey(MakeLocal(tm.tm_year + 1900, tm.tm_mon, tm.tm_mday - 1, 12));
+}
+
+// The month columns of the daily kind: (days of the range / 30) + 2 months
+// from the month of the range start, and the month before when the range
+// starts on the 1st (the first day shown is the day before the range start).
+std::vector<Month> DailyMonths(time_t from, time_t to) {
   const struct tm first = Local(from);
-  const int firstDay = DayKey(from - kDay);
-  const int lastDay = DayKey(to - kDay);
-  std::vector<Reader> sums(months, Reader(file, ch));
-  struct Month {
-    int year, month0, days;
-  };
+  const int m0 = first.tm_mday == 1 ? -1 : 0;
+  const int months = static_cast<int>(std::max<long long>(0, (to - from) / kDay) / 30 + 2);
   std::vector<Month> calendar;
-  for (int m = 0; m < months; ++m) {
+  for (int m = m0; m < months; ++m) {
     const struct tm tm = Local(MakeLocal(first.tm_year + 1900, first.tm_mon + m, 1, 12));
     calendar.push_back({tm.tm_year + 1900, tm.tm_mon, DaysInMonth(tm.tm_year + 1900, tm.tm_mon)});
   }
+  return calendar;
+}
+
+// Day D is read at 00:00 of the next day (of the day after when the day
+// starts later than midnight); worked out once for all channels.
+void AddReadTimes(std::vector<Month>& calendar, int s) {
+  for (Month& m : calendar)
+    for (int day = 1; day <= m.days; ++day) m.reads.push_back(MakeLocal(m.year, m.month0, day + (s != 0 ? 2 : 1)));
+}
+
+// Daily: 31 rows of days, a column per month, each day read as above. Days
+// outside the month or the range stay blank, and so does a day whose total
+// is stamped after the range end. The month totals follow as the last row.
+bool DailyRows(const CXFile& file, int ch, time_t from, time_t to, const std::vector<Month>& calendar,
+               const std::string& totalText, bool totalRow, const CumRowFn& emit) {
+  const int firstDay = DayBefore(from);
+  const int lastDay = DayBefore(to);
+  const time_t start = file.GetStartTime();
+  const long long interval = std::max(1, file.GetInterval());
+  auto period = [&](time_t t) { return (static_cast<long long>(t) - start) / interval; };
+  std::vector<Reader> sums(calendar.size(), Reader(file, ch));
   for (int day = 1; day <= 31; ++day) {
     Row row{std::to_string(day)};
-    for (int m = 0; m < months; ++m) {
+    for (size_t m = 0; m < calendar.size(); ++m) {
       const int year = calendar[m].year, month0 = calendar[m].month0;
       const int key = DayKey(year, month0, day);
       if (day > calendar[m].days || key < firstDay || key > lastDay) {
         row.push_back("");
         continue;
       }
-      const time_t read = std::min(MakeLocal(year, month0, day + (s != 0 ? 2 : 1)), to);
-      row.push_back(sums[m].At(read));
+      const time_t read = calendar[m].reads[day - 1];
+      row.push_back(read > to && period(read) != period(to) ? "" : sums[m].At(std::min(read, to)));
     }
-    rows.push_back(std::move(row));
+    if (!emit(row)) return false;
   }
-  // The month totals are the last row's business; the caller adds the title.
-  Row total;
-  for (int m = 0; m < months; ++m) total.push_back(sums[m].Sum());
-  rows.push_back(std::move(total));
-}
-
-int DailyMonths(time_t from, time_t to) {
-  return static_cast<int>(std::max<long long>(0, (to - from) / kDay) / 30 + 2);
+  if (!totalRow) return true;
+  Row total{totalText};
+  for (const Reader& sum : sums) total.push_back(sum.Sum());
+  return emit(total);
 }
 
 }  // namespace
@@ -263,15 +260,42 @@ std::vector<CumColumn> CumColumns(const CXFile& file, time_t from, time_t to, co
       for (int i = 0; i < 2; ++i)
         columns.push_back({Format2(texts.shiftFormat, (s + 12 * i) % 24, (s + 12 * i + 12) % 24), 120});
       break;
-    case CumKind::Daily: {
+    case CumKind::Daily:
       columns.push_back({"", 45});
-      const struct tm first = Local(from);
-      for (int m = 0; m < DailyMonths(from, to); ++m)
-        columns.push_back({FormatTime(MakeLocal(first.tm_year + 1900, first.tm_mon + m, 1, 12), "%Y-%m"), 60});
+      for (const Month& m : DailyMonths(from, to))
+        columns.push_back({FormatTime(MakeLocal(m.year, m.month0, 1, 12), "%Y-%m"), 60});
       break;
-    }
   }
   return columns;
+}
+
+bool EachCumRow(const CXFile& file, time_t from, time_t to, const CumTexts& texts, const CumOptions& options,
+                const CumRowFn& emit) {
+  const CumKind kind = CumKindOf(file.Head().cumPeriod);
+  const int s = file.Head().cumByte1 % 24;
+  std::vector<Month> calendar;
+  if (kind == CumKind::Daily) {
+    calendar = DailyMonths(from, to);
+    AddReadTimes(calendar, s);
+  }
+  for (int ch = 0; ch < file.GetChnlCount(); ++ch) {
+    if (options.shownOnly && !file.Head().channels[ch].shown) continue;
+    if (options.titleRows && !emit({Format1(texts.channelFormat, ch + 1)})) return false;
+    Reader reader(file, ch);
+    bool more = true;
+    switch (kind) {
+      case CumKind::Hourly: more = HourlyRows(from, to, s, reader, emit); break;
+      case CumKind::Shift8: more = Shift8Rows(from, to, s, reader, emit); break;
+      case CumKind::Shift12: more = Shift12Rows(from, to, s, reader, emit); break;
+      case CumKind::Daily:
+        more = DailyRows(file, ch, from, to, calendar, texts.total, options.totalRows, emit);
+        break;
+    }
+    if (!more) return false;
+    if (options.totalRows && kind != CumKind::Daily && !emit({texts.total, reader.Sum()})) return false;
+    if (options.emptyRows && !emit({})) return false;
+  }
+  return true;
 }
 
 CumTable BuildCumTable(const CXFile& file, time_t from, time_t to, const CumTexts& texts,
@@ -279,64 +303,40 @@ CumTable BuildCumTable(const CXFile& file, time_t from, time_t to, const CumText
   CumTable table;
   table.kind = CumKindOf(file.Head().cumPeriod);
   table.columns = CumColumns(file, from, to, texts);
-  const int s = file.Head().cumByte1 % 24;
-  for (int ch = 0; ch < file.GetChnlCount(); ++ch) {
-    if (options.shownOnly && !file.Head().channels[ch].shown) continue;
-    if (options.titleRows) table.rows.push_back({Format1(texts.channelFormat, ch + 1)});
-    Reader reader(file, ch);
-    std::vector<Row> rows;
-    switch (table.kind) {
-      case CumKind::Hourly: HourlyRows(from, to, s, rows, reader); break;
-      case CumKind::Shift8: Shift8Rows(from, to, s, rows, reader); break;
-      case CumKind::Shift12: Shift12Rows(from, to, s, rows, reader); break;
-      case CumKind::Daily: DailyRows(file, ch, from, to, s, int(table.columns.size()) - 1, rows); break;
-    }
-    Row total;
-    if (table.kind == CumKind::Daily) {
-      total = std::move(rows.back());
-      rows.pop_back();
-      total.insert(total.begin(), texts.total);
-    } else {
-      total = {texts.total, reader.Sum()};
-    }
-    for (Row& r : rows) table.rows.push_back(std::move(r));
-    if (options.totalRows) table.rows.push_back(std::move(total));
-    if (options.emptyRows) table.rows.push_back({});
-  }
+  EachCumRow(file, from, to, texts, options, [&](const CumRow& row) {
+    table.rows.push_back(row);
+    return true;
+  });
   return table;
 }
 
+std::string CumCsvLine(const CumRow& row, size_t columns) {
+  std::string line;
+  for (size_t c = 0; c < columns; ++c) {
+    if (c) line += ',';
+    if (c < row.size()) line += CsvField(row[c]);
+  }
+  return line + "\r\n";
+}
+
 std::string CumTableCsv(const CumTable& table) {
-  auto cell = [](const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string q = "\"";
-    for (char c : text) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-  };
-  std::string out;
-  for (size_t c = 0; c < table.columns.size(); ++c) {
-    if (c) out += ',';
-    out += cell(table.columns[c].title);
-  }
-  out += "\r\n";
-  for (const auto& row : table.rows) {
-    for (size_t c = 0; c < table.columns.size(); ++c) {
-      if (c) out += ',';
-      if (c < row.size()) out += cell(row[c]);
-    }
-    out += "\r\n";
-  }
+  CumRow titles;
+  for (const CumColumn& c : table.columns) titles.push_back(c.title);
+  std::string out = CumCsvLine(titles, titles.size());
+  for (const auto& row : table.rows) out += CumCsvLine(row, table.columns.size());
   return out;
 }
 
-std::vector<std::vector<std::string>> CumSheetRows(const CumTable& table) {
-  std::vector<std::vector<std::string>> rows;
-  for (const auto& row : table.rows) {
-    std::vector<std::string> cells(table.columns.size(), " ");
-    for (size_t c = 0; c < row.size() && c < cells.size(); ++c)
-      if (!row[c].empty()) cells[c] = row[c];
-    rows.push_back(std::move(cells));
-  }
+CumRow CumSheetRow(const CumRow& row, size_t columns) {
+  CumRow cells(columns, " ");
+  for (size_t c = 0; c < row.size() && c < cells.size(); ++c)
+    if (!row[c].empty()) cells[c] = row[c];
+  return cells;
+}
+
+std::vector<CumRow> CumSheetRows(const CumTable& table) {
+  std::vector<CumRow> rows;
+  for (const auto& row : table.rows) rows.push_back(CumSheetRow(row, table.columns.size()));
   return rows;
 }
 

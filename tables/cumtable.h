@@ -5,6 +5,7 @@
 // month, one column per month), with a total per channel. The cumulative view,
 // its export and print, and `rectool cumulative` all build them here. No Qt.
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,16 +43,22 @@ struct CumColumn {
   int width;  // in pixels on screen
 };
 
+// A row of cells; an empty text is a blank cell, and a row may be shorter
+// than the column count (the rest is blank).
+using CumRow = std::vector<std::string>;
+// Takes the rows of a table one after the other; false stops the table.
+using CumRowFn = std::function<bool(const CumRow&)>;
+
 struct CumTable {
   CumKind kind = CumKind::Hourly;
   std::vector<CumColumn> columns;
-  // Rows of cells; an empty text is a blank cell, and a row may be shorter
-  // than the column count (the rest is blank).
-  std::vector<std::vector<std::string>> rows;
+  std::vector<CumRow> rows;
 };
 
 // The columns of the kind for the file's day-start hour; the daily kind has
-// a column per month from the month of `from` on, (days of the range / 30) + 2.
+// a column per month from the month of `from` on, (days of the range / 30) + 2,
+// and one more before them when `from` is the first of a month (its day
+// before, the first day shown, lies in the month before).
 std::vector<CumColumn> CumColumns(const CXFile& file, time_t from, time_t to, const CumTexts& texts);
 
 // The first and last record times of the file.
@@ -63,7 +70,16 @@ time_t CumLastTime(const CXFile& file);
 // the last record).
 int CheckCumRange(const CXFile& file, time_t from, time_t to);
 
-// The whole table for [from, to] (check the range first).
+// The rows of the table for [from, to] (check the range first), one at a
+// time as they are made, so a table of any length needs no more memory than
+// a row: title, period rows, total and empty row of each channel. Every total
+// read inside the range appears once; the last row ends with the last
+// reading. False when `row` stopped the table.
+bool EachCumRow(const CXFile& file, time_t from, time_t to, const CumTexts& texts, const CumOptions& options,
+                const CumRowFn& row);
+
+// The whole table for [from, to] (check the range first), for a window that
+// shows all of it.
 CumTable BuildCumTable(const CXFile& file, time_t from, time_t to, const CumTexts& texts,
                        const CumOptions& options = CumOptions());
 
@@ -71,11 +87,14 @@ CumTable BuildCumTable(const CXFile& file, time_t from, time_t to, const CumText
 std::string CumValueText(double count, int decimals);
 
 // The table as comma-separated text (RFC 4180 quoting), a header line of the
-// column titles first, lines ended by "\r\n".
+// column titles first, lines ended by "\r\n"; and one row of `columns`
+// cells as such a line.
 std::string CumTableCsv(const CumTable& table);
+std::string CumCsvLine(const CumRow& row, size_t columns);
 
 // The rows as a spreadsheet receives them: every row as wide as the table,
 // a blank cell written as " " (one space).
-std::vector<std::vector<std::string>> CumSheetRows(const CumTable& table);
+std::vector<CumRow> CumSheetRows(const CumTable& table);
+CumRow CumSheetRow(const CumRow& row, size_t columns);
 
 }  // namespace tables

@@ -11,6 +11,7 @@
 #include "charts/chartdialogs.h"
 #include "charts/curveprint.h"
 #include "data/cxfile.h"
+#include "platform/localspan.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 
@@ -98,8 +99,15 @@ void CPrintRangeDlg::SetFile(CXFile* file) {
   Recompute();
 }
 
-time_t CPrintRangeDlg::Start() const { return charts::PickedTime(startDate_, startTime_); }
-time_t CPrintRangeDlg::End() const { return charts::PickedTime(endDate_, endTime_); }
+time_t CPrintRangeDlg::Start() const {
+  const time_t t = charts::PickedTime(startDate_, startTime_);
+  return file_ ? platform::WithinSpan(t, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::Start) : t;
+}
+
+time_t CPrintRangeDlg::End() const {
+  const time_t t = charts::PickedTime(endDate_, endTime_);
+  return file_ ? platform::WithinSpan(t, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::End) : t;
+}
 
 void CPrintRangeDlg::Recompute() {
   if (inRecompute_ || !file_) return;

@@ -113,7 +113,8 @@ ExportResult EachRow(const CXFile& file, const ExportRequest& request, const Exp
 }
 
 bool CheckRequest(const CXFile& file, const ExportRequest& request, std::string* error) {
-  if (file.GetInterval() <= 0 || file.GetChnlCount() <= 0) {
+  // A file without channels still has its records: numbers and times.
+  if (file.GetInterval() <= 0) {
     *error = "the file holds no records to export";
     return false;
   }

@@ -19,6 +19,8 @@
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
+#include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "tables/sheetwriter.h"
@@ -135,7 +137,9 @@ void CStatisticsDlg::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
 }
 
 time_t CStatisticsDlg::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  return static_cast<time_t>(QDateTime(date->date(), time->time()).toSecsSinceEpoch());
+  const QDate d = date->date();
+  const QTime t = time->time();
+  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 void CStatisticsDlg::SetFile(CXFile* file) {
@@ -163,8 +167,10 @@ void CStatisticsDlg::SetSpan(time_t start, time_t end) {
 
 void CStatisticsDlg::OnCompute() {
   if (!file_) return;
-  const time_t start = PickerTime(startDate_, startTime_);
-  const time_t end = PickerTime(endDate_, endTime_);
+  const time_t start = platform::WithinSpan(PickerTime(startDate_, startTime_), file_->GetStartTime(),
+                                            file_->GetEndTime(), platform::SpanEdge::Start);
+  const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
+                                          platform::SpanEdge::End);
   if (const int message = CheckStatsSpan(*file_, start, end)) {
     MsgBox(this, message, kCaption, MsgIcon::Error);
     return;

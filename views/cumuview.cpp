@@ -25,6 +25,7 @@
 #include "charts/chartdialogs.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -252,8 +253,15 @@ void CCumuShowView::SetFile(CXFile* file) {
   Fill();
 }
 
-time_t CCumuShowView::RangeStart() const { return charts::PickedTime(startDate_, startTime_); }
-time_t CCumuShowView::RangeEnd() const { return charts::PickedTime(endDate_, endTime_); }
+time_t CCumuShowView::RangeStart() const {
+  const time_t t = charts::PickedTime(startDate_, startTime_);
+  return file_ ? platform::WithinSpan(t, CumFirstTime(*file_), CumLastTime(*file_), platform::SpanEdge::Start) : t;
+}
+
+time_t CCumuShowView::RangeEnd() const {
+  const time_t t = charts::PickedTime(endDate_, endTime_);
+  return file_ ? platform::WithinSpan(t, CumFirstTime(*file_), CumLastTime(*file_), platform::SpanEdge::End) : t;
+}
 
 void CCumuShowView::SetRange(time_t from, time_t to) {
   charts::SetPickers(startDate_, startTime_, from);
@@ -269,14 +277,18 @@ CumOptions CCumuShowView::Options() const {
   return o;
 }
 
-bool CCumuShowView::BuildPicked(CumTable* table) {
+bool CCumuShowView::CheckPicked() {
   if (!file_) return false;
-  const time_t from = RangeStart(), to = RangeEnd();
-  if (const int refusal = CheckCumRange(*file_, from, to)) {
+  if (const int refusal = CheckCumRange(*file_, RangeStart(), RangeEnd())) {
     MsgBox(this, refusal, 61236, MsgIcon::Error);
     return false;
   }
-  *table = BuildCumTable(*file_, from, to, CumTextsFromLanguage(), Options());
+  return true;
+}
+
+bool CCumuShowView::BuildPicked(CumTable* table) {
+  if (!CheckPicked()) return false;
+  *table = BuildCumTable(*file_, RangeStart(), RangeEnd(), CumTextsFromLanguage(), Options());
   return true;
 }
 
@@ -316,9 +328,7 @@ QString CCumuShowView::Subtitle(const CumTable& table) const {
 }
 
 void CCumuShowView::Export() {
-  if (!file_) return;
-  CumTable table;
-  if (!BuildPicked(&table)) return;
+  if (!CheckPicked()) return;
   // The folder of the last file, or the data folder.
   QFileInfo last(QString::fromStdString(platform::ReadLastDir()));
   const QString folder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
@@ -331,10 +341,10 @@ void CCumuShowView::Export() {
 }
 
 bool CCumuShowView::ExportTo(const QString& path) {
-  CumTable table;
-  if (!BuildPicked(&table)) return false;
+  if (!CheckPicked()) return false;
   std::string error;
-  if (!ExportCumTable(table, CumTextsFromLanguage().channelColumn, path.toStdString(), &error)) {
+  if (!ExportCumTable(*file_, RangeStart(), RangeEnd(), CumTextsFromLanguage(), Options(), path.toStdString(),
+                      &error)) {
     MsgBox(this, 61302, 61236, MsgIcon::Error);
     return false;
   }

@@ -69,6 +69,8 @@ class CCumuShowView : public QWidget, public CommandTarget {
 
  private:
   CumOptions Options() const;
+  // Checks the picked range and tells the user when it is refused.
+  bool CheckPicked();
   // The table of the picked range after the checks; false when refused.
   bool BuildPicked(CumTable* table);
   void Fill();

@@ -24,6 +24,8 @@
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
+#include "platform/localtime.h"
 #include "tables/recordexport.h"
 
 namespace xlsexport {
@@ -178,7 +180,9 @@ void ExportWnd::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
 }
 
 time_t ExportWnd::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  return static_cast<time_t>(QDateTime(date->date(), time->time()).toSecsSinceEpoch());
+  const QDate d = date->date();
+  const QTime t = time->time();
+  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 void ExportWnd::Message(const QString& text, bool information) {
@@ -211,8 +215,10 @@ QString ExportWnd::AskTarget() {
 void ExportWnd::OnExport() {
   if (!file_ || Exporting()) return;
   const WindowTexts& t = Texts(language_);
-  const time_t start = PickerTime(startDate_, startTime_);
-  const time_t end = PickerTime(endDate_, endTime_);
+  const time_t start = platform::WithinSpan(PickerTime(startDate_, startTime_), file_->GetStartTime(),
+                                            file_->GetEndTime(), platform::SpanEdge::Start);
+  const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
+                                          platform::SpanEdge::End);
   if (start > end) return Message(QString::fromUtf8(t.startAfterEnd), false);
   if (start < file_->GetStartTime()) return Message(QString::fromUtf8(t.outOfStart), false);
   if (end > file_->GetEndTime()) return Message(QString::fromUtf8(t.outOfEnd), false);

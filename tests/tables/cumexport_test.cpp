@@ -92,7 +92,9 @@ TEST(CumExport, EveryKindReadsBackCellByCell) {
                                                      tables::CumTexts());
     const std::string out = testenv::NewDir("x") + "cum.xlsx";
     std::string error;
-    ASSERT_TRUE(tables::ExportCumTable(t, "Channel", out, &error)) << error;
+    ASSERT_TRUE(tables::ExportCumTable(f, tables::CumFirstTime(f), tables::CumLastTime(f), tables::CumTexts(),
+                                       tables::CumOptions(), out, &error))
+        << error;
     Grid grid;
     EXPECT_EQ(ReadBack(out, &grid), "sheet1");
     EXPECT_EQ(grid, Expected(t, "Channel")) << "period " << k.period;
@@ -110,14 +112,16 @@ TEST(CumExport, EveryKindReadsBackCellByCell) {
 TEST(CumExport, AMissingFolderFailsWithAReasonAndAnOldFileIsReplaced) {
   CXFile f;
   ASSERT_TRUE(f.Open(SaveCum({})));
-  const tables::CumTable t = tables::BuildCumTable(f, tables::CumFirstTime(f), tables::CumLastTime(f),
-                                                   tables::CumTexts());
   std::string error;
-  EXPECT_FALSE(tables::ExportCumTable(t, "Channel", "/nonexistent-dir/cum.xlsx", &error));
+  auto exportTo = [&](const std::string& path) {
+    return tables::ExportCumTable(f, tables::CumFirstTime(f), tables::CumLastTime(f), tables::CumTexts(),
+                                  tables::CumOptions(), path, &error);
+  };
+  EXPECT_FALSE(exportTo("/nonexistent-dir/cum.xlsx"));
   EXPECT_FALSE(error.empty());
   const std::string old = testenv::NewDir("old") + "keep.xlsx";
   ASSERT_TRUE(testenv::WriteFile(old, "old contents"));
-  ASSERT_TRUE(tables::ExportCumTable(t, "Channel", old, &error)) << error;
+  ASSERT_TRUE(exportTo(old)) << error;
   Grid grid;
   EXPECT_EQ(ReadBack(old, &grid), "sheet1");
 }

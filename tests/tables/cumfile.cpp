@@ -17,6 +17,15 @@ int Seconds(int period) { return tables::CumPeriodSeconds(tables::CumKindOf(peri
 
 }  // namespace
 
+Cum AutumnNight(int periods) {
+  Cum c;
+  c.channels = 1;
+  c.periods = periods;
+  c.m = 10;
+  c.d = 27;
+  return c;
+}
+
 std::string SaveCum(const Cum& c) {
   fixture::Recipe s;
   s.model = "KVP6GV1000P";

@@ -17,6 +17,10 @@ struct Cum {
   std::string title = "Steam";
 };
 
+// Hourly totals of one channel from 2024-10-27 00:00, the night the hour
+// from 02:00 comes twice in Europe/Berlin.
+Cum AutumnNight(int periods);
+
 // Writes the file into a new directory and returns its path (".kvc").
 std::string SaveCum(const Cum& c);
 

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "data/records.h"
+#include "platform/localtime.h"
 #include "recording.h"
 
 using namespace tablestest;
@@ -98,4 +100,59 @@ TEST(RectoolStats, TextAndJson) {
   EXPECT_NE(out.find("\"instants\":2"), std::string::npos) << out;
   EXPECT_NE(out.find("\"maximum\":91,\"minimum\":90,\"mean\":90.5"), std::string::npos) << out;
   EXPECT_NE(out.find("\"spread\":\"1.10%\""), std::string::npos) << out;
+}
+
+TEST(RectoolStats, AnAmbiguousHourTakesTheReadingInsideTheFile) {
+  // In Berlin the hour from 02:00 comes twice on 2024-10-27. Recordings of
+  // one minute per record that end in the first such hour, begin in the
+  // second, and hold both.
+  testenv::ScopedTimeZone berlin("Europe/Berlin");
+  const time_t firstTwo = platform::LocalTime(2024, 10, 27, 1, 0, 0) + 3600;  // 02:00, the first time
+  const struct {
+    time_t start;
+    int records;
+    std::vector<std::string> args;
+    const char* span;
+  } cases[] = {
+      {firstTwo - 3600, 120, {"--to", "2024-10-27 02:59:00"}, "2024-10-27 01:00:00\t2024-10-27 02:59:00\t120 instants"},
+      {firstTwo + 3600, 60, {"--from", "2024-10-27 02:00:00"}, "2024-10-27 02:00:00\t2024-10-27 02:59:00\t60 instants"},
+      // Both readings lie inside: the span's start takes the earlier, its end the later.
+      {firstTwo - 1800, 150, {"--from", "2024-10-27 02:30:00", "--to", "2024-10-27 02:59:00"},
+       "2024-10-27 02:30:00\t2024-10-27 02:59:00\t90 instants"},
+  };
+  for (const auto& c : cases) {
+    const std::string dir = testenv::NewDir("amb");
+    Recipe recipe;
+    recipe.records = c.records;
+    recipe.interval = 60;
+    recipe.start = c.start;
+    ASSERT_TRUE(MakeRecording(dir + "rec.KVD", recipe));
+    std::vector<std::string> argv = {Rectool(), "stats", dir + "rec.KVD"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    std::string out, err;
+    ASSERT_EQ(tablestest::Run(argv, &out, &err), 0) << c.span << ": " << err;
+    EXPECT_NE(out.find(std::string("span\t") + c.span), std::string::npos) << out;
+  }
+}
+
+TEST(RectoolExport, AFileWithoutChannelsGivesNumbersAndTimes) {
+  const std::string dir = testenv::NewDir("nochannels");
+  Recipe recipe;
+  recipe.channels.clear();
+  recipe.records = 3;
+  ASSERT_TRUE(MakeRecording(dir + "rec.KVD", recipe));
+  const time_t s = DefaultStart();
+  std::string out, err;
+  ASSERT_EQ(tablestest::Run({Rectool(), "export", dir + "rec.KVD", dir + "out.xlsx", "--csv", dir + "out.csv"}, &out, &err),
+            0)
+      << err;
+  std::vector<Sheet> sheets;
+  std::string error;
+  ASSERT_TRUE(ReadXlsx(dir + "out.xlsx", &sheets, &error)) << error;
+  ASSERT_EQ(sheets.size(), 1u);
+  ASSERT_EQ(sheets[0].rows.size(), 4u);
+  EXPECT_EQ(sheets[0].rows[3][0].number, 3);
+  EXPECT_EQ(sheets[0].rows[3][1].text, FormatTime(s + 20));
+  EXPECT_EQ(testenv::ReadFile(dir + "out.csv"), "编号,时间\r\n1," + FormatTime(s) + "\r\n2," + FormatTime(s + 10) +
+                                                   "\r\n3," + FormatTime(s + 20) + "\r\n");
 }

@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "common/testenv.h"
+#include "common/timezone.h"
 #include "cumfile.h"
 #include "data/cxfile.h"
 #include "data/fixture.h"
@@ -136,6 +137,19 @@ TEST_F(CumuView, ShowFillsTheListWithTheTableAndRefusesBadRanges) {
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0], lang::String(r.id));
     EXPECT_EQ(list->rowCount(), int(t.rows.size()));  // the table as it was
+  }
+}
+
+TEST_F(CumuView, PickersInAnHourThatComesTwiceNameTheFilesReadings) {
+  // Hourly totals to the first 02:00 (3) and to the second (4): the end
+  // pickers show 02:00 either way.
+  testenv::ScopedTimeZone berlin("Europe/Berlin");
+  for (int periods : {3, 4}) {
+    auto view = ViewOn(SaveCum(cumtest::AutumnNight(periods)));
+    EXPECT_EQ(Ctl<QTimeEdit>(view.get(), 1114)->time(), QTime(2, 0));
+    EXPECT_EQ(view->RangeEnd(), tables::CumLastTime(*view->File())) << periods;
+    ASSERT_TRUE(view->Show());
+    EXPECT_EQ(view->Table().rows[3], (std::vector<std::string>{"Total", periods == 4 ? "40.06" : "30.03"}));
   }
 }
 

@@ -1,11 +1,14 @@
 // rectool cumulative FILE [--table KIND] [--from TIME --to TIME] [--csv]:
 // the hourly, shift or daily totals of a cumulative file as the cumulative
 // view lays them out.
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "platform/localspan.h"
 #include "tables/cumexport.h"
 #include "tables/cumtable.h"
 
@@ -29,29 +32,49 @@ const char* RangeMessage(int id) {
   }
 }
 
-std::string Text(const tables::CumTable& table) {
-  std::vector<int> widths(table.columns.size(), 0);
-  for (size_t c = 0; c < table.columns.size(); ++c) widths[c] = TerminalColumns(table.columns[c].title);
-  for (const auto& row : table.rows)
+// The table as aligned text, written line by line as it is built: a first
+// walk measures the columns, a second writes the lines, so the table is never
+// held whole. False when the output cannot be written.
+bool WriteText(const CXFile& f, time_t from, time_t to, const tables::CumTexts& texts, FILE* out) {
+  const std::vector<tables::CumColumn> columns = tables::CumColumns(f, from, to, texts);
+  tables::CumRow titles;
+  std::vector<int> widths;
+  for (const tables::CumColumn& c : columns) {
+    titles.push_back(c.title);
+    widths.push_back(TerminalColumns(c.title));
+  }
+  tables::EachCumRow(f, from, to, texts, tables::CumOptions(), [&](const tables::CumRow& row) {
     for (size_t c = 0; c < row.size() && c < widths.size(); ++c)
       widths[c] = std::max(widths[c], TerminalColumns(row[c]));
-  auto line = [&](auto cellOf) {
-    std::string out;
+    return true;
+  });
+  auto line = [&](const tables::CumRow& row) {
+    std::string text;
     for (size_t c = 0; c < widths.size(); ++c) {
-      const std::string cell = cellOf(c);
+      const std::string cell = c < row.size() ? row[c] : std::string();
       // Names and dates to the left, totals to the right.
       if (c == 0)
-        out += Padded(cell, widths[c]);
+        text += Padded(cell, widths[c]);
       else
-        out += "  " + std::string(widths[c] - TerminalColumns(cell), ' ') + cell;
+        text += "  " + std::string(widths[c] - TerminalColumns(cell), ' ') + cell;
     }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out + "\n";
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    text += "\n";
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
   };
-  std::string out = line([&](size_t c) { return table.columns[c].title; });
-  for (const auto& row : table.rows)
-    out += line([&](size_t c) { return c < row.size() ? row[c] : std::string(); });
-  return out;
+  return line(titles) && tables::EachCumRow(f, from, to, texts, tables::CumOptions(), line);
+}
+
+// The table as CSV, line by line as it is built.
+bool WriteCsv(const CXFile& f, time_t from, time_t to, const tables::CumTexts& texts, FILE* out) {
+  const std::vector<tables::CumColumn> columns = tables::CumColumns(f, from, to, texts);
+  auto line = [&](const tables::CumRow& row) {
+    const std::string text = tables::CumCsvLine(row, columns.size());
+    return std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  };
+  tables::CumRow titles;
+  for (const tables::CumColumn& c : columns) titles.push_back(c.title);
+  return line(titles) && tables::EachCumRow(f, from, to, texts, tables::CumOptions(), line);
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -77,19 +100,20 @@ int Run(const std::vector<std::string>& args) {
     return Usage("cumulative", "--from takes \"YYYY-MM-DD HH:MM:SS\"");
   if (opt.Has("to") && !ParseTime(opt.Value("to"), &to))
     return Usage("cumulative", "--to takes \"YYYY-MM-DD HH:MM:SS\"");
+  from = platform::WithinSpan(from, tables::CumFirstTime(f), tables::CumLastTime(f), platform::SpanEdge::Start);
+  to = platform::WithinSpan(to, tables::CumFirstTime(f), tables::CumLastTime(f), platform::SpanEdge::End);
   if (const int bad = tables::CheckCumRange(f, from, to))
     return Fail(std::string(RangeMessage(bad)) + " (the file holds " + FormatTime(tables::CumFirstTime(f)) +
                 " .. " + FormatTime(tables::CumLastTime(f)) + ")");
-  const tables::CumTable table = tables::BuildCumTable(f, from, to, tables::CumTexts());
+  const tables::CumTexts texts;
   if (opt.Has("xlsx")) {
-    if (!tables::ExportCumTable(table, tables::CumTexts().channelColumn, opt.Value("xlsx"), &error))
+    if (!tables::ExportCumTable(f, from, to, texts, tables::CumOptions(), opt.Value("xlsx"), &error))
       return Fail("cannot write " + opt.Value("xlsx") + ": " + error);
     std::fprintf(stderr, "wrote %s\n", opt.Value("xlsx").c_str());
     return 0;
   }
-  const std::string out = opt.Has("csv") ? tables::CumTableCsv(table) : Text(table);
-  std::fputs(out.c_str(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+  const bool written = opt.Has("csv") ? WriteCsv(f, from, to, texts, stdout) : WriteText(f, from, to, texts, stdout);
+  return written && std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
 }
 
 Registrar reg({"cumulative", "FILE [--table hourly|shift8|shift12|daily] [--from TIME] [--to TIME] [--csv | --xlsx OUT]",

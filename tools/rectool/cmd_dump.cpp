@@ -11,6 +11,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "platform/localspan.h"
 
 namespace rectool {
 namespace {
@@ -40,10 +41,12 @@ int Run(const std::vector<std::string>& args) {
     return Usage("dump", "--to \"" + opt.Value("to") + "\" is not a time like 2024-03-01 08:00:00");
   if (opt.Has("step") && !ParseWhole(opt.Value("step"), 1, LLONG_MAX, &step))
     return Usage("dump", "--step needs a whole number of records, 1 or more");
-  if (opt.Has("from") && opt.Has("to") && from > to) return Usage("dump", "--from is after --to");
 
   CXFile f;
   if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
+  from = platform::WithinSpan(from, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::Start);
+  to = platform::WithinSpan(to, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::End);
+  if (opt.Has("from") && opt.Has("to") && from > to) return Usage("dump", "--from is after --to");
   const int n = f.GetChnlCount();
   const bool cumulative = f.GetLayout() == 3;
   const int decimals = f.Head().cumByte2;

@@ -11,6 +11,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "data/records.h"
+#include "platform/localspan.h"
 #include "tables/recordexport.h"
 
 namespace rectool {
@@ -55,8 +56,10 @@ int Run(const std::vector<std::string>& args) {
   if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
   if (f.GetLayout() == 3) return Fail(opt.positional[0] + " holds period totals; use rectool cumulative for it");
   tables::ExportRequest request;
-  request.start = opt.Has("from") ? from : f.GetStartTime();
-  request.end = opt.Has("to") ? to : f.GetEndTime();
+  request.start = opt.Has("from") ? platform::WithinSpan(from, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::Start)
+                                  : f.GetStartTime();
+  request.end = opt.Has("to") ? platform::WithinSpan(to, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::End)
+                              : f.GetEndTime();
   request.rowInterval = static_cast<int>(step);
   const std::string span = "the file holds " + FormatTime(f.GetStartTime()) + " to " + FormatTime(f.GetEndTime());
   if (request.start > request.end) return Fail("the start time is later than the end time");

@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "platform/localspan.h"
 #include "tables/listcore.h"
 
 namespace rectool {
@@ -44,6 +45,8 @@ int Run(const std::vector<std::string>& args) {
   if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
   if (f.GetLayout() == 3) return Fail(opt.positional[0] + " is a cumulative file; it has no record list");
   const tables::ListClock clock = tables::ListClock::Of(f);
+  from = platform::WithinSpan(from, clock.start, clock.end, platform::SpanEdge::Start);
+  to = platform::WithinSpan(to, clock.start, clock.end, platform::SpanEdge::End);
 
   if ((opt.Has("to") && to < clock.start) || (opt.Has("from") && from > clock.end))
     return Fail("the span lies outside the file (" + FormatTime(clock.start) + " to " + FormatTime(clock.end) + ")");

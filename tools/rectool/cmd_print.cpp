@@ -15,6 +15,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
+#include "platform/localspan.h"
 #include "platform/ui/lang.h"
 
 namespace rectool {
@@ -78,6 +79,10 @@ int Run(const std::vector<std::string>& input) {
   if (!OpenDataFile(opt.positional[0], file, &error)) return Fail(error);
   if (file.GetLayout() == 3) return Fail(opt.positional[0] + " holds cumulative totals, which have no curves");
   const std::string span = FormatTime(file.GetStartTime()) + " => " + FormatTime(file.GetEndTime());
+  from = platform::WithinSpan(from, file.GetStartTime(), file.GetEndTime(), platform::SpanEdge::Start);
+  to = platform::WithinSpan(to, file.GetStartTime(), file.GetEndTime(), platform::SpanEdge::End);
+  w0 = platform::WithinSpan(w0, file.GetStartTime(), file.GetEndTime(), platform::SpanEdge::Start);
+  w1 = platform::WithinSpan(w1, file.GetStartTime(), file.GetEndTime(), platform::SpanEdge::End);
 
   // Pages are drawn without a screen. Qt's notes about the session (no
   // runtime directory and the like) are no business of a script's output.

@@ -10,6 +10,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "data/records.h"
+#include "platform/localspan.h"
 #include "tables/statistics.h"
 
 namespace rectool {
@@ -28,8 +29,11 @@ int Run(const std::vector<std::string>& args) {
   CXFile f;
   if (!OpenDataFile(opt.positional[0], f, &error)) return Fail(error);
   if (f.GetLayout() == 3) return Fail(opt.positional[0] + " holds period totals; use rectool cumulative for it");
-  const time_t start = opt.Has("from") ? from : f.GetStartTime();
-  const time_t end = opt.Has("to") ? to : f.GetEndTime();
+  const time_t start =
+      opt.Has("from") ? platform::WithinSpan(from, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::Start)
+                      : f.GetStartTime();
+  const time_t end = opt.Has("to") ? platform::WithinSpan(to, f.GetStartTime(), f.GetEndTime(), platform::SpanEdge::End)
+                                   : f.GetEndTime();
   const std::string span = "the file holds " + FormatTime(f.GetStartTime()) + " to " + FormatTime(f.GetEndTime());
   switch (tables::CheckStatsSpan(f, start, end)) {
     case tables::kStatsStartAfterEnd: return Fail("the start time is later than the end time");
