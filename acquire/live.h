@@ -89,6 +89,8 @@ class LiveSession {
 
   // True while the link is open: from Setup until Stop (or a failed Setup).
   bool LinkOpen() const { return link_.IsOpen() != 0; }
+  // The link, for why its port could not be opened (PortFailed).
+  const RecorderLink& Link() const { return link_; }
 
   // Opens the link with param, identifies the recorder, loads its driver,
   // reads the title, the channel count and every channel's definition, takes

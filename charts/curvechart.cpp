@@ -354,7 +354,9 @@ void CCurveChart::DrawValueAxis() {
     }
     p.setPen(SystemColors().shadow);
     p.drawLine(labelled ? width - 6 : width - 4, y, 49, y);
-    if (labelled && y >= 0 && y <= height) {
+    // A line that rounding put a few pixels past the axis keeps its label,
+    // pulled inside: the lowest value of the scale stays readable.
+    if (labelled && y >= -labelHeight / 2 && y <= height + labelHeight / 2) {
       char text[64];
       std::snprintf(text, sizeof text, "%.2f", value);
       p.setPen(Qt::black);
@@ -376,6 +378,12 @@ void CCurveChart::DrawTimeAxis() {
   const int least = showDate ? 100 : 50;
   const int grids = std::max(xGrids, 1);
   const double pitch = double(plotWidth) / grids;
+  const QFontMetrics metrics(p.font());
+  struct Label {
+    QRect box;
+    QString text;
+  };
+  std::vector<Label> labels;
   int last = 0;
   for (int i = 1; i <= grids; ++i) {
     int x = int(std::trunc(i * pitch));
@@ -383,7 +391,6 @@ void CCurveChart::DrawTimeAxis() {
     p.drawLine(x, 0, x, 3);
     if ((i - last) * pitch > least) {
       p.drawLine(x, 0, x, 5);
-      p.setPen(Qt::black);
       time_t t = TimeAtColumn(x, plotWidth);
       struct tm tm = {};
       localtime_r(&t, &tm);
@@ -394,13 +401,30 @@ void CCurveChart::DrawTimeAxis() {
       else
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
       // Centred under its tick, moved inward where it would leave the axis.
-      const int tw = QFontMetrics(p.font()).horizontalAdvance(QString::fromLatin1(text)) + 2;
+      const int tw = metrics.horizontalAdvance(QString::fromLatin1(text)) + 2;
       const int left = std::clamp(x - tw / 2, 0, std::max(timeRect.Width() - tw, 0));
-      p.drawText(QRect(left, 4, tw, timeRect.Height() - 4), Qt::AlignCenter | Qt::TextSingleLine,
-                 text);
+      labels.push_back({QRect(left, 4, tw, timeRect.Height() - 4), QString::fromLatin1(text)});
       last = i;
     }
   }
+  // A label that would run into the one before it is left out; the last one,
+  // the end of the window, stays and the ones before it give way.
+  std::vector<Label> shown;
+  const int gap = metrics.horizontalAdvance(QLatin1Char(' '));
+  for (size_t i = 0; i < labels.size(); ++i) {
+    const bool end = i + 1 == labels.size();
+    bool fits = true;
+    while (!shown.empty() && shown.back().box.right() + gap >= labels[i].box.left()) {
+      if (!end) {
+        fits = false;
+        break;
+      }
+      shown.pop_back();
+    }
+    if (fits) shown.push_back(labels[i]);
+  }
+  p.setPen(Qt::black);
+  for (const Label& l : shown) p.drawText(l.box, Qt::AlignCenter | Qt::TextSingleLine, l.text);
   p.end();
   dc.Present();
 }

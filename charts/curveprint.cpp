@@ -391,6 +391,7 @@ PageSource CurvePages(const CurvePrintJob& job) {
       PrintCurveWindow(p, job.state, 0, 0, width, height, page, now);
   };
   source.progress = job.progress;
+  source.file = job.state.file;
   return source;
 }
 

@@ -79,6 +79,13 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   bool event(QEvent* event) override;
 
  private:
+  // Panes 1-4 back to their empty labels, for the window that becomes active.
+  void ResetPanes();
+  // The menu of the menu bar that holds a command.
+  QMenu* MenuOf(int commandId) const;
+  // The open windows, numbered, below the commands of the Window menu.
+  void ListWindows(QMenu* menu);
+  void Cascade();
   void OnFileOpen();
   void OnAbout();
   void OnHelp();

@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "acquire/porterror.h"
 #include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
 #include "charts/curveprint.h"
@@ -164,7 +165,13 @@ void CRCView::StartRecording() {
 
   if (status != LiveStatus::Ok) {
     startedOk = 0;
-    if (const int message = MessageOf(status)) MsgBox(this, message, 61236, MsgIcon::Error);
+    if (const int message = MessageOf(status)) {
+      // A port that cannot be opened is named with the reason, as the download does.
+      QString text = lang::String(message);
+      const QString why = status == LiveStatus::PortFailed ? PortErrorText(session_.Link().Port()) : QString();
+      if (!why.isEmpty()) text += "\n\n" + why;
+      MsgBoxText(this, text, 61236, MsgIcon::Error);
+    }
     return;
   }
   if (cancelled->load()) {

@@ -87,6 +87,15 @@ TEST_F(RectoolDownload, FolderTakesTheProposedName) {
   CXFile f;
   ASSERT_TRUE(f.Open(path));
   EXPECT_EQ(f.GetRecordCount(), 61);
+  f.Close();
+  // A file of the proposed name is replaced only with --force.
+  const std::string before = testenv::ReadFile(path);
+  const Result again = RunTool(args);
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_EQ(testenv::ReadFile(path), before);
+  args.push_back("--force");
+  EXPECT_EQ(RunTool(args).code, 0);
 }
 
 TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
@@ -146,7 +155,7 @@ TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
   EXPECT_FALSE(Exists(path));
   const std::vector<std::string> during = Entries(dir_);
   ASSERT_EQ(during.size(), 1u);
-  EXPECT_EQ(during[0].rfind("long.KVD.", 0), 0u) << during[0];
+  EXPECT_EQ(during[0].rfind(".long.KVD.", 0), 0u) << during[0];
   tool.Signal(SIGINT);
   const Result r = tool.Wait();
   EXPECT_EQ(r.code, 130) << r.err;

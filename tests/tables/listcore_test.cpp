@@ -10,6 +10,7 @@
 #include "charts/chartfile.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
+#include "platform/appconfig.h"
 #include "tables/listcore.h"
 
 using namespace tables;
@@ -271,7 +272,7 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
     int code;
     std::string out;
   } cases[] = {
-      {"list " + q, 0, CopyText(*f, t0_, f->GetEndTime(), "Time")},
+      {"list " + q, 0, CopyText(*f, t0_, f->GetEndTime(), "时间")},
       {"list " + q + " --from " + t(7) + " --to " + t(21) + " --label Zeit", 0,
        CopyText(*f, t0_ + 5, t0_ + 20, "Zeit")},
       {"list " + q + " --find 10.5 --tolerance 0.01", 0, FormatTime(t0_ + 25) + "\n"},
@@ -287,6 +288,9 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
     EXPECT_EQ(code, k.code) << k.args;
     EXPECT_EQ(out, k.out) << k.args;
   }
+  // The heading follows the configured language, as the window copies it.
+  ASSERT_TRUE(platform::WriteLanguage(1));
+  EXPECT_EQ(Rectool("list " + q).second, CopyText(*f, t0_, f->GetEndTime(), "Time"));
 }
 
 }  // namespace

@@ -232,6 +232,17 @@ TEST_F(ListView, ScrollingStaysInTheFileAndTheBarIsCapped) {
   QTest::keyClick(grid_, Qt::Key_Up);
   QTest::keyClick(grid_, Qt::Key_Up);
   EXPECT_EQ(grid_->GetTopTime(), t0_ + 499);
+  // Pages and both ends, as in any table.
+  QTest::keyClick(grid_, Qt::Key_PageDown);
+  const time_t page = grid_->GetTopTime() - (t0_ + 499);
+  EXPECT_GT(page, 1);
+  QTest::keyClick(grid_, Qt::Key_PageUp);
+  EXPECT_EQ(grid_->GetTopTime(), t0_ + 499);
+  QTest::keyClick(grid_, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid_->GetTopTime(), t0_ + 99999);
+  QTest::keyClick(grid_, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid_->GetTopTime(), t0_);
+  grid_->GoToTime(t0_ + 499);
   QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton, {},
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(grid_, &wheel);

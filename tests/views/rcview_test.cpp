@@ -257,6 +257,19 @@ INSTANTIATE_TEST_SUITE_P(
                                61284}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A port that cannot be opened is named with the reason, as the download names it.
+TEST_F(RCViewTest, NamesThePortThatCannotBeOpened) {
+  _tagComParam p = testenv::ComParamFor("/dev/recview-no-such-port");
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  acquire::CRCView view;
+  view.show();
+  Start(view);
+  ASSERT_TRUE(WaitFor([&] { return !messages_.empty(); }, 8000));
+  EXPECT_TRUE(messages_[0].text.startsWith(lang::String(61217))) << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains("/dev/recview-no-such-port")) << messages_[0].text.toStdString();
+  EXPECT_EQ(view.recording, 0);
+}
+
 // ---- the close check of the live frame ----
 
 struct CloseCase {
@@ -402,8 +415,7 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   answers_ = {QMessageBox::No};
   QPointer<QWidget> open = view->SideFrame(ID_REC_BARS);
   frame.LiveFrame()->close();
-  QTest::qWait(50);
-  EXPECT_TRUE(open.isNull());
+  EXPECT_TRUE(WaitFor([&] { return open.isNull(); }, 5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, RCViewBarsTest, ::testing::Values(12, 13));

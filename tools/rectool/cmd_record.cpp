@@ -15,6 +15,7 @@
 #include "command.h"
 #include "data/records.h"
 #include "platform/event.h"
+#include "progressline.h"
 #include "serialopts.h"
 #include "signalwatch.h"
 #include "viewcfg/viewdef.h"
@@ -138,7 +139,16 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({kName,
                "--out FILE [--seconds N | --records N] [--port NAME] [--baud N] [--address N] "
                "[--interval N]",
-               "record a connected recorder live into a new data file", &Run});
+               "record a connected recorder live into a new data file", &Run,
+               "  --out FILE      the data file to write when the recording ends\n"
+               "  --seconds N     record for N seconds, then save (default: until Ctrl-C)\n"
+               "  --records N     record N records (1 to 262144), then save\n"
+               "  --port NAME     serial port (default: the one in XCom.ini)\n"
+               "  --baud N        baud rate (default: XCom.ini)\n"
+               "  --address N     station address (default: XCom.ini)\n"
+               "  --interval N    seconds between records, 1 to 86400 (default: XCom.ini)\n"
+               "Ctrl-C ends the recording and saves what was recorded. Records wait in the\n"
+               "temporary store until then; after a crash, rectool recover saves them.\n"});
 
 }  // namespace
 }  // namespace rectool
