@@ -17,6 +17,7 @@
 #include "command.h"
 #include "data/records.h"
 #include "platform/profile.h"
+#include "progressline.h"
 #include "serialopts.h"
 #include "signalwatch.h"
 #include "viewcfg/viewdef.h"
@@ -182,7 +183,10 @@ int Run(const std::vector<std::string>& given) {
       const std::string what = "station " + std::to_string(station);
       std::optional<ProgressLine> line;
       r = acquire::CollectStation(
-          session, param, archive, options, view, [&](int64_t) { line.emplace(what.c_str()); },
+          session, param, archive, options, view, [&](int64_t records) {
+            line.emplace(what, "records");
+            line->Count(records);
+          },
           [&](int value, int maximum) {
             if (line) (*line)(value, maximum);
           });
