@@ -388,15 +388,18 @@ void DownloadDialog::BeginRecords(int64_t totalRecords) {
   tick_->start();
 }
 
-void DownloadDialog::ShowProgressText() {
-  if (!copying_) return;
-  const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
+QString DownloadProgressText(const acquire::ProgressFigures& f) {
   QString text = lang::Format(kRecordsOf, static_cast<int>(f.done), static_cast<int>(f.total));
   if (f.secondsLeft >= 0) {
     const QByteArray left = QString::fromStdString(acquire::FormatDuration(f.secondsLeft)).toUtf8();
     text += "    " + lang::Format(kRateLeft, f.rate, left.constData());
   }
-  progressText_->setText(text);
+  return text;
+}
+
+void DownloadDialog::ShowProgressText() {
+  if (!copying_) return;
+  progressText_->setText(DownloadProgressText(meter_.At(acquire::SteadyMs())));
 }
 
 bool DownloadDialog::ConfirmStop() {

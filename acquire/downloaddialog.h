@@ -29,6 +29,10 @@ class QPushButton;
 class QTimeEdit;
 class QTimer;
 
+// The progress text of a download window: records done of the total, and the
+// rate and time left once known.
+QString DownloadProgressText(const acquire::ProgressFigures& figures);
+
 class DownloadDialog : public QDialog {
   Q_OBJECT
  public:

@@ -28,6 +28,7 @@
 #include <memory>
 
 #include "acquire/devinfownd.h"
+#include "acquire/collectdialog.h"
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
 #include "data/cxfile.h"
@@ -408,6 +409,11 @@ bool CMainFrame::OnCommand(int id) {
       dlg.exec();
       return true;
     }
+    case ID_DOWNLOAD_NEW: {
+      CollectDialog dlg(this, [this](const QString& path) { OpenFile(path); });
+      dlg.exec();
+      return true;
+    }
     case ID_LIVE_VIEW: OpenLiveView(); return true;
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
@@ -431,6 +437,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
     case ID_DOWNLOAD:
+    case ID_DOWNLOAD_NEW:
     case ID_LIVE_VIEW:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:

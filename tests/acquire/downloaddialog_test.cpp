@@ -1,5 +1,6 @@
 // The download dialog driven offscreen by control id against recsim.
 #include "acquire/downloaddialog.h"
+#include "acquire/collectdialog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,13 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
+#include <filesystem>
 #include <vector>
 
 #include "common/modal.h"
 #include "downloadfixture.h"
 #include "platform/appconfig.h"
+#include "platform/profile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -325,6 +328,41 @@ TEST_F(DownloadDialogTest, MainFrameCommandRunsTheDialog) {
   EXPECT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD).enabled);
   EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD));
   EXPECT_EQ(title, lang::String(62100));
+}
+
+// Command 33000, Download New Records: the records after the last one in the
+// data folder's archive go into a new file there, with the download's
+// progress, the span told in a message, and the file opened.
+TEST_F(DownloadDialogTest, DownloadNewRecordsIntoTheArchive) {
+  StartSim({"--model", "KVR6GV2", "--channels", "2", "--station", "8", "--clock",
+            "2026-12-07 10:00:00"});
+  const std::string archive = CollectDialog::DefaultArchive().toStdString() + "/";
+  std::filesystem::create_directories(archive);
+  ASSERT_TRUE(platform::WritePrivateProfileString("Collected", "Newest", "2026-12-07 09:59:50",
+                                                  archive + "S008.collected"));
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  QSignalSpy opened(&frame, &CMainFrame::fileOpenRequested);
+  ASSERT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD_NEW).enabled);
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD_NEW));
+  const std::string path = archive + "S008_20261207-095951_20261207-100000.KVD";
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].icon, MsgIcon::Information);
+  EXPECT_TRUE(messages_[0].text.startsWith("10 new records from 2026-12-07 09:59:51 to "
+                                           "2026-12-07 10:00:00 were saved in"))
+      << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains(QString::fromStdString(path)));
+  ASSERT_EQ(opened.count(), 1);
+  EXPECT_EQ(opened[0][0].toString().toStdString(), path);
+  EXPECT_TRUE(opened[0][1].toBool());
+
+  // Nothing new the second time; no file opened.
+  messages_.clear();
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD_NEW));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].text.startsWith("No new records since 2026-12-07 10:00:00."))
+      << messages_[0].text.toStdString();
+  EXPECT_EQ(opened.count(), 1);
 }
 
 }  // namespace

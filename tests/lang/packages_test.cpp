@@ -105,6 +105,9 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
       {62401, "sddss"}, {62402, "s"}, {62404, "s"},
       {62751, "dd"}, {62752, ""},
+      // Download New Records.
+      {63702, "ss"}, {63703, "dssss"}, {63704, "ssd"}, {63705, "s"}, {63706, "s"},
+      {63707, "dss"},
   };
   for (auto& [id, conv] : formats) {
     EXPECT_EQ(Conversions(zh[id]), conv) << "chinese " << id;

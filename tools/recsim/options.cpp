@@ -31,6 +31,12 @@ const char* const kUsage =
     "  --clock now|'YYYY-MM-DD HH:MM:SS'   newest record time: following the wall clock\n"
     "                      (default) or fixed\n"
     "  --newest-index N    ring index of the newest sample at start (default 1000)\n"
+  "  --speed X           the clock runs X recorder seconds per real second (default 1\n"
+  "                      with --clock now, 0 with a fixed clock)\n"
+  "  --jump S            each SIGUSR1 moves the clock S seconds forward; the ring of a\n"
+  "                      register-family recorder moves on and wraps with it\n"
+  "  --stations N,N,...  several recorders on the line, one per station address\n"
+  "                      (the register family's rings 4096 slots apart)\n"
     "  --device PATH       serve this serial device instead of a pseudo-terminal\n"
     "  --baud N            line speed of --device (default 57600)\n"
     "  --link PATH         make PATH a symbolic link to the device (removed at exit)\n"
@@ -257,6 +263,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
       o->faults.push_back(rule);
+    } else if (IsClockOption(arg)) {
+      if (!ParseClockOption(arg, v, o, error)) return false;
     } else {
       *error = "unknown option \"" + arg + "\" (see --help)";
       return false;
