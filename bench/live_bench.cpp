@@ -3,6 +3,9 @@
 //    already holding N records, and the following chart (1600 x 900) redrawn
 //    as the live view does it; the cost must not grow with N (2000 records
 //    already fill the window, 1 leaves it nearly empty).
+//  BM_Flush/N: writing a live store of 64 channels to the disk (records,
+//    then header) after N new records: N = 5 is a 1 s interval flushed every
+//    5 s, N = 50 the 100 ms polling rate over the same 5 s.
 //  BM_Timeliness: the live view records recsim (64 channels) for
 //    RECVIEW_TIMELINESS_SECONDS seconds (default 30) at a 1 s interval;
 //    reports the records against the elapsed seconds and the latest record.
@@ -99,6 +102,34 @@ void BM_AppendAndRedraw(benchmark::State& state) {
   f->Close();
 }
 BENCHMARK(BM_AppendAndRedraw)->Arg(1)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_Flush(benchmark::State& state) {
+  const int perFlush = int(state.range(0));
+  std::unique_ptr<CXFile> f = MakeStore(1);
+  f->FlushStore(0);
+  int records = 1;
+  uint8_t record[2 * kChannels];
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int from = records;
+    for (int k = 0; k < perFlush; ++k, ++records) {
+      for (int ch = 0; ch < kChannels; ++ch) {
+        const int q = int(32767 + 30000 * std::sin(records * 0.01 + ch * 0.3));
+        record[2 * ch] = uint8_t(q & 0xFF);
+        record[2 * ch + 1] = uint8_t(q >> 8);
+      }
+      if (!f->AppendRecord(record, records)) {
+        state.SkipWithError("the store is full");
+        return;
+      }
+    }
+    f->SetEndTime(0);
+    state.ResumeTiming();
+    if (!f->FlushStore(from)) state.SkipWithError("the flush failed");
+  }
+  f->Close();
+}
+BENCHMARK(BM_Flush)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Timeliness(benchmark::State& state) {
   const char* env = std::getenv("RECVIEW_TIMELINESS_SECONDS");
