@@ -14,9 +14,9 @@
 
 #include "bench/benchfile.h"
 #include "charts/barchart.h"
-#include "charts/barview.h"
 #include "charts/curvechart.h"
 #include "data/cxfile.h"
+#include "views/barview.h"
 
 namespace {
 

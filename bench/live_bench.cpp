@@ -20,18 +20,29 @@
 #include <cstdlib>
 #include <memory>
 
-#include "acquire/rcview.h"
 #include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "portcfg/xcom.h"
 #include "simproc.h"
+#include "views/rcview.h"
 
 namespace {
 
 constexpr int kChannels = 64;
 constexpr time_t kStart = 1700000000;
+
+// Appends the record of a slow sine on every channel into slot.
+bool AppendSine(CXFile& f, int slot) {
+  uint8_t record[2 * kChannels];
+  for (int ch = 0; ch < kChannels; ++ch) {
+    const int q = int(32767 + 30000 * std::sin(slot * 0.01 + ch * 0.3));
+    record[2 * ch] = uint8_t(q & 0xFF);
+    record[2 * ch + 1] = uint8_t(q >> 8);
+  }
+  return f.AppendRecord(record, slot);
+}
 
 // A live store of 64 channels holding `records` records.
 std::unique_ptr<CXFile> MakeStore(int records) {
@@ -60,15 +71,7 @@ std::unique_ptr<CXFile> MakeStore(int records) {
     d.penWidth = 1;
   }
   if (!f->CreateTemp() || !f->PutHead()) std::abort();
-  uint8_t record[2 * kChannels];
-  for (int r = 0; r < records; ++r) {
-    for (int ch = 0; ch < kChannels; ++ch) {
-      const int q = int(32767 + 30000 * std::sin(r * 0.01 + ch * 0.3));
-      record[2 * ch] = uint8_t(q & 0xFF);
-      record[2 * ch + 1] = uint8_t(q >> 8);
-    }
-    f->AppendRecord(record, r);
-  }
+  for (int r = 0; r < records; ++r) AppendSine(*f, r);
   f->SetStartTime(kStart);
   f->SetEndTime(0);
   return f;
@@ -82,14 +85,8 @@ void BM_AppendAndRedraw(benchmark::State& state) {
   chart.SetRecord(f.get());
   chart.ApplyRecordSettings();
   chart.Relayout();
-  uint8_t record[2 * kChannels];
   for (auto _ : state) {
-    for (int ch = 0; ch < kChannels; ++ch) {
-      const int q = int(32767 + 30000 * std::sin(records * 0.01 + ch * 0.3));
-      record[2 * ch] = uint8_t(q & 0xFF);
-      record[2 * ch + 1] = uint8_t(q >> 8);
-    }
-    if (!f->AppendRecord(record, records)) {
+    if (!AppendSine(*f, records)) {
       state.SkipWithError("the store is full");
       break;
     }
@@ -108,17 +105,11 @@ void BM_Flush(benchmark::State& state) {
   std::unique_ptr<CXFile> f = MakeStore(1);
   f->FlushStore(0);
   int records = 1;
-  uint8_t record[2 * kChannels];
   for (auto _ : state) {
     state.PauseTiming();
     const int from = records;
     for (int k = 0; k < perFlush; ++k, ++records) {
-      for (int ch = 0; ch < kChannels; ++ch) {
-        const int q = int(32767 + 30000 * std::sin(records * 0.01 + ch * 0.3));
-        record[2 * ch] = uint8_t(q & 0xFF);
-        record[2 * ch + 1] = uint8_t(q >> 8);
-      }
-      if (!f->AppendRecord(record, records)) {
+      if (!AppendSine(*f, records)) {
         state.SkipWithError("the store is full");
         return;
       }

@@ -9,12 +9,12 @@
 #include <QTableWidget>
 
 #include "acquire/devinfownd.h"
-#include "charts/hcview.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "data/fixture.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "views/hcview.h"
 
 namespace {
 

@@ -16,9 +16,7 @@
 #include "charts/circular.h"
 #include "charts/curvechart.h"
 #include "charts/dialchart.h"
-#include "charts/hcview.h"
 #include "charts/printui.h"
-#include "charts/rangeview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
@@ -26,6 +24,9 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "views/hcview.h"
+#include "views/rangeview.h"
+#include "views/rrangeview.h"
 
 using namespace charts;
 using namespace charttest;

@@ -16,7 +16,6 @@
 #include "chartfile.h"
 #include "charts/curvechart.h"
 #include "charts/curveprint.h"
-#include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
@@ -24,6 +23,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "views/hcview.h"
 
 using namespace charts;
 using namespace charttest;

@@ -13,21 +13,21 @@
 
 #include "chartfile.h"
 #include "charts/curvechart.h"
-#include "charts/hcview.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
 #include "platform/profile.h"
 #include "platform/programdir.h"
 #include "platform/ui/command.h"
+#include "platform/ui/command.h"
+#include "platform/ui/commandids.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
-#include "tables/listview.h"
-#include "platform/ui/command.h"
-#include "platform/ui/commandids.h"
+#include "views/hcview.h"
+#include "views/listview.h"
 #include <QTest>
 
 using namespace charttest;

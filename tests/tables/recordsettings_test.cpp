@@ -17,8 +17,6 @@
 
 #include "charts/bufferdc.h"
 #include "charts/chartfile.h"
-#include "charts/framehooks.h"
-#include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
@@ -29,6 +27,8 @@
 #include "tables/colorbutton.h"
 #include "tables/recordsettingsdlg.h"
 #include "viewcfg/viewdef.h"
+#include "views/framehooks.h"
+#include "views/hcview.h"
 
 using tables::CRecordSettingsDlg;
 

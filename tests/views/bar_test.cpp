@@ -7,9 +7,9 @@
 
 #include "chartfile.h"
 #include "charts/barchart.h"
-#include "charts/barview.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
+#include "views/barview.h"
 
 using namespace charts;
 using namespace charttest;

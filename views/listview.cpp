@@ -1,4 +1,4 @@
-#include "tables/listview.h"
+#include "views/listview.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,8 +21,6 @@
 #include <thread>
 
 #include "charts/chartdialogs.h"
-#include "charts/framehooks.h"
-#include "charts/hcview.h"
 #include "charts/pageprint.h"
 #include "charts/printui.h"
 #include "data/cxfile.h"
@@ -31,6 +29,8 @@
 #include "platform/ui/msgbox.h"
 #include "tables/listprint.h"
 #include "tables/statsdlg.h"
+#include "views/framehooks.h"
+#include "views/hcview.h"
 #include "xlsexport/cxexcel.h"
 
 namespace tables {

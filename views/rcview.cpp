@@ -1,4 +1,4 @@
-#include "acquire/rcview.h"
+#include "views/rcview.h"
 
 #include <QAction>
 #include <QCursor>
@@ -19,7 +19,6 @@
 #include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
 #include "charts/curveprint.h"
-#include "charts/framehooks.h"
 #include "charts/livechart.h"
 #include "charts/printui.h"
 #include "charts/timescroller.h"
@@ -29,6 +28,7 @@
 #include "platform/ui/msgbox.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
+#include "views/framehooks.h"
 
 namespace acquire {
 
@@ -66,7 +66,7 @@ QWidget* CRCView::SideFrame(int commandId) const {
   return slot < 0 ? nullptr : sideFrames_[slot].data();
 }
 
-CRCView::CRCView(QWidget* parent) : QWidget(parent) {
+CRCView::CRCView(QWidget* parent) : RecordView(parent) {
   setObjectName("102");
   resize(800, 600);
   scroller_ = new charts::CTimeScroller(this);

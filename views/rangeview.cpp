@@ -1,13 +1,13 @@
-#include "charts/rangeview.h"
+#include "views/rangeview.h"
 
 #include <QPainter>
 
 #include "charts/circular.h"
-#include "charts/hcview.h"
 #include "charts/printui.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "views/hcview.h"
 
 namespace charts {
 

@@ -1,4 +1,4 @@
-#include "tables/cumuview.h"
+#include "views/cumuview.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

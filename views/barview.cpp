@@ -1,4 +1,4 @@
-#include "charts/barview.h"
+#include "views/barview.h"
 
 #include <QResizeEvent>
 #include <QTabBar>

@@ -7,10 +7,10 @@
 #include <QWidget>
 #include <ctime>
 
-#include "charts/hcview.h"
 #include "charts/pageprint.h"
 #include "platform/ui/command.h"
 #include "tables/gridctrl.h"
+#include "views/hcview.h"
 #include "views/recordview.h"
 
 class CXFile;

@@ -1,6 +1,6 @@
 // The live-recording view driven offscreen by command and control id against
 // recsim, in the main frame; and recview itself killed while recording.
-#include "acquire/rcview.h"
+#include "views/rcview.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,6 @@
 #include <vector>
 
 #include "charts/barchart.h"
-#include "charts/barview.h"
-#include "charts/dialchart.h"
-#include "charts/framehooks.h"
 #include "charts/livechart.h"
 #include "charts/timescroller.h"
 #include "childprogram.h"
@@ -30,7 +27,10 @@
 #include "shell/childframe.h"
 #include "shell/mainframe.h"
 #include "tables/gridctrl.h"
-#include "tables/listview.h"
+#include "views/barview.h"
+#include "views/framehooks.h"
+#include "views/listview.h"
+#include "views/rrangeview.h"
 
 using dltest::Exists;
 
@@ -406,8 +406,7 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   answers_ = {QMessageBox::No};
   QPointer<QWidget> open = view->SideFrame(ID_REC_BARS);
   frame.LiveFrame()->close();
-  QTest::qWait(50);
-  EXPECT_TRUE(open.isNull());
+  EXPECT_TRUE(WaitFor([&] { return open.isNull(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, RCViewBarsTest, ::testing::Values(12, 13));
@@ -452,7 +451,7 @@ TEST_F(RCViewTest, StartingOverKeepsTheStoppedRecordingUntilTheNewOneBegins) {
   // The recorder is unplugged: the set-up fails, the stopped recording stays.
   _tagComParam p;
   CXCom().GetComm(&p);
-  const _tagComParam plugged = p;
+  _tagComParam plugged = p;
   std::snprintf(p.ComPort, sizeof p.ComPort, "%s", (testenv::Home() + "unplugged").c_str());
   ASSERT_TRUE(CXCom().SetComm(&p));
   messages_.clear();

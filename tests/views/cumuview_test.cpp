@@ -15,10 +15,10 @@
 #include <QTimeEdit>
 #include <cstdio>
 
-#include "cumfile.h"
-#include "data/fixture.h"
 #include "common/testenv.h"
+#include "cumfile.h"
 #include "data/cxfile.h"
+#include "data/fixture.h"
 #include "platform/appconfig.h"
 #include "platform/profile.h"
 #include "platform/programdir.h"
@@ -26,7 +26,7 @@
 #include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/mainframe.h"
-#include "tables/cumuview.h"
+#include "views/cumuview.h"
 
 using cumtest::Cum;
 using cumtest::SaveCum;

@@ -19,17 +19,17 @@
 #include <QTest>
 #include <QTimeEdit>
 
-#include "charts/chartfile.h"
 #include "charts/chartdialogs.h"
+#include "charts/chartfile.h"
 #include "charts/printui.h"
-#include "charts/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
-#include "tables/listview.h"
+#include "views/hcview.h"
+#include "views/listview.h"
 
 using namespace tables;
 using namespace charttest;

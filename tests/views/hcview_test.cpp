@@ -21,13 +21,13 @@
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
-#include "charts/framehooks.h"
-#include "charts/hcview.h"
 #include "charts/timescroller.h"
 #include "common/testenv.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "views/framehooks.h"
+#include "views/hcview.h"
 
 using namespace charts;
 using namespace charttest;

@@ -1,4 +1,4 @@
-#include "charts/hcview.h"
+#include "views/hcview.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,15 +20,15 @@
 #include "charts/chartdialogs.h"
 #include "charts/chnlpanel.h"
 #include "charts/curvechart.h"
-#include "charts/framehooks.h"
 #include "charts/printui.h"
-#include "charts/rangeview.h"
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "tables/recordsettingsdlg.h"
+#include "views/framehooks.h"
+#include "views/rangeview.h"
 #include "xlsexport/cxexcel.h"
 
 namespace charts {
