@@ -29,13 +29,16 @@ test: deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # Installs the program below PREFIX (default /opt/recview) and, unless staged
-# into DESTDIR, links its menu entry, icons, file types and commands into the
-# desktop's directories (/usr/local as root, ~/.local otherwise).
+# into DESTDIR or installed below /usr, links its menu entry, icons, file types
+# and commands into the desktop's directories (/usr/local as root, ~/.local
+# otherwise).
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
-	@if [ -z "$(DESTDIR)" ]; then sh $(PREFIX)/share/recview/integrate install $(PREFIX); fi
+	@if [ -z "$(DESTDIR)" ] && [ -x "$(PREFIX)/share/recview/integrate" ]; then \
+	  sh "$(PREFIX)/share/recview/integrate" install "$(PREFIX)"; fi
 
-# The Debian package recview_<version>_<arch>.deb in $(BUILD).
+# The Debian package recview_<version>_<arch>.deb in $(BUILD): the program
+# below /usr, stripped, without maintainer scripts.
 package: build
 	cmake --build $(BUILD) --target package
 

@@ -5,6 +5,7 @@ function(recview_program target)
   set_target_properties(${target} PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${RECVIEW_BIN_DIR}
     BUILD_RPATH "$ORIGIN")
+  target_compile_definitions(${target} PRIVATE RECVIEW_VERSION="${PROJECT_VERSION}")
 endfunction()
 
 # A module library (libportcfg.so, ...) in the program directory.

@@ -41,7 +41,10 @@ bool MakeDirs(const std::string& dir) {
 std::string ChooseSettingsDir(const char* recviewHome, const std::string& programDir,
                               const char* xdgDataHome, const char* home) {
   if (recviewHome && *recviewHome) return WithSlash(recviewHome);
-  if (::access(programDir.c_str(), W_OK) == 0) return programDir;
+  // Below /usr the files belong to the package manager, and /usr may be
+  // mounted read-only: not even root keeps settings there.
+  const bool system = programDir.compare(0, 5, "/usr/") == 0;
+  if (!system && ::access(programDir.c_str(), W_OK) == 0) return programDir;
   std::string user;
   if (xdgDataHome && xdgDataHome[0] == '/')
     user = WithSlash(xdgDataHome) + "recview/";

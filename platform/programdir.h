@@ -9,7 +9,7 @@ std::string ProgramDir();
 
 // Where the settings files, "temp.tmp" and the default "Data" folder live: the
 // directory named by RECVIEW_HOME when set, else the program directory when it
-// can be written, else (an installed program) "recview" in the user's data
+// can be written and is not below /usr, else (an installed program) "recview" in the user's data
 // directory, $XDG_DATA_HOME/recview or ~/.local/share/recview, made when
 // missing. Always ends with '/'.
 std::string SettingsDir();

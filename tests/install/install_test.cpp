@@ -2,7 +2,7 @@
 // package: everything in its place below the prefix, programs that start
 // from there (with their libraries found), the desktop entry that opens a
 // data file, the bash completion, and a Debian package that carries the same
-// layout and names its dependencies.
+// layout below /usr, names its dependencies and passes lintian.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -66,6 +66,14 @@ TEST_F(Installed, Layout) {
       "bin/recview",         "bin/rectool",         "bin/recsim",
       "share/recview/integrate",
   };
+  // The commands are links into the program directory, where the programs
+  // find their plug-ins and language packages.
+  for (const char* f : {"bin/recview", "bin/rectool", "bin/recsim"}) {
+    char buf[4096];
+    const ssize_t n = ::readlink(P(f).c_str(), buf, sizeof buf - 1);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n > 0 ? n : 0)),
+              "../lib/recview/" + std::string(f + 4)) << f;
+  }
   for (const char* f : kPrograms) EXPECT_TRUE(Executable(P(f))) << f;
   const char* const kFiles[] = {
       "lib/recview/libportcfg.so",
@@ -78,13 +86,17 @@ TEST_F(Installed, Layout) {
       "lib/recview/Language/english.rcc",
       "lib/recview/help/chinese/index.html",
       "lib/recview/help/english/index.html",
+      "share/recview/help/english/index.html",
       "share/applications/recview.desktop",
+      "share/metainfo/example.recview.recview.metainfo.xml",
       "share/mime/packages/recview.xml",
       "share/icons/hicolor/scalable/apps/recview.svg",
       "share/icons/hicolor/scalable/mimetypes/application-x-recview-data.svg",
-      "share/man/man1/rectool.1",
-      "share/man/man1/recview.1",
+      "share/man/man1/rectool.1.gz",
+      "share/man/man1/recview.1.gz",
       "share/bash-completion/completions/rectool",
+      "share/doc/recview/copyright",
+      "share/doc/recview/changelog.gz",
   };
   for (const char* f : kFiles) EXPECT_EQ(::access(P(f).c_str(), R_OK), 0) << f;
   // Nothing of a run of the build directory comes along.
@@ -106,7 +118,7 @@ TEST_F(Installed, ProgramsFindTheirLibraries) {
 }
 
 TEST_F(Installed, ManualPageNamesEveryCommand) {
-  const std::string page = testenv::ReadFile(P("share/man/man1/rectool.1"));
+  const std::string page = Shell("gzip -dc " + Quote(P("share/man/man1/rectool.1.gz"))).out;
   const Outcome help = Shell(Quote(P("bin/rectool")) + " --help | awk '/^  [a-z]/ { print $1 }'");
   ASSERT_FALSE(help.out.empty());
   size_t start = 0;
@@ -115,6 +127,26 @@ TEST_F(Installed, ManualPageNamesEveryCommand) {
     EXPECT_NE(page.find(".B " + name + "\n"), std::string::npos) << name;
   }
   EXPECT_EQ(page.find("@COMMANDS@"), std::string::npos);
+}
+
+TEST_F(Installed, CommandsAnswerWithoutADisplay) {
+  struct Case {
+    const char* command;
+    std::string expect;
+  };
+  const Case cases[] = {
+      {"bin/recview --help", "usage: recview [--record] [FILE]"},
+      {"bin/recview --version", "recview " RECVIEW_VERSION "\n"},
+      {"bin/rectool --version", "rectool " RECVIEW_VERSION "\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string command = c.command;
+    const size_t blank = command.find(' ');
+    const Outcome r = Shell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " +
+                            Quote(P(command.substr(0, blank))) + command.substr(blank));
+    EXPECT_EQ(r.code, 0) << c.command << "\n" << r.out;
+    EXPECT_EQ(r.out.rfind(c.expect, 0), 0u) << c.command << "\n" << r.out;
+  }
 }
 
 TEST_F(Installed, BashCompletion) {
@@ -155,6 +187,11 @@ TEST_F(Installed, DesktopEntry) {
     const Outcome v = Shell("desktop-file-validate " + Quote(P("share/applications/recview.desktop")));
     EXPECT_EQ(v.code, 0) << v.out;
   }
+  if (Executable("/usr/bin/appstreamcli")) {
+    const Outcome v = Shell("appstreamcli validate --no-net " +
+                            Quote(P("share/metainfo/example.recview.recview.metainfo.xml")));
+    EXPECT_EQ(v.code, 0) << v.out;
+  }
   const std::string mime = testenv::ReadFile(P("share/mime/packages/recview.xml"));
   for (const char* s : {"application/x-recview-data", "*.kvd", "application/x-recview-cumulative", "*.kvc"})
     EXPECT_NE(mime.find(s), std::string::npos) << s;
@@ -169,7 +206,7 @@ TEST_F(Installed, DesktopIntegrationLinksAndRemoves) {
   ASSERT_EQ(in.code, 0) << in.out;
   const char* const kLinks[] = {
       "share/applications/recview.desktop", "share/mime/packages/recview.xml",
-      "share/icons/hicolor/scalable/apps/recview.svg", "share/man/man1/rectool.1",
+      "share/icons/hicolor/scalable/apps/recview.svg", "share/man/man1/rectool.1.gz",
       "share/bash-completion/completions/rectool", "bin/recview", "bin/rectool",
   };
   for (const char* l : kLinks) {
@@ -264,30 +301,39 @@ TEST_F(Installed, OpensAFileThroughLauncherAndDesktopEntry) {
 TEST(Package, DebianPackageContentsAndDependencies) {
   if (!Executable("/usr/bin/dpkg-deb")) GTEST_SKIP() << "dpkg-deb missing";
   const std::string out = testenv::NewDir("deb");
-  const Outcome pack = Shell(std::string(RECVIEW_CPACK) + " -G DEB -B " + Quote(out) + " --config " +
-                         Quote(kBuild + "/CPackConfig.cmake"));
+  const Outcome pack = Shell("sh " + Quote(std::string(RECVIEW_SOURCE_DIR) + "/package/mkdeb") + " " +
+                             Quote(kBuild) + " " + Quote(out));
   ASSERT_EQ(pack.code, 0) << pack.out;
-  const Outcome deb = Shell("ls " + Quote(out) + "/recview_*.deb");
+  const Outcome deb = Shell("ls " + Quote(out) + "/recview_" RECVIEW_VERSION "_*.deb");
   ASSERT_EQ(deb.code, 0) << deb.out;
   const std::string path = deb.out.substr(0, deb.out.find('\n'));
   const Outcome contents = Shell("dpkg-deb -c " + Quote(path));
-  for (const char* f : {"./opt/recview/lib/recview/recview", "./opt/recview/bin/recview",
-                        "./opt/recview/lib/recview/IO_Device/P6GV1/P6GV1.so",
-                        "./opt/recview/lib/recview/Language/english.rcc",
-                        "./opt/recview/share/applications/recview.desktop",
-                        "./opt/recview/share/recview/integrate"})
+  for (const char* f : {"./usr/lib/recview/recview", "./usr/bin/recview -> ../lib/recview/recview",
+                        "./usr/lib/recview/IO_Device/P6GV1/P6GV1.so",
+                        "./usr/lib/recview/Language/english.rcc",
+                        "./usr/lib/recview/help -> ../../share/recview/help",
+                        "./usr/share/applications/recview.desktop",
+                        "./usr/share/doc/recview/copyright"})
     EXPECT_NE(contents.out.find(f), std::string::npos) << f;
+  // Nothing outside /usr, nothing for a source installation's desktop links.
+  EXPECT_EQ(contents.out.find("./opt/"), std::string::npos) << contents.out;
+  EXPECT_EQ(contents.out.find("integrate"), std::string::npos) << contents.out;
   const Outcome depends = Shell("dpkg-deb -f " + Quote(path) + " Depends");
   for (const char* d : {"libqt6widgets6", "libqt6gui6", "libqt6printsupport6", "libqt6network6",
-                        "qt6-qpa-plugins", "fonts-noto-cjk"})
+                        "libxlsxwriter", "qt6-qpa-plugins", "fonts-noto-cjk"})
     EXPECT_NE(depends.out.find(d), std::string::npos) << d << " in " << depends.out;
-  const Outcome control = Shell("dpkg-deb -I " + Quote(path));
-  EXPECT_NE(control.out.find("postinst"), std::string::npos) << control.out;
-  EXPECT_NE(control.out.find("prerm"), std::string::npos) << control.out;
-  // The desktop entry of the package names the launcher below /opt/recview.
   const Outcome entry = Shell("dpkg-deb --fsys-tarfile " + Quote(path) +
-                          " | tar -xO ./opt/recview/share/applications/recview.desktop");
-  EXPECT_NE(entry.out.find("Exec=/opt/recview/bin/recview %f"), std::string::npos) << entry.out;
+                              " | tar -xO ./usr/share/applications/recview.desktop");
+  EXPECT_NE(entry.out.find("\nExec=/usr/bin/recview %f\n"), std::string::npos) << entry.out;
+  const Outcome control = Shell("dpkg-deb -I " + Quote(path));
+  for (const char* script : {"preinst", "postinst", "prerm", "postrm"})
+    EXPECT_EQ(control.out.find(script), std::string::npos) << control.out;
+  // Debian's checker: stripped programs, no maintainer scripts writing
+  // files dpkg does not know, copyright, changelog, description and
+  // maintainer as Debian wants them.
+  if (!Executable("/usr/bin/lintian")) GTEST_SKIP() << "lintian missing";
+  const Outcome lint = Shell("lintian --no-cfg --fail-on error " + Quote(path));
+  EXPECT_EQ(lint.code, 0) << lint.out;
 }
 
 }  // namespace

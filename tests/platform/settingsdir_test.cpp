@@ -39,6 +39,8 @@ TEST(SettingsDir, Choice) {
       {nullptr, missing, nullptr, home.c_str(), home + "/.local/share/recview/"},
       // A relative XDG_DATA_HOME is to be ignored.
       {nullptr, missing, "rel", home.c_str(), home + "/.local/share/recview/"},
+      // A package's program directory, even when root could write there.
+      {nullptr, "/usr/lib/", nullptr, home.c_str(), home + "/.local/share/recview/"},
       // Nowhere else to go: the program directory, as before.
       {nullptr, missing, nullptr, nullptr, missing},
       {nullptr, missing, nullptr, "", missing},

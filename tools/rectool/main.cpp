@@ -194,6 +194,10 @@ int main(int argc, char** argv) {
     rectool::PrintHelp(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  if (!std::strcmp(argv[1], "--version")) {
+    std::puts("rectool " RECVIEW_VERSION);
+    return 0;
+  }
   const rectool::Command* c = rectool::Find(argv[1]);
   if (!c) {
     std::fprintf(stderr, "rectool: unknown command \"%s\" (rectool --help lists them)\n", argv[1]);
