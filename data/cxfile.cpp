@@ -630,15 +630,25 @@ void CXFile::Advance(int n) {
 
 // ---------------------------------------------------------------- live store
 
-bool CXFile::CreateTemp() {
+bool CXFile::HoldsRecords() const {
+  return state_ != State::kEmpty && StampValid(head_.startStamp) &&
+         StampValid(head_.endStamp) && recordCount_ >= 1 && recordCount_ <= head_.capacity;
+}
+
+bool CXFile::CreateTemp(const std::string& name) {
   Finish(false);
+  const std::string path = platform::SettingsPath(name);
+  {
+    // A recording left there (by a crash, or kept for later) is not ours to drop.
+    CXFile there;
+    if (there.Open(path) && there.HoldsRecords()) return false;
+  }
   const _tagDataHead& h = head_;
   if (h.chnlCount == 0 || h.chnlCount > kMaxChannels || (h.valueWidth != 1 && h.valueWidth != 2) ||
       h.capacity <= 0)
     return false;
   const int64_t size = static_cast<int64_t>(h.chnlCount) * (h.capacity + 160) * h.valueWidth + 256;
   if (size > UINT32_MAX) return false;
-  std::string path = platform::SettingsPath("temp.tmp");
   ::unlink(path.c_str());
   UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (!fd.valid()) return false;
@@ -652,6 +662,8 @@ bool CXFile::CreateTemp() {
     ::unlink(path.c_str());
     return false;
   }
+  // The store's name reaches the disk now, so a power cut keeps the file.
+  platform::SyncFolderOf(path);
   fd_ = std::move(fd);
   mapSize_ = static_cast<uint32_t>(size);
   tempPath_ = path;
@@ -659,6 +671,41 @@ bool CXFile::CreateTemp() {
   layout_ = GetLayout();
   PrepareScales();
   return true;
+}
+
+bool CXFile::RenameTemp(const std::string& name) {
+  if (state_ != State::kLiveStore || tempPath_.empty()) return false;
+  const std::string path = platform::SettingsPath(name);
+  if (path == tempPath_) return true;
+  if (::rename(tempPath_.c_str(), path.c_str()) != 0) return false;
+  tempPath_ = path;
+  platform::SyncFolderOf(path);
+  return true;
+}
+
+bool CXFile::FlushStore(int fromSlot) {
+  if (state_ != State::kLiveStore || !view_ || layout_ == 3) return false;
+  const int64_t page = ::sysconf(_SC_PAGESIZE);
+  auto sync = [this, page](int64_t from, int64_t to) {
+    to = std::min<int64_t>(to, static_cast<int64_t>(view_.size()));
+    from -= from % page;
+    if (to <= from) return true;
+    return ::msync(view_.data() + from, static_cast<size_t>(to - from), MS_SYNC) == 0;
+  };
+  const int64_t n = head_.chnlCount, vw = head_.valueWidth, cap = head_.capacity;
+  const int64_t first = std::clamp<int64_t>(fromSlot, 0, cap);
+  const int64_t last = std::clamp<int64_t>(recordCount_, first, cap);
+  bool ok = true;
+  if (last > first) {
+    // Record-major files hold the new records in one run; channel-major ones
+    // in a run per channel, which one sync of the span covers (only the pages
+    // written go out).
+    if (layout_ == 0)
+      ok = sync(DataOffset() + vw * first, DataOffset() + vw * ((n - 1) * cap + last));
+    else
+      ok = sync(DataOffset() + n * vw * first, DataOffset() + n * vw * last);
+  }
+  return sync(0, DataOffset()) && ok;
 }
 
 bool CXFile::ReopenTemp() {

@@ -117,8 +117,22 @@ CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
   // The side windows of the live recording that have their views.
+  // Each side window lets go of the live file before a new recording takes its
+  // place, and takes the new one after.
   acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
-    return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+    charts::CBarViewBase* bars = charts::NewBarView(view->File());
+    QWidget* frame = AddChild(bars, lang::String(61290), 133);
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, bars,
+                     [bars] { bars->SetRecord(nullptr); });
+    QObject::connect(view, &views::RecordView::fileReplaced, bars, [bars, frame, view] {
+      // The other kind of bar view for the new channel count: opened anew.
+      const bool wide = view->File()->GetChnlCount() >= 13;
+      if (wide == (qobject_cast<charts::CBarView*>(bars) != nullptr))
+        bars->SetRecord(view->File());
+      else
+        frame->close();
+    });
+    return frame;
   });
   // The device information of the recorder being recorded, kept up to date
   // with every record.
@@ -131,7 +145,9 @@ bool CMainFrame::Create() {
       wnd->Refresh(std::move(words));
     };
     refresh();
-    QObject::connect(view, &acquire::CRCView::recordAppended, wnd, refresh);
+    QObject::connect(view, &views::RecordView::recordAppended, wnd, refresh);
+    // The window describes one recording; it goes with it.
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, wnd, &QWidget::close);
     wnd->show();
     return wnd;
   });
@@ -142,15 +158,15 @@ bool CMainFrame::Create() {
     return nullptr;
   });
   acquire::CRCView::SetSideOpener(ID_REC_LIST, [](acquire::CRCView* view) -> QWidget* {
-    // The list follows the recording: it re-attaches at every new record.
-    QWidget* frame = tables::OpenLiveListView(view, view->File());
-    if (tables::CXListView* list = tables::ListIn(frame))
-      QObject::connect(view, &acquire::CRCView::recordAppended, list, [list](int) { list->OnFileChanged(); });
-    return frame;
+    return tables::OpenLiveListView(view, view->File());
   });
   acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
     auto* range = new charts::CRRangeView;
     range->SetRecord(view->File());
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, range,
+                     [range] { range->SetRecord(nullptr); });
+    QObject::connect(view, &views::RecordView::fileReplaced, range,
+                     [range, view] { range->SetRecord(view->File()); });
     return AddChild(range, lang::String(61291), 155);
   });
   setWindowTitle(lang::String(128));
@@ -594,23 +610,17 @@ void CMainFrame::OfferRecovery() {
     return;
   }
   if (answer != QMessageBox::Yes) return;
-  const QString ext = lang::String(61275);
-  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
-                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
-  dlg.setObjectName("saveas");
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-  dlg.setDefaultSuffix(ext);
-  dlg.selectFile("*." + ext);
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
-  const QString path = dlg.selectedFiles().first();
-  platform::WriteLastDir(path.toStdString());
-  std::string error;
-  if (!acquire::RecoverInterrupted(path.toStdString(), &error)) {
-    MsgBoxText(this, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
-    return;
+  const QString path = acquire::SaveInterrupted(this);
+  if (!path.isEmpty()) OpenFile(path);
+}
+
+void CMainFrame::EndBySignal() {
+  if (liveFrame_) {
+    if (auto* view = qobject_cast<acquire::CRCView*>(liveFrame_->View())) view->KeepForNextStart();
+    liveFrame_->closeCheck = nullptr;
   }
-  OpenFile(path);
+  // Every event loop ends, a question open in one of them too.
+  QCoreApplication::exit(0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

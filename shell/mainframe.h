@@ -52,6 +52,10 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   // A live recording that was interrupted (the program was killed, the power
   // failed) is offered to be saved, deleted, or kept for later.
   void OfferRecovery();
+  // Log-out or shut-down (SIGTERM, SIGHUP): the program ends without a
+  // question; a live recording stops as Stop stops it and, unless it was
+  // saved, stays on the disk to be offered at the next start.
+  void EndBySignal();
   void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
 
   // Status bar panes 0-4; panes 1-4 show the recording shown.

@@ -120,15 +120,18 @@ TEST_F(RectoolRecord, RefusesWhatItCannotDo) {
   }
 }
 
-TEST_F(RectoolRecord, CtrlCEndsTheRecordingAndSavesIt) {
-  const std::string out = dir_ + "stopped.KVD";
-  ChildProgram tool("rectool", Record({"--out", out, "--seconds", "600"}));
-  ASSERT_TRUE(WaitStoreRecords(2));
-  tool.Signal(SIGINT);
-  const Result r = tool.Wait();
-  ASSERT_EQ(r.code, 0) << r.err;
-  ExpectRecording(out, 2);
-  EXPECT_FALSE(Exists(acquire::TempStorePath()));
+// Ctrl-C, and the log-out and shut-down signals, end it as Stop does.
+TEST_F(RectoolRecord, ASignalEndsTheRecordingAndSavesIt) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const std::string out = dir_ + "stopped" + std::to_string(sig) + ".KVD";
+    ChildProgram tool("rectool", Record({"--out", out, "--seconds", "600"}));
+    ASSERT_TRUE(WaitStoreRecords(2)) << sig;
+    tool.Signal(sig);
+    const Result r = tool.Wait();
+    ASSERT_EQ(r.code, 0) << sig << r.err;
+    ExpectRecording(out, 2);
+    EXPECT_FALSE(Exists(acquire::TempStorePath())) << sig;
+  }
 }
 
 TEST_F(RectoolRecord, AKilledRecordingIsRecovered) {

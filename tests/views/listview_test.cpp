@@ -531,6 +531,19 @@ TEST_F(ListView, ExportOffersTheSelectionOrTheWholeFile) {
   EXPECT_EQ(shown, "171");
 }
 
+// The live view as its list knows it: a recording view over the test's store.
+class LiveOwner : public views::RecordView {
+ public:
+  explicit LiveOwner(CXFile* file) : file_(file) {}
+  CXFile* File() override { return file_; }
+  uint64_t DevWord(int) const override { return 0; }
+  void RefreshFrameTexts(bool) override { ++refreshed; }
+  int refreshed = 0;
+
+ private:
+  CXFile* file_;
+};
+
 TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   Open(10);
   // A live store filled record by record, as the live view does.
@@ -551,7 +564,7 @@ TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
     live.SetEndTime(0);
   };
   append(1);
-  QWidget liveOwner;
+  LiveOwner liveOwner(&live);
   QWidget* frame = OpenLiveListView(&liveOwner, &live);
   ASSERT_NE(ListIn(frame), nullptr);
   EXPECT_EQ(OpenLiveListView(&liveOwner, &live, frame), frame);  // one list per live view
@@ -565,7 +578,14 @@ TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   ASSERT_NE(m, nullptr);
   EXPECT_FALSE(Enabled(m, ID_FOLLOW_ON));
   EXPECT_TRUE(Enabled(m, ID_FOLLOW_OFF));
+  // Row Step belongs to the history list: a live list shows every record.
+  for (QAction* a : m->actions()) EXPECT_NE(a->data().toInt(), ID_ROW_STEP);
   delete m;
+  view.OnCommand(ID_ROW_STEP);
+  EXPECT_EQ(grid->GetRowStep(), 1);
+  // Activated, it has its owner show the live recording's frame texts.
+  view.Activated();
+  EXPECT_EQ(liveOwner.refreshed, 1);
   for (int n : {5, 100, 300}) {
     append(n);
     view.OnFileChanged();

@@ -1,8 +1,9 @@
 // rectool record --out FILE [--seconds N | --records N] [--port NAME]
 //                [--baud N] [--address N] [--interval N] [--fast]
 // Records a connected recorder live, one record per interval, into a data
-// file; the same set-up, sampling and appending as the live window. Ctrl-C
-// ends the recording and saves what was recorded.
+// file; the same set-up, sampling and appending as the live window. Ctrl-C,
+// SIGTERM and SIGHUP (log-out, shut-down) end the recording and save what was
+// recorded.
 #include <unistd.h>
 
 #include <atomic>
@@ -47,13 +48,6 @@ int Run(const std::vector<std::string>& args) {
   if (param.Interval <= 0) param.Interval = 1;
   const std::string out = opt.Value("out");
 
-  // A recording left behind by a crash is not overwritten.
-  acquire::Interrupted left;
-  if (acquire::FindInterrupted(&left))
-    return Fail("an interrupted recording of " + std::to_string(left.records) +
-                " records is waiting in " + acquire::TempStorePath() +
-                "; save it first with \"rectool recover --out FILE\"");
-
   platform::AutoResetEvent wake;
   std::atomic<bool> stop{false};
   SignalWatch signals([&] {
@@ -91,15 +85,23 @@ int Run(const std::vector<std::string>& args) {
     case acquire::LiveStatus::CreateFailed:
       return Fail("cannot make the temporary store " + session.Detail() +
                   "; check the free disk space and that the settings folder is writable");
+    case acquire::LiveStatus::Interrupted: {
+      // A recording left behind by a crash is not overwritten.
+      acquire::Interrupted left;
+      acquire::FindInterrupted(&left);
+      return Fail("an interrupted recording of " + std::to_string(left.records) +
+                  " records is waiting in " + acquire::TempStorePath() +
+                  "; save it first with \"rectool recover --out FILE\"");
+    }
   }
-  const CXFile& file = session.File();
-  std::fprintf(stderr, "recording \"%s\": %d channels, a record every %d s; Ctrl-C ends\n",
-               file.GetTitle().c_str(), file.GetChnlCount(), file.GetInterval());
 
   // Records fall due at fixed instants from the start, so that a late tick
   // never pushes the following ones.
   using Clock = std::chrono::steady_clock;
   session.StartAcquisition(std::time(nullptr));
+  const CXFile& file = session.File();
+  std::fprintf(stderr, "recording \"%s\": %d channels, a record every %d s; Ctrl-C ends\n",
+               file.GetTitle().c_str(), file.GetChnlCount(), file.GetInterval());
   const Clock::time_point begin = Clock::now();
   const auto period = std::chrono::seconds(file.GetInterval());
   const long long wanted = records > 0 ? records
