@@ -70,6 +70,7 @@ int MessageOf(LiveStatus status) {
     case LiveStatus::NoDriver: return 61248;
     case LiveStatus::CreateFailed: return 61221;
     case LiveStatus::Interrupted: return 62412;
+    case LiveStatus::StoreInUse: return 63602;
     default: return 0;
   }
 }
@@ -131,6 +132,14 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
   if (!HasStore() && FindInterrupted(nullptr)) {
     detail_ = TempStorePath();
     return LiveStatus::Interrupted;
+  }
+  // One recording at a time takes the store ("temp.lock"), asked before the
+  // recorder is (this session keeps the lock while a stopped recording of its
+  // own is there).
+  if (lockFd_ < 0) lockFd_ = TakeStoreLock();
+  if (lockFd_ < 0) {
+    detail_ = TempStorePath();
+    return LiveStatus::StoreInUse;
   }
   next_ = std::make_unique<CXFile>();
 
@@ -224,13 +233,6 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
   if (observer.channel) observer.channel(count, count);
   if (Cancelled(observer)) return Fail(LiveStatus::Cancelled);
 
-  // The store: one recording at a time takes "temp.tmp" (this session keeps
-  // the lock while a stopped recording of its own is there).
-  if (lockFd_ < 0) lockFd_ = TakeStoreLock();
-  if (lockFd_ < 0) {
-    detail_ = "another recording is using " + TempStorePath();
-    return Fail(LiveStatus::CreateFailed);
-  }
   const _tagDataHead wanted = head;
   if (!next_->CreateTemp(kFreshStore)) {
     detail_ = platform::SettingsPath(kFreshStore);

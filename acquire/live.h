@@ -43,6 +43,8 @@ enum class LiveStatus {
   CreateFailed,  // 61221: the temporary store cannot be made
   Interrupted,   // 62412: an interrupted recording waits in "temp.tmp"; it is
                  // saved or deleted first, never recorded over
+  StoreInUse,    // 63602: another recording (recview or rectool record) holds
+                 // the store; found before the recorder is asked anything
   Cancelled,     // the user cancelled; nothing is left behind
 };
 // The string id of a failed set-up's message (0 for Ok and Cancelled).

@@ -85,6 +85,9 @@ int Run(const std::vector<std::string>& args) {
     case acquire::LiveStatus::CreateFailed:
       return Fail("cannot make the temporary store " + session.Detail() +
                   "; check the free disk space and that the settings folder is writable");
+    case acquire::LiveStatus::StoreInUse:
+      return Fail("another recording (recview or rectool record) is using the temporary store " +
+                  session.Detail() + "; stop that recording first, then start again");
     case acquire::LiveStatus::Interrupted: {
       // A recording left behind by a crash is not overwritten.
       acquire::Interrupted left;
