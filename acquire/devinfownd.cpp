@@ -1,10 +1,13 @@
 #include "acquire/devinfownd.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -77,6 +80,17 @@ CDevInfoWnd* ShowDevInfo(QPointer<CDevInfoWnd>& slot, CXFile* file, QWidget* own
     delete slot.data();
   }
   slot = new CDevInfoWnd(file, owner);
+  // Beside its owner, inside its top right corner, never over the menu bar.
+  if (owner) {
+    const QPoint corner = owner->mapToGlobal(QPoint(owner->width(), 0));
+    QRect place(QPoint(corner.x() - slot->width() - 8, corner.y() + 8), slot->size());
+    if (const QScreen* screen = owner->screen()) {
+      const QRect avail = screen->availableGeometry();
+      place.moveLeft(std::max(std::min(place.left(), avail.right() - place.width()), avail.left()));
+      place.moveTop(std::max(std::min(place.top(), avail.bottom() - place.height()), avail.top()));
+    }
+    slot->move(place.topLeft());
+  }
   slot->show();
   return slot;
 }

@@ -61,6 +61,7 @@ enum : int {
   kConfirmStop = 63443,
   kCompletedSpan = 63444,   // %s first, %s last record, %d records, %s %s transfer, %.0f bytes/s
   kReadingChannels = 63445, // %d of %d
+  kFellBack = 63640,
 };
 
 // How often the progress text is redrawn while a download runs.
@@ -110,6 +111,10 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   progressText_->setMinimumWidth(progressText_->fontMetrics().horizontalAdvance(
       lang::Format(kRecordsOf, 888888, 888888) + "  " +
       lang::Format(kRateLeft, 8888.0, "88:88:88")));
+  notice_ = new QLabel(this);
+  notice_->setObjectName("1031");
+  notice_->setWordWrap(true);
+  notice_->hide();
   tick_ = new QTimer(this);
   tick_->setInterval(kTickMs);
   connect(tick_, &QTimer::timeout, this, &DownloadDialog::ShowProgressText);
@@ -136,6 +141,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   grid->addWidget(openWhenDone_, 4, 1, 1, 2);
   grid->addWidget(progress_, 5, 0, 1, 3);
   grid->addWidget(progressText_, 6, 0, 1, 3);
+  grid->addWidget(notice_, 7, 0, 1, 3);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(reconnect_);
   buttons->addStretch();
@@ -156,6 +162,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   SetPickers(startDate_, startTime_, now - 3600);
   SetPickers(endDate_, endTime_, now);
   CXCom().GetComm(&param_);
+  session_.Link().SetFastExchange(CXCom().GetFastExchange());
   spanText_->setText(lang::String(kWaiting));
   stop_->setEnabled(false);
   QTimer::singleShot(kConnectDelayMs, this, &DownloadDialog::ConnectRecorder);
@@ -186,6 +193,7 @@ acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const acquire::ConnectStatus status = session_.Connect(param_);
   QApplication::restoreOverrideCursor();
+  if (session_.Link().FallbackNotice()) ShowFallback();
   switch (status) {
     case acquire::ConnectStatus::Connected: {
       ShowSpanText();
@@ -308,11 +316,15 @@ void DownloadDialog::OnStart() {
 
   // The worker moves the progress bar through the dialog's event queue.
   QPointer<DownloadDialog> self(this);
-  auto progress = [self](int value, int maximum) {
+  auto progress = [this, self](int value, int maximum) {
+    // The worker owns the link while it runs: the fall-back is asked here.
+    const bool fellBack = session_.Link().FallbackNotice();
     QMetaObject::invokeMethod(
         self.data(),
-        [self, value, maximum] {
-          if (self) self->SetProgress(value, maximum);
+        [self, value, maximum, fellBack] {
+          if (!self) return;
+          if (fellBack) self->ShowFallback();
+          self->SetProgress(value, maximum);
         },
         Qt::QueuedConnection);
   };
@@ -338,6 +350,11 @@ void DownloadDialog::OnStart() {
         },
         Qt::QueuedConnection);
   });
+}
+
+void DownloadDialog::ShowFallback() {
+  notice_->setText(lang::String(kFellBack));
+  notice_->show();
 }
 
 void DownloadDialog::SetProgress(int value, int maximum) {
@@ -371,15 +388,18 @@ void DownloadDialog::BeginRecords(int64_t totalRecords) {
   tick_->start();
 }
 
-void DownloadDialog::ShowProgressText() {
-  if (!copying_) return;
-  const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
+QString DownloadProgressText(const acquire::ProgressFigures& f) {
   QString text = lang::Format(kRecordsOf, static_cast<int>(f.done), static_cast<int>(f.total));
   if (f.secondsLeft >= 0) {
     const QByteArray left = QString::fromStdString(acquire::FormatDuration(f.secondsLeft)).toUtf8();
     text += "    " + lang::Format(kRateLeft, f.rate, left.constData());
   }
-  progressText_->setText(text);
+  return text;
+}
+
+void DownloadDialog::ShowProgressText() {
+  if (!copying_) return;
+  progressText_->setText(DownloadProgressText(meter_.At(acquire::SteadyMs())));
 }
 
 bool DownloadDialog::ConfirmStop() {

@@ -29,6 +29,10 @@ class QPushButton;
 class QTimeEdit;
 class QTimer;
 
+// The progress text of a download window: records done of the total, and the
+// rate and time left once known.
+QString DownloadProgressText(const acquire::ProgressFigures& figures);
+
 class DownloadDialog : public QDialog {
   Q_OBJECT
  public:
@@ -92,6 +96,8 @@ class DownloadDialog : public QDialog {
   QPushButton* close_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* progressText_ = nullptr;
+  QLabel* notice_ = nullptr;  // the fall-back from the fast exchange, once said
+  void ShowFallback();
   QTimer* tick_ = nullptr;
   QCheckBox* whole_ = nullptr;
   QDateEdit* startDate_ = nullptr;

@@ -69,6 +69,8 @@ int MessageOf(LiveStatus status) {
     case LiveStatus::CommFailed: return 61219;
     case LiveStatus::NoDriver: return 61248;
     case LiveStatus::CreateFailed: return 61221;
+    case LiveStatus::Interrupted: return 62412;
+    case LiveStatus::StoreInUse: return 63602;
     default: return 0;
   }
 }
@@ -88,7 +90,7 @@ uint16_t CountOfValue(float value, double low, double high, bool logScale) {
 
 bool LiveSession::InterleavedModel(const char* model) { return model[2] == 'P'; }
 
-LiveSession::LiveSession() {
+LiveSession::LiveSession() : file_(std::make_unique<CXFile>()) {
   for (auto& w : devWords_) w.store(0);
 }
 
@@ -101,8 +103,14 @@ bool LiveSession::Cancelled(const SetupObserver& observer) const {
   return observer.cancelled && observer.cancelled();
 }
 
+void LiveSession::DropSetUp() {
+  if (next_) next_->Close();
+  next_.reset();
+  if (!HasStore()) ReleaseStoreLock(lockFd_);
+}
+
 LiveStatus LiveSession::Fail(LiveStatus status) {
-  if (stored_) Discard();
+  DropSetUp();
   if (driver_) driver_->SetLink(nullptr);
   FreeDriver(library_);
   library_ = nullptr;
@@ -115,15 +123,32 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
                               const SetupObserver& observer, const LiveOptions& options) {
   detail_.clear();
   if (link_.IsOpen() || recording_) return LiveStatus::Cancelled;
-  Discard();
-  records_ = 0;
+  DropSetUp();
   passMs_ = options.passMs > 0 ? options.passMs : 100;
   if (Cancelled(observer)) return LiveStatus::Cancelled;
+  // A recording an earlier run left behind waits to be saved or deleted; no
+  // new recording takes the store meanwhile. (While this session has a store
+  // of its own it holds the lock, and nothing can be waiting.)
+  if (!HasStore() && FindInterrupted(nullptr)) {
+    detail_ = TempStorePath();
+    return LiveStatus::Interrupted;
+  }
+  // One recording at a time takes the store ("temp.lock"), asked before the
+  // recorder is (this session keeps the lock while a stopped recording of its
+  // own is there).
+  if (lockFd_ < 0) lockFd_ = TakeStoreLock();
+  if (lockFd_ < 0) {
+    detail_ = TempStorePath();
+    return LiveStatus::StoreInUse;
+  }
+  next_ = std::make_unique<CXFile>();
 
   if (!link_.Open(param)) {
     detail_ = link_.Port().LastError();
     return Fail(LiveStatus::PortFailed);
   }
+  link_.SetFastExchange(options.fastExchange);
+  fellBack_.store(false);
 
   // The model string: the identity request, and when it yields nothing the
   // request in the other framing.
@@ -146,7 +171,7 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
     return Fail(LiveStatus::NoDriver);
   }
 
-  _tagDataHead& head = file_.Head();
+  _tagDataHead& head = next_->Head();
   head = _tagDataHead{};
   head.expFormat = 1;
   int32_t capacity = driver_->GetCapacity();
@@ -175,7 +200,7 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
   chnlCount_ = count;
   valueWidth_ = width;
   interleaved_ = InterleavedModel(head.model);
-  devWordBytes_ = file_.GetLayout() == 2 ? 8 : 4;
+  devWordBytes_ = next_->GetLayout() == 2 ? 8 : 4;
 
   ApplyViewDefaults(view, &head);
   for (int f = 0; f < count; ++f) {
@@ -208,43 +233,43 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
   if (observer.channel) observer.channel(count, count);
   if (Cancelled(observer)) return Fail(LiveStatus::Cancelled);
 
-  // The store: one recording at a time takes "temp.tmp".
-  lockFd_ = TakeStoreLock();
-  if (lockFd_ < 0) {
-    detail_ = "another recording is using " + TempStorePath();
-    return Fail(LiveStatus::CreateFailed);
-  }
   const _tagDataHead wanted = head;
-  if (!file_.CreateTemp()) {
-    ReleaseStoreLock(lockFd_);
-    detail_ = TempStorePath();
+  if (!next_->CreateTemp(kFreshStore)) {
+    detail_ = platform::SettingsPath(kFreshStore);
     return Fail(LiveStatus::CreateFailed);
   }
-  file_.Head() = wanted;
-  file_.Head().tagByte = 10;
-  file_.Head().gridShown = 1;
-  stored_ = true;
-  if (!file_.PutHead()) return Fail(LiveStatus::CreateFailed);
+  next_->Head() = wanted;
+  next_->Head().tagByte = 10;
+  next_->Head().gridShown = 1;
+  if (!next_->PutHead()) return Fail(LiveStatus::CreateFailed);
   if (Cancelled(observer)) return Fail(LiveStatus::Cancelled);
 
   for (int ch = 0; ch < kMaxChannels; ++ch) {
-    devWords_[ch].store(0);
-    storedWords_[ch] = 0;
-    const _tagChnlDef& def = file_.Head().channels[ch];
+    const _tagChnlDef& def = next_->Head().channels[ch];
     scales_[ch].log = def.logScale != 0;
     if (scales_[ch].log) {
       scales_[ch].low = ScaleNumExponent(def.rangeLow);
       scales_[ch].high = ScaleNumExponent(def.rangeHigh);
     } else {
-      scales_[ch].low = file_.GetRangeLow(ch);
-      scales_[ch].high = file_.GetRangeHigh(ch);
+      scales_[ch].low = next_->GetRangeLow(ch);
+      scales_[ch].high = next_->GetRangeHigh(ch);
     }
   }
+  if (link_.FallbackNotice()) fellBack_.store(true);
   return LiveStatus::Ok;
 }
 
 bool LiveSession::StartAcquisition(time_t now) {
-  if (!stored_ || !driver_ || !link_.IsOpen() || recording_) return false;
+  if (!next_ || !driver_ || !link_.IsOpen() || recording_) return false;
+  // The stopped recording goes only now, and the fresh store takes its name.
+  file_->Close();
+  file_ = std::move(next_);
+  file_->RenameTemp("temp.tmp");
+  for (int ch = 0; ch < kMaxChannels; ++ch) {
+    devWords_[ch].store(0);
+    storedWords_[ch] = 0;
+  }
+  flushed_ = 0;
   stop_.Reset();
   firstPass_.Reset();
   {
@@ -303,6 +328,8 @@ void LiveSession::AcquireLoop() {
         devWords_[ch].store(w);
       }
     }
+    // The link is this thread's while it runs: only here is it asked.
+    if (link_.FallbackNotice()) fellBack_.store(true);
     passes_.fetch_add(1);
     if (pass == 0) firstPass_.Set();
     if (stop_.Wait(passMs_)) break;
@@ -313,15 +340,20 @@ void LiveSession::StoreDevWords() {
   for (int ch = 0; ch < chnlCount_; ++ch) {
     const uint64_t w = devWords_[ch].load();
     if (w == storedWords_[ch]) continue;
-    _tagChnlDef def = file_.Head().channels[ch];
+    _tagChnlDef def = file_->Head().channels[ch];
     def.devWord[0] = static_cast<uint32_t>(w);
     def.devWord[1] = static_cast<uint32_t>(w >> 32);
-    if (file_.PutChnlDef(def, ch)) storedWords_[ch] = w;
+    if (file_->PutChnlDef(def, ch)) storedWords_[ch] = w;
   }
 }
 
+void LiveSession::Flush() {
+  if (file_->FlushStore(flushed_)) flushed_ = records_;
+  flushedAt_ = std::chrono::steady_clock::now();
+}
+
 AppendStatus LiveSession::Append(bool first, time_t now) {
-  if (!stored_ || !recording_) return AppendStatus::Refused;
+  if (!HasStore() || !recording_) return AppendStatus::Refused;
   uint8_t record[kSampleBytes];
   {
     std::lock_guard<std::mutex> lock(sampleLock_);
@@ -329,12 +361,16 @@ AppendStatus LiveSession::Append(bool first, time_t now) {
   }
   // The start time goes in before the first record, so that a store left
   // behind by a crash always tells how many records it holds.
-  if (first) file_.SetStartTime(now);
-  if (!file_.AppendRecord(record, records_)) return AppendStatus::Refused;
+  if (first) file_->SetStartTime(now);
+  if (!file_->AppendRecord(record, records_)) return AppendStatus::Refused;
   ++records_;
   StoreDevWords();
-  file_.SetEndTime(now);
-  const int slots = std::min<int>(file_.Head().capacity, file_.GetSlotCount());
+  file_->SetEndTime(now);
+  // To the disk with the first record, then once a period: the cost of a
+  // flush is paid a few times a minute, not at every record.
+  const auto period = std::chrono::seconds(std::max(kFlushSeconds, file_->GetInterval()));
+  if (first || std::chrono::steady_clock::now() - flushedAt_ >= period) Flush();
+  const int slots = std::min<int>(file_->Head().capacity, file_->GetSlotCount());
   return records_ >= slots ? AppendStatus::Full : AppendStatus::Appended;
 }
 
@@ -358,7 +394,11 @@ void LiveSession::Stop() {
     stop_.Set();
     thread_.join();
   }
-  if (stored_ && recording_) file_.SetEndTime(0);
+  if (HasStore() && recording_) {
+    file_->SetEndTime(0);
+    Flush();
+  }
+  DropSetUp();
   if (driver_) driver_->SetLink(nullptr);
   FreeDriver(library_);
   library_ = nullptr;
@@ -369,18 +409,18 @@ void LiveSession::Stop() {
 }
 
 bool LiveSession::SaveAs(const std::string& path) {
-  if (!stored_ || records_ <= 0) return false;
-  return file_.SaveAs(path);
+  if (!HasStore() || records_ <= 0) return false;
+  return file_->SaveAs(path);
 }
 
 void LiveSession::Discard() {
-  if (stored_) file_.Close();
-  stored_ = false;
-  ReleaseStoreLock(lockFd_);
+  if (HasStore()) file_->Close();
+  DropSetUp();
 }
 
 void LiveSession::KeepForRecovery() {
-  if (!stored_) return;
+  if (!HasStore()) return;
+  Flush();
   // The store deletes its file when it closes: a second name keeps the data,
   // and takes the store's name again once it is closed.
   const std::string path = TempStorePath();
@@ -402,13 +442,12 @@ bool OpenInterrupted(CXFile& file, Interrupted* found) {
   struct stat st;
   if (::stat(TempStorePath().c_str(), &st) != 0) return false;
   if (!file.Open(TempStorePath())) return false;
-  const _tagDataHead& h = file.Head();
-  const int records = file.GetRecordCount();
-  if (!StampValid(h.startStamp) || !StampValid(h.endStamp) || records < 1 ||
-      records > h.capacity) {
+  if (!file.HoldsRecords()) {
     file.Close();
     return false;
   }
+  const _tagDataHead& h = file.Head();
+  const int records = file.GetRecordCount();
   if (found) {
     found->title = file.GetTitle();
     found->chnlCount = h.chnlCount;

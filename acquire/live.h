@@ -12,9 +12,11 @@
 // the sample lock and the device words as atomics. Everything else (Append,
 // Tick, Stop, SaveAs, File) belongs to the thread that owns the session.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -39,6 +41,10 @@ enum class LiveStatus {
   CommFailed,    // 61219: no model, title, channel count or channel data
   NoDriver,      // 61248: no driver plug-in for the model
   CreateFailed,  // 61221: the temporary store cannot be made
+  Interrupted,   // 62412: an interrupted recording waits in "temp.tmp"; it is
+                 // saved or deleted first, never recorded over
+  StoreInUse,    // 63602: another recording (recview or rectool record) holds
+                 // the store; found before the recorder is asked anything
   Cancelled,     // the user cancelled; nothing is left behind
 };
 // The string id of a failed set-up's message (0 for Ok and Cancelled).
@@ -68,7 +74,15 @@ struct LiveOptions {
   int storeSlots = 0;
   // Milliseconds between passes of the acquisition thread.
   int passMs = 100;
+  // Read replies as they arrive instead of sleeping the settle time
+  // (RecorderLink::SetFastExchange).
+  bool fastExchange = false;
 };
+
+// A live store reaches the disk at least this often (or once per interval
+// when that is longer): a power cut loses at most the records of the last
+// period.
+constexpr int kFlushSeconds = 5;
 
 // The raw count of a value of a channel whose count 0 stands for low and full
 // scale for high (exponents of ten for a logarithmic channel): clamped to
@@ -84,49 +98,71 @@ class LiveSession {
   LiveSession();
   // Stops a recording and closes the store (which deletes "temp.tmp").
   ~LiveSession();
+  // The name of the fresh store a recording is set up in, beside "temp.tmp".
+  static constexpr const char* kFreshStore = "temp.new";
   LiveSession(const LiveSession&) = delete;
   LiveSession& operator=(const LiveSession&) = delete;
 
   // True while the link is open: from Setup until Stop (or a failed Setup).
   bool LinkOpen() const { return link_.IsOpen() != 0; }
+  // The link, for why its port could not be opened (PortFailed).
+  const RecorderLink& Link() const { return link_; }
 
   // Opens the link with param, identifies the recorder, loads its driver,
   // reads the title, the channel count and every channel's definition, takes
-  // the chart defaults of view and creates the temporary store with its
-  // header. On Ok the link stays open for StartAcquisition; any other outcome
-  // leaves the link closed, the driver unloaded and no "temp.tmp".
+  // the chart defaults of view and creates a fresh store with its header
+  // (kFreshStore). File() and a stopped recording in it stay as they are until
+  // StartAcquisition swaps the fresh store in. On Ok the link stays open for
+  // StartAcquisition; any other outcome leaves the link closed, the driver
+  // unloaded, no fresh store, and File() untouched. An interrupted recording
+  // in "temp.tmp" (see FindInterrupted) ends the set-up at once: Interrupted.
   LiveStatus Setup(const _tagComParam& param, const _tagViewDef& view,
                    const SetupObserver& observer = {}, const LiveOptions& options = {});
   // Why the port could not be opened, or which plug-in is missing.
   const std::string& Detail() const { return detail_; }
 
-  // Starts the acquisition thread and waits for its first pass; then appends
-  // the first record (now is its time). False when there is nothing set up.
+  // The recording really begins: the store of File() (a stopped recording,
+  // saved or given up by the user) is closed and deleted, the fresh store
+  // takes its place as File() and the name "temp.tmp"; then the acquisition
+  // thread starts, its first pass is awaited and the first record appended
+  // (now is its time). False when there is nothing set up. Pointers to the
+  // old File() are stale afterwards.
   bool StartAcquisition(time_t now);
+  // True from a successful Setup until StartAcquisition or Stop.
+  bool SetUpPending() const { return next_ != nullptr; }
   bool Recording() const { return recording_; }
   // One tick of the interval: appends a record from the latest sample, or
   // reports Lost when the recorder stopped delivering (the caller stops).
   AppendStatus Tick();
   // Appends a record now; `first` also sets the start time to now.
   AppendStatus Append(bool first, time_t now);
-  // Ends the acquisition thread, unloads the driver and closes the link. The
-  // store stays open for SaveAs. Harmless when not recording.
+  // Ends the acquisition thread, writes the records and the header to the
+  // disk, unloads the driver and closes the link. The store stays open for
+  // SaveAs; a fresh store not yet begun is dropped. Harmless when not
+  // recording.
   void Stop();
   // Saves the store as a compact data file (beside path, then renamed).
   bool SaveAs(const std::string& path);
   // Closes the store and deletes "temp.tmp".
   void Discard();
-  // Closes the store but leaves "temp.tmp" in place for a later recovery
-  // (when saving failed and the program ends anyway).
+  // Closes the store but leaves "temp.tmp" in place, on the disk, for a later
+  // recovery (saving failed, or the program ends without a question).
   void KeepForRecovery();
 
   // The live recording; its header changes only on the owning thread.
-  CXFile& File() { return file_; }
-  const CXFile& File() const { return file_; }
+  CXFile& File() { return *file_; }
+  const CXFile& File() const { return *file_; }
+  // True while File() is a store (recording, or stopped and not discarded).
+  bool HasStore() const { return file_->GetState() == CXFile::State::kLiveStore; }
+  // Records of this recording that have been written to the disk.
+  int FlushedRecords() const { return flushed_; }
   int Records() const { return records_; }
   // True for the interleaved family (values as floats, model letter 'P').
   bool Interleaved() const { return interleaved_; }
   bool DataValid() const { return dataValid_.load(); }
+  // True once after the link fell back from the fast exchange to the settle
+  // time (the recorder did not keep up), for the caller to say so.
+  bool FallbackNotice() { return fellBack_.exchange(false); }
   // The latest device word of channel ch (as read by the acquisition thread).
   uint64_t DevWord(int ch) const;
   // Copies the latest sample (kSampleBytes) under the sample lock.
@@ -142,16 +178,23 @@ class LiveSession {
   bool Cancelled(const SetupObserver& observer) const;
   void AcquireLoop();
   void StoreDevWords();
+  // Drops a fresh store not begun; releases the store lock when no store is left.
+  void DropSetUp();
+  void Flush();
 
   RecorderLink link_;
-  CXFile file_;
+  std::unique_ptr<CXFile> file_;
+  // The fresh store of a set-up, until the recording begins.
+  std::unique_ptr<CXFile> next_;
   void* library_ = nullptr;
   DeviceDriver* driver_ = nullptr;
   std::string detail_;
   bool interleaved_ = true;
   bool recording_ = false;
-  bool stored_ = false;  // the store exists
   int records_ = 0;
+  // Records on the disk, and when they were written there.
+  int flushed_ = 0;
+  std::chrono::steady_clock::time_point flushedAt_{};
   int chnlCount_ = 0;
   int valueWidth_ = 2;
   int devWordBytes_ = 4;
@@ -171,6 +214,7 @@ class LiveSession {
   std::atomic<bool> dataValid_{false};
   std::atomic<uint64_t> devWords_[64];
   std::atomic<int> passes_{0};
+  std::atomic<bool> fellBack_{false};
   int passMs_ = 100;
   // The device words last written into the header, to write changes only.
   uint64_t storedWords_[64] = {};

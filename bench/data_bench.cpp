@@ -7,10 +7,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/benchfile.h"
 #include "data/cxfile.h"
 
 namespace {
@@ -18,24 +18,9 @@ namespace {
 constexpr int kChannels = 64;
 constexpr time_t kStart = 1709251200;
 
-// The scratch directory of this run, removed at exit.
-char g_dir[64] = "/tmp/recview-bench-XXXXXX";
-
-const std::string& Dir() {
-  static const std::string dir = [] {
-    if (!::mkdtemp(g_dir)) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(g_dir, ec);
-    });
-    return std::string(g_dir) + "/";
-  }();
-  return dir;
-}
-
 // Writes a recording through the download path and returns its path.
 std::string MakeFile(const char* model, int records, int width, bool logScale) {
-  const std::string path = Dir() + model + "-" + std::to_string(records) + (logScale ? "-log" : "") + ".dat";
+  const std::string path = bench::ScratchDir() + model + "-" + std::to_string(records) + (logScale ? "-log" : "") + ".dat";
   CXFile f;
   _tagDataHead& h = f.Head();
   std::memset(h.model, 0, sizeof(h.model));

@@ -3,6 +3,12 @@
 //    already holding N records, and the following chart (1600 x 900) redrawn
 //    as the live view does it; the cost must not grow with N (2000 records
 //    already fill the window, 1 leaves it nearly empty).
+//    The window moves on by one column a record: the plot is scrolled and
+//    only the newest columns (and the grid lines) are drawn.
+//  BM_Flush/N: writing a live store of 64 channels to the disk (records,
+//    then header) after N new records: N = 5 is a 1 s interval flushed every
+//    5 s, N = 50 the 100 ms polling rate over the same 5 s. The live view pays
+//    it once per flush period (5 s or the interval), beside the appends.
 //  BM_Timeliness: the live view records recsim (64 channels) for
 //    RECVIEW_TIMELINESS_SECONDS seconds (default 30) at a 1 s interval;
 //    reports the records against the elapsed seconds and the latest record.
@@ -12,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +28,7 @@
 #include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
+#include "platform/programdir.h"
 #include "platform/ui/lang.h"
 #include "portcfg/xcom.h"
 #include "simproc.h"
@@ -29,6 +38,17 @@ namespace {
 
 constexpr int kChannels = 64;
 constexpr time_t kStart = 1700000000;
+
+// Appends the record of a slow sine on every channel into slot.
+bool AppendSine(CXFile& f, int slot) {
+  uint8_t record[2 * kChannels];
+  for (int ch = 0; ch < kChannels; ++ch) {
+    const int q = int(32767 + 30000 * std::sin(slot * 0.01 + ch * 0.3));
+    record[2 * ch] = uint8_t(q & 0xFF);
+    record[2 * ch + 1] = uint8_t(q >> 8);
+  }
+  return f.AppendRecord(record, slot);
+}
 
 // A live store of 64 channels holding `records` records.
 std::unique_ptr<CXFile> MakeStore(int records) {
@@ -57,15 +77,7 @@ std::unique_ptr<CXFile> MakeStore(int records) {
     d.penWidth = 1;
   }
   if (!f->CreateTemp() || !f->PutHead()) std::abort();
-  uint8_t record[2 * kChannels];
-  for (int r = 0; r < records; ++r) {
-    for (int ch = 0; ch < kChannels; ++ch) {
-      const int q = int(32767 + 30000 * std::sin(r * 0.01 + ch * 0.3));
-      record[2 * ch] = uint8_t(q & 0xFF);
-      record[2 * ch + 1] = uint8_t(q >> 8);
-    }
-    f->AppendRecord(record, r);
-  }
+  for (int r = 0; r < records; ++r) AppendSine(*f, r);
   f->SetStartTime(kStart);
   f->SetEndTime(0);
   return f;
@@ -79,14 +91,8 @@ void BM_AppendAndRedraw(benchmark::State& state) {
   chart.SetRecord(f.get());
   chart.ApplyRecordSettings();
   chart.Relayout();
-  uint8_t record[2 * kChannels];
   for (auto _ : state) {
-    for (int ch = 0; ch < kChannels; ++ch) {
-      const int q = int(32767 + 30000 * std::sin(records * 0.01 + ch * 0.3));
-      record[2 * ch] = uint8_t(q & 0xFF);
-      record[2 * ch + 1] = uint8_t(q >> 8);
-    }
-    if (!f->AppendRecord(record, records)) {
+    if (!AppendSine(*f, records)) {
       state.SkipWithError("the store is full");
       break;
     }
@@ -99,6 +105,28 @@ void BM_AppendAndRedraw(benchmark::State& state) {
   f->Close();
 }
 BENCHMARK(BM_AppendAndRedraw)->Arg(1)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_Flush(benchmark::State& state) {
+  const int perFlush = int(state.range(0));
+  std::unique_ptr<CXFile> f = MakeStore(1);
+  f->FlushStore(0);
+  int records = 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int from = records;
+    for (int k = 0; k < perFlush; ++k, ++records) {
+      if (!AppendSine(*f, records)) {
+        state.SkipWithError("the store is full");
+        return;
+      }
+    }
+    f->SetEndTime(0);
+    state.ResumeTiming();
+    if (!f->FlushStore(from)) state.SkipWithError("the flush failed");
+  }
+  f->Close();
+}
+BENCHMARK(BM_Flush)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Timeliness(benchmark::State& state) {
   const char* env = std::getenv("RECVIEW_TIMELINESS_SECONDS");

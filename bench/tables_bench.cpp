@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchfile.h"
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "tables/recordexport.h"
@@ -23,24 +24,10 @@ constexpr int kChannels = 64;
 constexpr int kRecords = 262144;
 constexpr time_t kStart = 1709251200;
 
-char g_dir[64] = "/tmp/recview-bench-XXXXXX";
-
-const std::string& Dir() {
-  static const std::string dir = [] {
-    if (!::mkdtemp(g_dir)) std::abort();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(g_dir, ec);
-    });
-    return std::string(g_dir) + "/";
-  }();
-  return dir;
-}
-
 // A 2-byte channel-major recording, values -50.0 .. 150.0 with one decimal.
 const std::string& Big() {
   static const std::string path = [] {
-    const std::string p = Dir() + "big.dat";
+    const std::string p = bench::ScratchDir() + "big.dat";
     CXFile f;
     _tagDataHead& h = f.Head();
     SetGbkField(h.model, "KVR3GV2");
@@ -79,7 +66,7 @@ const std::string& Big() {
 void BM_ExportXlsx(benchmark::State& state) {
   CXFile f;
   if (!f.Open(Big())) return state.SkipWithError("open failed");
-  const std::string out = Dir() + "export.xlsx";
+  const std::string out = bench::ScratchDir() + "export.xlsx";
   for (auto _ : state) {
     std::string error;
     if (tables::ExportXlsx(f, {f.GetStartTime(), f.GetEndTime(), 1}, out, {}, &error) != tables::ExportResult::Done)
@@ -94,7 +81,7 @@ void BM_ExportXlsx(benchmark::State& state) {
 void BM_LibxlsxwriterAlone(benchmark::State& state) {
   CXFile f;
   if (!f.Open(Big())) return state.SkipWithError("open failed");
-  const std::string out = Dir() + "alone.xlsx";
+  const std::string out = bench::ScratchDir() + "alone.xlsx";
   // The values are read beforehand, so that only the writing is measured.
   std::vector<double> values(static_cast<size_t>(kRecords) * kChannels);
   for (int r = 0; r < kRecords; ++r)

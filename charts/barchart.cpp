@@ -1,12 +1,15 @@
 #include "charts/barchart.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "data/cxfile.h"
+#include "platform/ui/lang.h"
 
 namespace charts {
 
@@ -97,7 +100,9 @@ void CBarChart::LayoutCells() {
   if (n == 0) return;
   int cellW = (drawRect.Width() - (cols - 1) * kSeparator) / cols;
   int cellH = (drawRect.Height() - (rows - 1) * kSeparator) / rows;
-  titleHeight_ = std::max(cellW / 12, 6);
+  // Fonts follow the cell's width and its height, so a lone or wide cell
+  // still fits its eleven scale labels along the bar.
+  titleHeight_ = std::max(std::min(cellW / 12, (cellH - 26) / 13), 6);
   int th = titleHeight_;
   for (int row = 0; row < rows; ++row)
     for (int col = 0; col < cols; ++col) {
@@ -199,18 +204,42 @@ void CBarChart::DrawValue(QPainter& p, const Cell& c) {
   p.fillRect(c.signal.ToQRect(), value > file->GetLimit(ch, 5) ? kRed : kGreen);
 }
 
-void CBarChart::RedrawValues() {
+void CBarChart::DrawValues() {
   if (!buffers[0] || !file) return;
   QImage& img = buffers[0]->Image();
   QPainter p(&img);
   p.setFont(CellFont("Times New Roman", titleHeight_));
   for (const Cell& c : cells_)
     if (c.channel >= 0 && c.channel < file->GetChnlCount()) DrawValue(p, c);
-  p.end();
+}
+
+void CBarChart::RedrawValues() {
+  DrawValues();
   update();
 }
 
+bool CBarChart::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    const QPoint at = static_cast<QHelpEvent*>(e)->pos();
+    for (const Cell& c : cells_)
+      if (c.channel >= 0 && c.signal.ToQRect().adjusted(-2, -2, 2, 2).contains(at)) {
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), lang::String(63600), this);
+        return true;
+      }
+    QToolTip::hideText();
+    e->ignore();
+    return true;
+  }
+  return QWidget::event(e);
+}
+
 void CBarChart::paintEvent(QPaintEvent*) {
+  // The whole drawing on every paint: names, units and ranges changed in the
+  // record settings show at once.
+  if (file && buffers[1]) {
+    DrawAll();
+    DrawValues();
+  }
   QPainter p(this);
   if (buffers[0])
     p.drawImage(0, 0, buffers[0]->Image());

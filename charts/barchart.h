@@ -64,10 +64,13 @@ class CBarChart : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  // The tool tip of the small square: what red and green mean.
+  bool event(QEvent* e) override;
 
  private:
   void LayoutCells();
   void DrawAll();
+  void DrawValues();
   void DrawValue(QPainter& p, const Cell& c);
   int titleHeight_ = 12;
   std::vector<Cell> cells_;

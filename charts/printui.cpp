@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -97,6 +98,7 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
     QString path = AskPdfPath(parent, title);
     if (path.isEmpty()) return;
     if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
+    if (source.file && RefusedAsOutput(parent, path, source.file->GetPath())) return;
     bool ok = false, stopped = false;
     {
       JobProgress progress(parent, title, source);

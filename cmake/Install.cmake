@@ -146,3 +146,20 @@ add_custom_target(package
   DEPENDS ${package}/mkdeb ${package}/control
   USES_TERMINAL)
 add_dependencies(package recview rectool recsim plugins manpages language_packages)
+
+# Unattended collection: the systemd user service and timer template and an
+# example of a line's settings (rectool collect). The service names rectool
+# by its full path, known at install time.
+set(units ${CMAKE_SOURCE_DIR}/desktop/systemd)
+install(CODE "
+  file(READ \"${units}/recview-collect@.service.in\" unit)
+  set(rectool \"\${CMAKE_INSTALL_PREFIX}/bin/rectool\")
+  if(rectool MATCHES \" \")
+    set(rectool \"\\\"\${rectool}\\\"\")
+  endif()
+  string(REPLACE \"@RECTOOL@\" \"\${rectool}\" unit \"\${unit}\")
+  file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${RECVIEW_SYSTEMD_USER_DIR}/recview-collect@.service\" \"\${unit}\")
+  message(STATUS \"Installing: \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${RECVIEW_SYSTEMD_USER_DIR}/recview-collect@.service\")
+")
+install(FILES ${units}/recview-collect@.timer DESTINATION ${RECVIEW_SYSTEMD_USER_DIR})
+install(FILES ${units}/collect-line.conf DESTINATION share/recview)

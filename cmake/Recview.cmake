@@ -16,12 +16,12 @@ function(recview_module target)
     CXX_VISIBILITY_PRESET default)
 endfunction()
 
-# recview_test(NAME name SOURCES a.cpp b.cpp LIBS lib... [GUI])
+# recview_test(NAME name SOURCES a.cpp b.cpp LIBS lib... [GUI] [THREADS])
 # A GoogleTest executable; every test case becomes a ctest test. The shared
 # test main gives each test process a fresh RECVIEW_HOME and a fixed TZ; GUI
 # tests also get an offscreen QApplication.
 function(recview_test)
-  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI;THREADS" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   if(T_GUI)
     target_link_libraries(${T_NAME} PRIVATE rectest_qtmain ${T_LIBS})
@@ -34,10 +34,18 @@ function(recview_test)
   target_compile_definitions(${T_NAME} PRIVATE
     RECVIEW_BIN_DIR="${RECVIEW_BIN_DIR}"
     RECVIEW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(${T_NAME}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
-               TIMEOUT 300)
+  # THREADS marks the tests of threaded work (label "threads", run by make tsan).
+  if(T_THREADS)
+    gtest_discover_tests(${T_NAME}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
+                 TIMEOUT 300 LABELS threads)
+  else()
+    gtest_discover_tests(${T_NAME}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
+                 TIMEOUT 300)
+  endif()
 endfunction()
 
 # recview_settings_module(name SETTINGS a.cpp ... WINDOW b.cpp ...)

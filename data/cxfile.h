@@ -28,10 +28,15 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "data/filehandles.h"
 #include "data/records.h"
+
+namespace platform {
+class NewFile;
+}
 
 // Why Open refused a file: one reason per check, in the order they are made.
 enum class OpenError {
@@ -91,9 +96,22 @@ class CXFile {
   // Unmaps what is open and maps the whole file at path (empty: the remembered
   // path), read-write, or read-only when the user may not write it.
   bool MapExisting(const std::string& path);
-  // The live store: closes what is open and creates "temp.tmp" in the settings
-  // directory, sized for the header's chnlCount, capacity and valueWidth, mapped.
-  bool CreateTemp();
+  // The live store: closes what is open and creates `name` ("temp.tmp", or
+  // the fresh store of a recording being set up) in the settings directory,
+  // sized for the header's chnlCount, capacity and valueWidth, mapped. A store
+  // already there that holds records is never replaced: false.
+  bool CreateTemp(const std::string& name = "temp.tmp");
+  // Gives the live store another name in the settings directory (a fresh
+  // store becomes "temp.tmp" once its recording begins); an older file of that
+  // name is replaced. False when it cannot be renamed.
+  bool RenameTemp(const std::string& name);
+  // Live: writes the records of slots from `fromSlot` on and then the header
+  // to the disk (in that order, so that the header never counts a record the
+  // disk does not hold). False when the disk refused them.
+  bool FlushStore(int fromSlot);
+  // True when what is open has valid start and end times and holds 1 to
+  // capacity records: a recording worth keeping.
+  bool HoldsRecords() const;
   // The live store an interrupted recording left behind: maps "temp.tmp" of
   // the settings directory as the live store again, with its header and the
   // record count its times give, so that SaveAs can save it (Close deletes
@@ -197,6 +215,11 @@ class CXFile {
     kLiveStore,        // the live store "temp.tmp", mapped; deleted on close
   };
   State GetState() const { return state_; }
+  // True when the mapped file became shorter on disk since it was opened
+  // (cut by another program, a removed stick or share): what is gone reads
+  // as zeros, so a reader that finds this after a pass reports that the file
+  // changed on disk and throws its result away.
+  bool ChangedOnDisk() const { return view_.Shrunk(); }
   // True when a file is mapped read-only (the user may not write it).
   bool IsReadOnly() const { return state_ == State::kViewingReadOnly; }
   const std::string& GetPath() const { return path_; }
@@ -238,7 +261,8 @@ class CXFile {
   int32_t recordCount_ = -1;
   UniqueFd fd_;
   MappedView view_;
-  std::string tempPath_;  // "temp.tmp", or the temporary file of a download
+  std::string tempPath_;  // "temp.tmp" of the live store
+  std::unique_ptr<platform::NewFile> download_;  // the new file of a download
   std::string path_;
   _tagDataHead head_;
   uint32_t mapSize_ = 0x800000;

@@ -12,25 +12,36 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 #include "platform/profile.h"
 #include "platform/programdir.h"
 #include "platform/ui/command.h"
 #include "platform/ui/commandids.h"
+#include "platform/ui/msgbox.h"
 #include "shell/app.h"
 #include "shell/mainframe.h"
+#include "views/hcview.h"
 
 namespace {
+
+enum class Kind {
+  Window,       // the command's modal dialog, or else the main frame with its new window
+  Step,         // a command whose work is waited for (its modal progress included), no picture
+  ContextMenu,  // the active curve view's context menu, with its greyed commands
+};
 
 struct Shot {
   const char* name;  // file name without .png
   int command;       // 0: the main frame as it is
   int settleMs = 900;  // time the window takes to show what it shows
+  Kind kind = Kind::Window;
 };
 
 // The windows the help pages show, in the order they are taken.
@@ -45,13 +56,19 @@ const Shot kShots[] = {
     {"find", ID_FIND},
     {"edit-marks", ID_EDIT_MARKS},
     {"reference-lines", ID_REF_LINES},
-    {"curve-properties", ID_CURVE_PROPERTIES},
+    {"curve-properties", ID_CURVE_PROPERTIES, 600, Kind::ContextMenu},
     {"statistics", ID_STATISTICS},
     {"record-list", ID_OPEN_LIST},
-    {"bars", ID_REC_BARS},
-    {"circular", ID_REC_RANGE},
+    {"channel-window", ID_CHNL_WINDOW},  // channel 1 as a circular chart
     {"information", ID_SHOW_INFO},
     {"about", ID_APP_ABOUT},
+    // A live recording from the demo recorder, for its side windows.
+    {"live-window", ID_LIVE_VIEW, 600, Kind::Step},
+    {"live-start", ID_REC_START, 15000, Kind::Step},
+    {"live", 0, 6000},  // a few records on the chart
+    {"bars", ID_REC_BARS, 2500},
+    {"live-again", ID_LIVE_VIEW, 600, Kind::Step},
+    {"circular", ID_REC_RANGE, 2500},
 };
 
 void Save(QWidget* w, const QString& dir, const char* name) {
@@ -85,13 +102,55 @@ int main(int argc, char** argv) {
   size_t next = 0;
   std::function<void()> take = [&] {
     if (next >= std::size(kShots)) {
+      // The demo recording is not kept: closing answers No to saving it.
+      SetMsgBoxAnswerer([](const MsgBoxRequest&) { return QMessageBox::No; });
       QApplication::quit();
       return;
     }
     const Shot shot = kShots[next++];
     if (shot.command == 0) {
-      Save(frame, dir, shot.name);
-      QTimer::singleShot(200, take);
+      QTimer::singleShot(next == 1 ? 0 : shot.settleMs, [&, shot] {
+        Save(frame, dir, shot.name);
+        QTimer::singleShot(200, take);
+      });
+      return;
+    }
+    if (shot.kind == Kind::ContextMenu) {
+      // The menu as a right click shows it, taken while it is open.
+      auto* area = frame->findChild<QMdiArea*>();
+      QMdiSubWindow* sub = area ? area->activeSubWindow() : nullptr;
+      auto* view = sub ? sub->findChild<charts::CHCView*>() : nullptr;
+      QMenu* menu = view ? view->ContextMenu(view->mapToGlobal(view->rect().center()), false) : nullptr;
+      if (!menu) {
+        std::fprintf(stderr, "helpshots: %s: no curve window is active\n", shot.name);
+        QTimer::singleShot(0, take);
+        return;
+      }
+      menu->popup(view->mapToGlobal(view->rect().center()));
+      QTimer::singleShot(shot.settleMs, [&, shot, menu] {
+        Save(menu, dir, shot.name);
+        menu->close();
+        menu->deleteLater();
+        QTimer::singleShot(300, take);
+      });
+      return;
+    }
+    if (shot.kind == Kind::Step) {
+      // Waited for until no modal window (a progress window) is left, at
+      // most settleMs; nothing is taken.
+      auto waited = std::make_shared<int>(0);
+      auto poll = std::make_shared<std::function<void()>>();
+      *poll = [&, shot, waited, poll] {
+        *waited += 200;
+        if (QApplication::activeModalWidget() && *waited < shot.settleMs) {
+          QTimer::singleShot(200, *poll);
+          return;
+        }
+        QTimer::singleShot(300, take);
+        *poll = nullptr;  // ends the cycle of the poll holding itself
+      };
+      QTimer::singleShot(200, *poll);
+      CommandRouter::Instance().Dispatch(shot.command);
       return;
     }
     const CommandState state = CommandRouter::Instance().Query(shot.command);

@@ -1,6 +1,11 @@
 #include "shell/app.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QProcess>
@@ -14,6 +19,19 @@
 #include "platform/ui/lang.h"
 #include "shell/mainframe.h"
 #include "shell/singleinstance.h"
+
+namespace {
+
+// The signal handler only writes the signal into a pipe; the window thread
+// reads it there and ends the program.
+int g_endPipe[2] = {-1, -1};
+
+void OnEndSignal(int sig) {
+  const char c = static_cast<char>(sig);
+  [[maybe_unused]] const ssize_t n = ::write(g_endPipe[1], &c, 1);
+}
+
+}  // namespace
 
 CRecviewApp::CRecviewApp() = default;
 
@@ -75,12 +93,31 @@ bool CRecviewApp::InitInstance(const QStringList& arguments) {
   // Once the window is up: a recording that a crash interrupted, then with
   // "--record" the live window recording at once (a recorder PC that starts
   // recording when it boots).
+  WatchEndSignals();
   const bool record = arguments.contains("--record");
   QTimer::singleShot(0, frame_.get(), [frame = frame_.get(), record] {
     frame->OfferRecovery();
     if (record) frame->StartLiveRecording();
   });
   return true;
+}
+
+void CRecviewApp::WatchEndSignals() {
+  if (g_endPipe[0] < 0 && ::pipe2(g_endPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(g_endPipe[0], QSocketNotifier::Read, frame_.get());
+  QObject::connect(notifier, &QSocketNotifier::activated, frame_.get(),
+                   [frame = frame_.get()] {
+                     char c = 0;
+                     while (::read(g_endPipe[0], &c, 1) > 0) {
+                     }
+                     frame->EndBySignal();
+                   });
+  struct sigaction action = {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
 }
 
 void CRecviewApp::ExitInstance() {

@@ -26,6 +26,10 @@ class CRecviewApp {
   void ExitInstance();
 
  private:
+  // SIGTERM and SIGHUP (log-out, shut-down) end the program through the main
+  // frame (EndBySignal) instead of killing it.
+  void WatchEndSignals();
+
   int language_ = 0;
   int exitCode_ = 0;
   std::unique_ptr<CSingleInstance> instance_;

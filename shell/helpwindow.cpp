@@ -1,6 +1,11 @@
 #include "shell/helpwindow.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
+#include <QImage>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +26,7 @@ enum : int {
   kBack = 63432,
   kClose = 63433,
   kNoPage = 63434,  // %s: the page file looked for
+  kNoBrowser = 63601,  // %s: the page file
 };
 
 QString HelpDir() {
@@ -30,6 +36,34 @@ QString HelpDir() {
 
 QPointer<HelpWindow> g_window;
 
+// Pages wrap to the window: text by itself, pictures made no wider than the
+// window (a screenshot keeps its proportions), so nothing needs scrolling
+// sideways. A new width loads the page's pictures anew.
+class HelpBrowser : public QTextBrowser {
+ public:
+  using QTextBrowser::QTextBrowser;
+  QVariant loadResource(int type, const QUrl& name) override {
+    QVariant data = QTextBrowser::loadResource(type, name);
+    if (type != QTextDocument::ImageResource) return data;
+    QImage image = data.value<QImage>();
+    if (image.isNull() && data.canConvert<QByteArray>()) image.loadFromData(data.toByteArray());
+    const int room = std::max(viewport()->width() - 40, 200);
+    if (image.isNull() || image.width() <= room) return data;
+    return image.scaledToWidth(room, Qt::SmoothTransformation);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QTextBrowser::resizeEvent(e);
+    if (e->oldSize().width() != e->size().width() && !source().isEmpty()) {
+      const int at = verticalScrollBar()->value();
+      document()->clear();  // drops the pictures kept at the old width
+      reload();
+      verticalScrollBar()->setValue(at);
+    }
+  }
+};
+
 }  // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
@@ -37,7 +71,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setWindowTitle(lang::String(kTitle));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setAttribute(Qt::WA_DeleteOnClose);
-  browser_ = new QTextBrowser(this);
+  browser_ = new HelpBrowser(this);
+  browser_->setLineWrapMode(QTextEdit::WidgetWidth);
   browser_->setObjectName("helpText");
   browser_->setOpenExternalLinks(true);
   browser_->setSearchPaths({HelpDir()});
@@ -112,5 +147,9 @@ QString HelpWindow::CurrentFile() const {
 
 void HelpWindow::OpenInBrowser() {
   const QString file = CurrentFile();
-  if (!file.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  if (file.isEmpty() || QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
+  // No browser could be started: say so, with the page to open by hand.
+  const QByteArray path = file.toUtf8();
+  missing_->setText(lang::Format(kNoBrowser, path.constData()));
+  missing_->show();
 }

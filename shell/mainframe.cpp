@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -21,10 +23,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "acquire/devinfownd.h"
+#include "acquire/collectdialog.h"
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
 #include "data/cxfile.h"
@@ -113,8 +117,22 @@ CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
   // The side windows of the live recording that have their views.
+  // Each side window lets go of the live file before a new recording takes its
+  // place, and takes the new one after.
   acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
-    return AddChild(charts::NewBarView(view->File()), lang::String(61290), 133);
+    charts::CBarViewBase* bars = charts::NewBarView(view->File());
+    QWidget* frame = AddChild(bars, lang::String(61290), 133);
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, bars,
+                     [bars] { bars->SetRecord(nullptr); });
+    QObject::connect(view, &views::RecordView::fileReplaced, bars, [bars, frame, view] {
+      // The other kind of bar view for the new channel count: opened anew.
+      const bool wide = view->File()->GetChnlCount() >= 13;
+      if (wide == (qobject_cast<charts::CBarView*>(bars) != nullptr))
+        bars->SetRecord(view->File());
+      else
+        frame->close();
+    });
+    return frame;
   });
   // The device information of the recorder being recorded, kept up to date
   // with every record.
@@ -127,7 +145,9 @@ bool CMainFrame::Create() {
       wnd->Refresh(std::move(words));
     };
     refresh();
-    QObject::connect(view, &acquire::CRCView::recordAppended, wnd, refresh);
+    QObject::connect(view, &views::RecordView::recordAppended, wnd, refresh);
+    // The window describes one recording; it goes with it.
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, wnd, &QWidget::close);
     wnd->show();
     return wnd;
   });
@@ -138,15 +158,15 @@ bool CMainFrame::Create() {
     return nullptr;
   });
   acquire::CRCView::SetSideOpener(ID_REC_LIST, [](acquire::CRCView* view) -> QWidget* {
-    // The list follows the recording: it re-attaches at every new record.
-    QWidget* frame = tables::OpenLiveListView(view, view->File());
-    if (tables::CXListView* list = tables::ListIn(frame))
-      QObject::connect(view, &acquire::CRCView::recordAppended, list, [list](int) { list->OnFileChanged(); });
-    return frame;
+    return tables::OpenLiveListView(view, view->File());
   });
   acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
     auto* range = new charts::CRRangeView;
     range->SetRecord(view->File());
+    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, range,
+                     [range] { range->SetRecord(nullptr); });
+    QObject::connect(view, &views::RecordView::fileReplaced, range,
+                     [range, view] { range->SetRecord(view->File()); });
     return AddChild(range, lang::String(61291), 155);
   });
   setWindowTitle(lang::String(128));
@@ -189,6 +209,19 @@ bool CMainFrame::Create() {
   mdi_ = new CMdiBackground(this);
   mdi_->setViewMode(QMdiArea::SubWindowView);
   setCentralWidget(mdi_);
+  // A window that becomes active starts from empty panes and fills in what it
+  // owns (Qt tells the area before the window's own listeners).
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+    if (w || mdi_->subWindowList().isEmpty()) ResetPanes();
+  });
+  // Ctrl+Tab is the area's own; Ctrl+F6 and Ctrl+Shift+F6 as well.
+  auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), this);
+  connect(next, &QShortcut::activated, mdi_, &QMdiArea::activateNextSubWindow);
+  auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), this);
+  connect(previous, &QShortcut::activated, mdi_, &QMdiArea::activatePreviousSubWindow);
+  // The Window menu lists the open windows below its commands.
+  if (QMenu* window = MenuOf(ID_WINDOW_CASCADE))
+    connect(window, &QMenu::aboutToShow, this, [this, window] { ListWindows(window); });
   setAcceptDrops(true);
 
   // Toolbar buttons follow their handlers while the program is idle.
@@ -224,6 +257,64 @@ QString CMainFrame::PaneText(int pane) const {
   return pane >= 0 && pane < 5 && panes_[pane] ? panes_[pane]->text() : QString();
 }
 
+void CMainFrame::ResetPanes() {
+  for (int i = 1; i < 5; ++i)
+    if (panes_[i]) panes_[i]->setText(lang::String(kPaneIds[i]));
+}
+
+QMenu* CMainFrame::MenuOf(int commandId) const {
+  for (QAction* top : menuBar()->actions())
+    if (QMenu* m = top->menu())
+      for (QAction* a : m->actions())
+        if (a->data().toInt() == commandId) return m;
+  return nullptr;
+}
+
+void CMainFrame::ListWindows(QMenu* menu) {
+  for (QAction* a : menu->actions())
+    if (a->property("windowEntry").toBool()) {
+      menu->removeAction(a);
+      a->deleteLater();
+    }
+  const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  for (int i = 0; i < windows.size(); ++i) {
+    QAction* a = i == 0 ? menu->addSeparator() : nullptr;
+    if (a) a->setProperty("windowEntry", true);
+    // "&1 title" .. "&9 title", then without a mnemonic.
+    const QString number = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QStringLiteral("%1 ").arg(i + 1);
+    QString title = windows[i]->windowTitle();
+    title.replace('&', QStringLiteral("&&"));
+    a = menu->addAction(number + title);
+    a->setProperty("windowEntry", true);
+    a->setCheckable(true);
+    a->setChecked(windows[i] == active);
+    QMdiSubWindow* w = windows[i];
+    connect(a, &QAction::triggered, this, [this, w] {
+      if (mdi_->subWindowList().contains(w)) mdi_->setActiveSubWindow(w);
+    });
+  }
+}
+
+void CMainFrame::Cascade() {
+  // Each window two thirds of the area, one title bar further down and right
+  // than the one before: a cascade of restored maximised windows would
+  // otherwise shrink them to their smallest size.
+  const QSize size(std::max(mdi_->width() * 2 / 3, 400), std::max(mdi_->height() * 2 / 3, 300));
+  const int step = std::max(QFontMetrics(font()).height() + 10, 20);
+  int k = 0;
+  for (QMdiSubWindow* w : mdi_->subWindowList()) {
+    if (w->isMinimized()) continue;
+    w->showNormal();
+    const int room = std::max(std::min(mdi_->width() - size.width(), mdi_->height() - size.height()), 0);
+    const int offset = room > 0 ? (k * step) % (room + 1) : 0;
+    w->setGeometry(offset, offset, size.width(), size.height());
+    w->raise();
+    ++k;
+  }
+  if (QMdiSubWindow* active = mdi_->activeSubWindow()) active->raise();
+}
+
 QMenu* CMainFrame::ChannelMenu() const {
   const QList<QAction*> tops = menuBar()->actions();
   for (int pos : {4, 5}) {
@@ -250,6 +341,21 @@ QString OpenFailureText(const QString& path, const CXFile& file) {
   return lang::Format(63400, p.constData(), r.constData());
 }
 
+// A file cut short on disk while it is shown (by another program, a pulled
+// stick, a lost share) cannot be shown any longer: the window says so and
+// closes with its partners, so nothing reads the file on. Until then what is
+// gone reads as zeros.
+void CloseWhenShrunk(QWidget* main, CChildFrame* frame, const CXFile* file, const QString& path) {
+  auto* timer = new QTimer(frame);
+  QObject::connect(timer, &QTimer::timeout, frame, [main, frame, file, path, timer] {
+    if (!file->ChangedOnDisk()) return;
+    timer->stop();
+    MsgBoxText(main, lang::Format(63470, path.toUtf8().constData()), 61236, MsgIcon::Warning);
+    frame->close();
+  });
+  timer->start(1000);
+}
+
 }  // namespace
 
 bool CMainFrame::OpenFile(const QString& path, bool quiet) {
@@ -268,6 +374,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
+      CloseWhenShrunk(this, frame, file.get(), path);
       view->SetRecord(file.release());
       // Activation shows the file's channels and times again.
       connect(frame, &QMdiSubWindow::windowStateChanged, view,
@@ -288,7 +395,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       }
     } else {
       auto* view = new tables::CCumuShowView;
-      AddChild(view, lang::String(61288) + " [" + path + "]", 154);
+      CloseWhenShrunk(this, AddChild(view, lang::String(61288) + " [" + path + "]", 154), file.get(), path);
       view->SetFile(file.release());
       opened = true;
     }
@@ -318,6 +425,11 @@ bool CMainFrame::OnCommand(int id) {
       dlg.exec();
       return true;
     }
+    case ID_DOWNLOAD_NEW: {
+      CollectDialog dlg(this, [this](const QString& path) { OpenFile(path); });
+      dlg.exec();
+      return true;
+    }
     case ID_LIVE_VIEW: OpenLiveView(); return true;
     case ID_FILE_CLOSE:
       if (CChildFrame* c = ActiveChild()) c->close();
@@ -330,7 +442,7 @@ bool CMainFrame::OnCommand(int id) {
     case ID_VIEW_DEFAULTS: CXViewDef().ShowXWnd(lang::Language()); return true;
     case ID_LANG_CHINESE: OnLanguage(0); return true;
     case ID_LANG_ENGLISH: OnLanguage(1); return true;
-    case ID_WINDOW_CASCADE: mdi_->cascadeSubWindows(); return true;
+    case ID_WINDOW_CASCADE: Cascade(); return true;
     case ID_WINDOW_TILE_HORZ: mdi_->tileSubWindows(); return true;
     case ID_WINDOW_ARRANGE: mdi_->tileSubWindows(); return true;
     default: return false;
@@ -341,6 +453,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case ID_FILE_OPEN:
     case ID_DOWNLOAD:
+    case ID_DOWNLOAD_NEW:
     case ID_LIVE_VIEW:
     case ID_APP_ABOUT:
     case ID_APP_EXIT:
@@ -420,14 +533,18 @@ void CMainFrame::OnAbout() {
 }
 
 QString CMainFrame::HelpPage() const {
-  // The page of the active window's kind; the overview without one.
-  static const std::pair<int, const char*> kPages[] = {
-      {133, "history"},  // history curves
-      {135, "live"},     // live curves
+  // The page of the active window's kind (by its view's class, whatever its
+  // namespace); the overview without one.
+  static const std::pair<const char*, const char*> kPages[] = {
+      {"CHCView", "curves"},      {"CRCView", "live"},      {"CXListView", "tools"}, {"CBarView", "tools"},
+      {"CMinBarView", "tools"},   {"CRangeView", "tools"},  {"CRRangeView", "tools"},
+      {"CCumuShowView", "files"},
   };
-  if (CChildFrame* child = ActiveChild()) {
-    for (const auto& [resource, page] : kPages)
-      if (child->ResourceId() == resource) return QString::fromLatin1(page);
+  if (CChildFrame* child = ActiveChild(); child && child->View()) {
+    QString name = QString::fromLatin1(child->View()->metaObject()->className());
+    name = name.mid(name.lastIndexOf(':') + 1);
+    for (const auto& [view, page] : kPages)
+      if (name == QLatin1String(view)) return QString::fromLatin1(page);
   }
   return QStringLiteral("index");
 }
@@ -493,23 +610,17 @@ void CMainFrame::OfferRecovery() {
     return;
   }
   if (answer != QMessageBox::Yes) return;
-  const QString ext = lang::String(61275);
-  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
-                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
-  dlg.setObjectName("saveas");
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-  dlg.setDefaultSuffix(ext);
-  dlg.selectFile("*." + ext);
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
-  const QString path = dlg.selectedFiles().first();
-  platform::WriteLastDir(path.toStdString());
-  std::string error;
-  if (!acquire::RecoverInterrupted(path.toStdString(), &error)) {
-    MsgBoxText(this, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
-    return;
+  const QString path = acquire::SaveInterrupted(this);
+  if (!path.isEmpty()) OpenFile(path);
+}
+
+void CMainFrame::EndBySignal() {
+  if (liveFrame_) {
+    if (auto* view = qobject_cast<acquire::CRCView*>(liveFrame_->View())) view->KeepForNextStart();
+    liveFrame_->closeCheck = nullptr;
   }
-  OpenFile(path);
+  // Every event loop ends, a question open in one of them too.
+  QCoreApplication::exit(0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -52,6 +52,10 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   // A live recording that was interrupted (the program was killed, the power
   // failed) is offered to be saved, deleted, or kept for later.
   void OfferRecovery();
+  // Log-out or shut-down (SIGTERM, SIGHUP): the program ends without a
+  // question; a live recording stops as Stop stops it and, unless it was
+  // saved, stays on the disk to be offered at the next start.
+  void EndBySignal();
   void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
 
   // Status bar panes 0-4; panes 1-4 show the recording shown.
@@ -79,6 +83,13 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   bool event(QEvent* event) override;
 
  private:
+  // Panes 1-4 back to their empty labels, for the window that becomes active.
+  void ResetPanes();
+  // The menu of the menu bar that holds a command.
+  QMenu* MenuOf(int commandId) const;
+  // The open windows, numbered, below the commands of the Window menu.
+  void ListWindows(QMenu* menu);
+  void Cascade();
   void OnFileOpen();
   void OnAbout();
   void OnHelp();

@@ -17,7 +17,9 @@ bool ExportCumTable(const CXFile& file, time_t from, time_t to, const CumTexts& 
   std::vector<std::string> names, types;
   for (size_t c = 0; c < columns.size(); ++c) {
     names.push_back("[" + (c == 0 ? texts.channelColumn : columns[c].title) + "]");
-    types.push_back("TEXT");
+    // Names and dates are text; totals are numbers a spreadsheet can sum
+    // ("----" and other non-numbers stay text cells).
+    types.push_back(c == 0 ? "TEXT" : "DOUBLE");
   }
   if (!writer.CreateTable("sheet1", names, types)) return failed();
   // Row by row: the table is never held whole.

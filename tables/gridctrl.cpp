@@ -496,6 +496,16 @@ void CXGridCtrl::keyPressEvent(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Up: ScrollRows(-1); break;
     case Qt::Key_Down: ScrollRows(1); break;
+    // A page is the rows below the header; the one kept in view at the edge
+    // keeps the reader's place.
+    case Qt::Key_PageUp: ScrollRows(-std::max(table_.height() / std::max(rowHeight_, 1) - 2, 1)); break;
+    case Qt::Key_PageDown: ScrollRows(std::max(table_.height() / std::max(rowHeight_, 1) - 2, 1)); break;
+    case Qt::Key_Home:
+      if (e->modifiers() & Qt::ControlModifier) OnVBarAction(QAbstractSlider::SliderToMinimum);
+      break;
+    case Qt::Key_End:
+      if (e->modifiers() & Qt::ControlModifier) OnVBarAction(QAbstractSlider::SliderToMaximum);
+      break;
     default: QWidget::keyPressEvent(e);
   }
 }

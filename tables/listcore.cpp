@@ -85,14 +85,16 @@ std::string ValueText(const CXFile& file, int ch, time_t t, bool* alarm) {
   return file.FormatValue(ch, v);
 }
 
-std::string CopyText(const CXFile& file, time_t a, time_t b, const std::string& timeLabel) {
+bool WriteCopyText(const CXFile& file, time_t a, time_t b, const std::string& timeLabel,
+                   const std::function<bool(const std::string&)>& write) {
   const time_t first = std::min(a, b), last = std::max(a, b);
-  if (std::max(a, b) == 0 || std::min(a, b) < file.GetStartTime()) return std::string();
+  if (std::max(a, b) == 0 || std::min(a, b) < file.GetStartTime()) return true;
   const int n = file.GetChnlCount();
   const time_t iv = std::max(file.GetInterval(), 1);
   const long long rows = (last - first) / iv + 1;
+  constexpr size_t kPiece = 64 * 1024;
   std::string text;
-  text.reserve(static_cast<size_t>(std::min<long long>(rows, 1 << 20)) * (22 + 8 * n) + 64);
+  text.reserve(kPiece + 32 + 16 * static_cast<size_t>(n));
   text += timeLabel;
   text += '\t';
   for (int ch = 0; ch < n; ++ch) {
@@ -108,7 +110,20 @@ std::string CopyText(const CXFile& file, time_t a, time_t b, const std::string& 
       text += ValueText(file, ch, t);
     }
     text += "\r\n";
+    if (text.size() >= kPiece) {
+      if (!write(text)) return false;
+      text.clear();
+    }
   }
+  return text.empty() || write(text);
+}
+
+std::string CopyText(const CXFile& file, time_t a, time_t b, const std::string& timeLabel) {
+  std::string text;
+  WriteCopyText(file, a, b, timeLabel, [&text](const std::string& piece) {
+    text += piece;
+    return true;
+  });
   return text;
 }
 

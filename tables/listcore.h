@@ -5,6 +5,7 @@
 // view draws with it; rectool prints with it.
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <string>
 
 #include "data/records.h"
@@ -79,6 +80,10 @@ std::string ValueText(const CXFile& file, int ch, time_t t, bool* alarm = nullpt
 // and a tab and the value of each channel. Lines end with "\r\n". Empty when
 // a lies before the file start (no selection).
 std::string CopyText(const CXFile& file, time_t a, time_t b, const std::string& timeLabel);
+// The same text handed to `write` in pieces of about 64 KiB, in order, so
+// that a long span never lies whole in memory; false as soon as write fails.
+bool WriteCopyText(const CXFile& file, time_t a, time_t b, const std::string& timeLabel,
+                   const std::function<bool(const std::string&)>& write);
 
 // How a search ended.
 enum class FindResult { Found, Missed, Stopped };

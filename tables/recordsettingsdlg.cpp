@@ -404,6 +404,8 @@ void CRecordSettingsDlg::accept() {
     return;
   }
   if (!StoreChannel()) return;
+  // OK keeps one byte less of the channel shown than switching does.
+  if (!chnls_.empty()) StoreText(chnls_[channel_].name, name_->text(), kNameBytesOnOk);
 
   _tagDataHead& h = file_->Head();
   for (size_t ch = 0; ch < chnls_.size(); ++ch) h.channels[ch] = chnls_[ch];

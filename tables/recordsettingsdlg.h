@@ -36,7 +36,8 @@ class CRecordSettingsDlg : public QDialog {
  public:
   // The byte limits of the text fields.
   static constexpr int kTitleBytes = 30;
-  static constexpr int kNameBytes = 31;
+  static constexpr int kNameBytes = 31;      // typing and switching channels
+  static constexpr int kNameBytesOnOk = 30;  // the channel shown when OK is pressed
   static constexpr int kUnitBytes = 15;
   static constexpr int kSpareBytes = 15;
 

@@ -1,5 +1,7 @@
 #include "tables/statsdlg.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
@@ -150,7 +152,8 @@ void CStatisticsDlg::SetFile(CXFile* file) {
   span_->setText(QString::fromStdString(FormatTime(file_->GetStartTime(), kSpanFormat)) + QStringLiteral("\n") +
                  QString::fromStdString(FormatTime(file_->GetEndTime(), kSpanFormat)));
   SetPickers(endDate_, endTime_, file_->GetEndTime());
-  SetPickers(startDate_, startTime_, file_->GetEndTime() - 3600);
+  // The last hour, or the whole file when it is shorter.
+  SetPickers(startDate_, startTime_, std::max(file_->GetStartTime(), file_->GetEndTime() - 3600));
   const int n = file_->GetChnlCount();
   list_->setRowCount(n);
   for (int ch = 0; ch < n; ++ch) {
@@ -252,7 +255,7 @@ bool CStatisticsDlg::WriteSheet(const QString& path, QString* error) const {
 void CStatisticsDlg::OnExport() {
   if (!file_) return;
   const QString path = AskTarget();
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || RefusedAsOutput(this, path, file_->GetPath())) return;
   QString error;
   if (!WriteSheet(path, &error)) {
     MsgBoxText(this, lang::Format(kExportFailed, path.toUtf8().constData(), error.toUtf8().constData()), kCaption,

@@ -310,17 +310,26 @@ void CCumuShowView::Fill() {
   QStringList titles;
   for (const CumColumn& c : table_.columns) titles << Utf8(c.title);
   list_->setHorizontalHeaderLabels(titles);
-  for (int c = 0; c < int(table_.columns.size()); ++c) list_->setColumnWidth(c, table_.columns[c].width);
   list_->setRowCount(int(table_.rows.size()));
+  // The longest text of each column, so that no value is cut to "...".
+  std::vector<QString> longest(table_.columns.size());
+  for (size_t c = 0; c < table_.columns.size(); ++c) longest[c] = Utf8(table_.columns[c].title);
   for (int r = 0; r < int(table_.rows.size()); ++r) {
     const auto& row = table_.rows[r];
     for (int c = 0; c < int(row.size()) && c < list_->columnCount(); ++c) {
       if (row[c].empty()) continue;
       auto* item = new QTableWidgetItem(Utf8(row[c]));
       if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      item->setToolTip(item->text());
+      if (item->text().size() > longest[size_t(c)].size()) longest[size_t(c)] = item->text();
       list_->setItem(r, c, item);
     }
   }
+  // The table's own widths, widened where a value needs more.
+  const QFontMetrics metrics(list_->font());
+  const int pad = 3 * metrics.horizontalAdvance(QLatin1Char('0'));
+  for (int c = 0; c < int(table_.columns.size()); ++c)
+    list_->setColumnWidth(c, std::max(table_.columns[c].width, metrics.horizontalAdvance(longest[size_t(c)]) + pad));
 }
 
 QString CCumuShowView::Subtitle(const CumTable& table) const {
@@ -336,7 +345,9 @@ void CCumuShowView::Export() {
   // The folder of the last file, or the data folder.
   QFileInfo last(QString::fromStdString(platform::ReadLastDir()));
   const QString folder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
-  QFileDialog dlg(this, S(63009), QDir(folder).filePath(Utf8(file_->GetTitle()) + ".xlsx"), S(63010));
+  // Titled and filtered as every other spreadsheet export of the program.
+  QFileDialog dlg(this, QStringLiteral("Excel Export"), QDir(folder).filePath(Utf8(file_->GetTitle()) + ".xlsx"),
+                  QStringLiteral("Microsoft Excel Sheet(*.xlsx)"));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   dlg.setDefaultSuffix("xlsx");
@@ -345,6 +356,7 @@ void CCumuShowView::Export() {
 }
 
 bool CCumuShowView::ExportTo(const QString& path) {
+  if (file_ && RefusedAsOutput(this, path, file_->GetPath())) return false;
   if (!CheckPicked()) return false;
   std::string error;
   if (!ExportCumTable(*file_, RangeStart(), RangeEnd(), CumTextsFromLanguage(), Options(), path.toStdString(),

@@ -64,12 +64,23 @@ void CXListView::SetHistoryOwner(charts::CHCView* owner, CXFile* file) {
   grid_->Attach(File());
 }
 
-void CXListView::SetLiveOwner(QWidget* owner, CXFile* file) {
+void CXListView::SetLiveOwner(views::RecordView* owner, CXFile* file) {
   live_ = owner;
   history_ = nullptr;
   file_ = file;
-  if (owner)
+  if (owner) {
     connect(owner, &QObject::destroyed, this, [this] { grid_->Attach(nullptr); });
+    // New records, and a new recording in place of the old one.
+    connect(owner, &views::RecordView::recordAppended, this, [this](int) { OnFileChanged(); });
+    connect(owner, &views::RecordView::fileAboutToBeReplaced, this, [this] {
+      file_ = nullptr;
+      grid_->Attach(nullptr);
+    });
+    connect(owner, &views::RecordView::fileReplaced, this, [this] {
+      file_ = live_ ? live_->File() : nullptr;
+      grid_->Attach(File());
+    });
+  }
   grid_->SetKeepTop(1);
   grid_->SetFollow(1);
   grid_->Attach(File());
@@ -100,7 +111,7 @@ void CXListView::Activated() {
   if (history_) {
     history_->RefreshFrameTexts();
   } else if (live_) {
-    QMetaObject::invokeMethod(live_.data(), "RefreshFrameTexts");
+    live_->RefreshFrameTexts(true);
   }
 }
 
@@ -155,8 +166,11 @@ bool CXListView::OnUpdateCommand(int id, CommandState& state) {
     case ID_LIST_PRINT_PREVIEW:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
-    case ID_ROW_STEP:
       state.enabled = File() != nullptr;
+      return true;
+    case ID_ROW_STEP:
+      // A live list shows every record as it comes.
+      state.enabled = HasHistory() && File();
       return true;
     case ID_RECORD_SETTINGS:
     case ID_SHOW_INFO: {
@@ -342,6 +356,7 @@ charts::PageSource CXListView::Pages() const {
     DrawListPage(p, *grid, QSize(width, height), clock.PageTop(top, (page - 1) / across + 1), page, printed, bands,
                  (page - 1) % across);
   };
+  source.file = File();
   return source;
 }
 
@@ -442,7 +457,7 @@ void OpenListView(charts::CHCView* owner) {
   list->SetHistoryOwner(owner, owner->file);
 }
 
-QWidget* OpenLiveListView(QWidget* owner, CXFile* file, QWidget* frame) {
+QWidget* OpenLiveListView(views::RecordView* owner, CXFile* file, QWidget* frame) {
   if (frame) {
     Activate(frame);
     return frame;

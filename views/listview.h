@@ -11,6 +11,7 @@
 #include "platform/ui/command.h"
 #include "tables/gridctrl.h"
 #include "views/hcview.h"
+#include "views/recordview.h"
 
 class CXFile;
 class QPrinter;
@@ -27,11 +28,12 @@ class CXListView : public QWidget, public CommandTarget {
   ~CXListView() override;
 
   // The file shown (not owned) and the owner. Exactly one owner is set; a
-  // live owner also sets follow and keep-top on the grid.
+  // live owner also sets follow and keep-top on the grid, and the list
+  // follows its new records and a new recording in place of the old one.
   void SetHistoryOwner(charts::CHCView* owner, CXFile* file);
-  void SetLiveOwner(QWidget* owner, CXFile* file);
+  void SetLiveOwner(views::RecordView* owner, CXFile* file);
   charts::CHCView* HistoryOwner() const { return history_; }
-  QWidget* LiveOwner() const { return live_; }
+  views::RecordView* LiveOwner() const { return live_; }
   CXFile* File() const;
   CXGridCtrl* Grid() const { return grid_; }
 
@@ -82,7 +84,7 @@ class CXListView : public QWidget, public CommandTarget {
   int OwnerCommand(int id) const;
 
   CXGridCtrl* grid_;
-  QPointer<QWidget> live_;
+  QPointer<views::RecordView> live_;
   CXFile* file_ = nullptr;
   QPointer<charts::CHCView> history_;
 };
@@ -105,9 +107,8 @@ class CRowStepDlg : public QDialog {
 void OpenListView(charts::CHCView* owner);
 // The same for a live-recording view: opens the list of its file (following
 // the newest records), or brings back `frame`, the window an earlier call
-// returned. The live view keeps the window, calls OnFileChanged on ListIn(it)
-// for every new record, and closes it on its way out.
-QWidget* OpenLiveListView(QWidget* owner, CXFile* file, QWidget* frame = nullptr);
+// returned. The live view keeps the window and closes it on its way out.
+QWidget* OpenLiveListView(views::RecordView* owner, CXFile* file, QWidget* frame = nullptr);
 // The list inside a window returned by the openers (null when it has none).
 CXListView* ListIn(QWidget* frame);
 

@@ -13,8 +13,10 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 
+#include "acquire/porterror.h"
 #include "charts/channelgroups.h"
 #include "charts/chnlpanel.h"
 #include "charts/curveprint.h"
@@ -65,7 +67,7 @@ QWidget* CRCView::SideFrame(int commandId) const {
   return slot < 0 ? nullptr : sideFrames_[slot].data();
 }
 
-CRCView::CRCView(QWidget* parent) : QWidget(parent) {
+CRCView::CRCView(QWidget* parent) : RecordView(parent) {
   setObjectName("102");
   resize(800, 600);
   scroller_ = new charts::CTimeScroller(this);
@@ -111,8 +113,56 @@ void CRCView::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---------------------------------------------------------------- recording
 
+QString AskSavePath(QWidget* parent) {
+  const QString ext = lang::String(61275);
+  QFileDialog dlg(parent, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  dlg.setObjectName("saveas");
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  dlg.setDefaultSuffix(ext);
+  dlg.selectFile("*." + ext);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  const QString path = dlg.selectedFiles().first();
+  platform::WriteLastDir(path.toStdString());
+  return path;
+}
+
+QString SaveInterrupted(QWidget* parent) {
+  const QString path = AskSavePath(parent);
+  if (path.isEmpty()) return path;
+  std::string error;
+  if (!RecoverInterrupted(path.toStdString(), &error)) {
+    MsgBoxText(parent, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
+    return QString();
+  }
+  return path;
+}
+
+bool CRCView::MayStartOver() {
+  Interrupted found;
+  if (!session_.HasStore() && FindInterrupted(&found)) {
+    const QString text =
+        lang::Format(62410, found.title.c_str(), found.records, found.chnlCount,
+                     FormatTime(found.start).c_str(), FormatTime(found.end).c_str());
+    const auto answer = MsgBoxText(this, text, 61218, MsgIcon::Question,
+                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return !SaveInterrupted(this).isEmpty();
+    if (answer == QMessageBox::No) return DiscardInterrupted();
+    return false;
+  }
+  if (startedOk && !saved) {
+    const auto answer = MsgBox(this, 62411, 61218, MsgIcon::Question,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return SaveAs();
+    return answer == QMessageBox::No;
+  }
+  return true;
+}
+
 void CRCView::StartRecording() {
   if (session_.LinkOpen() || recording) return;
+  if (!MayStartOver()) return;
   _tagComParam param;
   CXCom().GetComm(&param);
   _tagViewDef view;
@@ -140,42 +190,75 @@ void CRCView::StartRecording() {
     dlg.reject();
   });
 
+  // The set-up thread only leaves its progress here; the dialog's timer shows
+  // it and closes the dialog when the set-up is over.
+  struct Progress {
+    std::mutex lock;
+    int index = 0, count = 0;
+    bool done = false;
+  } progress;
   SetupObserver observer;
-  observer.channel = [&dlg, text, bar](int index, int count) {
-    QMetaObject::invokeMethod(
-        &dlg,
-        [text, bar, index, count] {
-          bar->setRange(0, count);
-          bar->setValue(index);
-          if (index < count) text->setText(lang::Format(61246, index + 1));
-        },
-        Qt::QueuedConnection);
+  observer.channel = [&progress](int index, int count) {
+    std::lock_guard<std::mutex> hold(progress.lock);
+    progress.index = index;
+    progress.count = count;
   };
   observer.cancelled = [cancelled] { return cancelled->load(); };
+  QTimer poll(&dlg);
+  connect(&poll, &QTimer::timeout, &dlg, [&] {
+    std::lock_guard<std::mutex> hold(progress.lock);
+    if (progress.count > 0) {
+      bar->setRange(0, progress.count);
+      bar->setValue(progress.index);
+      if (progress.index < progress.count) text->setText(lang::Format(61246, progress.index + 1));
+    }
+    if (progress.done) dlg.done(QDialog::Accepted);
+  });
+  poll.start(30);
+  LiveOptions options;
+  options.fastExchange = CXCom().GetFastExchange();
   LiveStatus status = LiveStatus::Cancelled;
   settingUp_ = true;
   std::thread setup([&] {
-    status = session_.Setup(param, view, observer);
-    QMetaObject::invokeMethod(&dlg, [&dlg] { dlg.done(QDialog::Accepted); }, Qt::QueuedConnection);
+    const LiveStatus result = session_.Setup(param, view, observer, options);
+    std::lock_guard<std::mutex> hold(progress.lock);
+    status = result;
+    progress.done = true;
   });
   dlg.exec();
   setup.join();
   settingUp_ = false;
 
   if (status != LiveStatus::Ok) {
-    startedOk = 0;
-    if (const int message = MessageOf(status)) MsgBox(this, message, 61236, MsgIcon::Error);
+    // A stopped recording is still there, and still saveable.
+    if (const int message = MessageOf(status)) {
+      // A port that cannot be opened is named with the reason, as the download does.
+      QString text = lang::String(message);
+      const QString why = status == LiveStatus::PortFailed ? PortErrorText(session_.Link().Port()) : QString();
+      if (!why.isEmpty()) text += "\n\n" + why;
+      MsgBoxText(this, text, 61236, MsgIcon::Error);
+    }
     return;
   }
   if (cancelled->load()) {
-    // Cancelled after the set-up had finished: nothing is kept.
+    // Cancelled after the set-up had finished: the fresh store goes, a
+    // stopped recording stays.
     session_.Stop();
-    session_.Discard();
-    startedOk = 0;
     return;
   }
+  BeginRecording();
+}
+
+void CRCView::BeginRecording() {
+  if (!session_.SetUpPending()) return;
+  // Nothing may keep a pointer into the store that is about to go.
+  emit fileAboutToBeReplaced();
+  chart_->SetRecord(nullptr);
+  panel_->SetRecord(nullptr);
+  session_.StartAcquisition(std::time(nullptr));
   startedOk = 1;
   saved = 0;
+  recording = 1;
 
   CXFile* file = File();
   scroller_->SetChart(chart_);
@@ -190,9 +273,9 @@ void CRCView::StartRecording() {
   panel_->SetRecord(file);
   panel_->SetNotify(chart_);
   scroller_->setEnabled(true);
+  emit fileReplaced();
+  emit stateChanged();
 
-  session_.StartAcquisition(std::time(nullptr));
-  recording = 1;
   chart_->InvalidateSamples();
   AfterAppend();
   chart_->Relayout();
@@ -230,6 +313,10 @@ void CRCView::AfterAppend() {
   chart_->OnRecordAppended();
   RefreshFrameTexts(false);
   emit recordAppended(session_.Records());
+  if (session_.FallbackNotice()) {
+    // Said once, outside the recording tick.
+    QTimer::singleShot(0, this, [this] { MsgBox(this, 63640, 61236, MsgIcon::Information); });
+  }
 }
 
 void CRCView::StopRecording() {
@@ -238,7 +325,16 @@ void CRCView::StopRecording() {
   const bool was = recording != 0;
   session_.Stop();
   recording = 0;
-  if (was) emit recordingStopped();
+  if (was) emit stateChanged();
+}
+
+void CRCView::KeepForNextStart() {
+  StopRecording();
+  if (saved)
+    session_.Discard();
+  else
+    session_.KeepForRecovery();
+  saved = 1;
 }
 
 bool CRCView::SaveAs() {
@@ -249,17 +345,8 @@ bool CRCView::SaveAs() {
       return false;
     StopRecording();
   }
-  const QString ext = lang::String(61275);
-  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
-                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
-  dlg.setObjectName("saveas");
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-  dlg.setDefaultSuffix(ext);
-  dlg.selectFile("*." + ext);
-  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
-  const QString path = dlg.selectedFiles().first();
-  platform::WriteLastDir(path.toStdString());
+  const QString path = AskSavePath(this);
+  if (path.isEmpty()) return false;
   if (!session_.SaveAs(path.toStdString())) {
     MsgBoxText(this, lang::Format(62402, path.toUtf8().constData()), 61236, MsgIcon::Error);
     return false;

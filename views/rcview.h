@@ -6,17 +6,18 @@
 // For the side windows (record list, bars, range view, device information):
 // each registers an opener for its command with SetSideOpener. The view calls
 // it with itself when the user asks for that window and keeps the returned
-// frame (a QPointer: it forgets a frame that closes); the window reads
-// File() and DevWord(), follows recordAppended() and recordingStopped(), and
-// drops its pointer to the view on QObject::destroyed. The view closes its
-// side frames when it goes.
+// frame (a QPointer: it forgets a frame that closes); the window uses the
+// view through RecordView: File() and DevWord(), recordAppended(),
+// stateChanged(), and the swap of the file when a new recording begins
+// (fileAboutToBeReplaced(), fileReplaced()). It drops its pointer to the view
+// on QObject::destroyed. The view closes its side frames when it goes.
 #include <QPointer>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 
 #include "acquire/live.h"
 #include "platform/ui/command.h"
+#include "views/recordview.h"
 
 class QDialog;
 class QMenu;
@@ -29,7 +30,14 @@ class CChnlPanel;
 
 namespace acquire {
 
-class CRCView : public QWidget, public CommandTarget {
+// The Save As dialog of live recordings; the path chosen (remembered as the
+// last folder), or empty when cancelled.
+QString AskSavePath(QWidget* parent);
+// Saves an interrupted recording (FindInterrupted) where the user chooses;
+// the path it was saved at, or empty when not saved (a failure says why).
+QString SaveInterrupted(QWidget* parent);
+
+class CRCView : public views::RecordView, public CommandTarget {
   Q_OBJECT
  public:
   explicit CRCView(QWidget* parent = nullptr);
@@ -37,9 +45,9 @@ class CRCView : public QWidget, public CommandTarget {
 
   // ---- the interface of the side windows ----
   // The live recording (its header and records); valid while the view lives.
-  CXFile* File() { return &session_.File(); }
+  CXFile* File() override { return &session_.File(); }
   // The latest device word of a channel, as the recorder reports it now.
-  uint64_t DevWord(int ch) const { return session_.DevWord(ch); }
+  uint64_t DevWord(int ch) const override { return session_.DevWord(ch); }
   int Records() const { return session_.Records(); }
   // Opens the side window of a command (ID_REC_LIST, ID_REC_BARS,
   // ID_REC_RANGE, ID_REC_INFO, ID_RECORD_SETTINGS) for a view; returns its
@@ -63,8 +71,11 @@ class CRCView : public QWidget, public CommandTarget {
   // Save as; true when the recording was saved.
   bool SaveAs();
   void StopRecording();
+  // The program ends without a question (log-out, shut-down): the recording
+  // stops; unless saved it stays on the disk for the next start to offer.
+  void KeepForNextStart();
   // The status bar panes and the channel submenu.
-  void RefreshFrameTexts(bool menuToo);
+  void RefreshFrameTexts(bool menuToo) override;
 
   charts::CLiveChart* Chart() const { return chart_; }
   charts::CTimeScroller* Scroller() const { return scroller_; }
@@ -82,16 +93,19 @@ class CRCView : public QWidget, public CommandTarget {
   int groupIndex = 0;
   int sidePanel = 0;
 
- signals:
-  void recordAppended(int records);
-  void recordingStopped();
-
  protected:
   void resizeEvent(QResizeEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
 
  private:
   void StartRecording();
+  // Before a new recording: an interrupted one waiting in the store, or a
+  // stopped one not saved, is saved, given up, or the start is cancelled
+  // (false).
+  bool MayStartOver();
+  // The fresh store of the set-up becomes the recording: the side windows
+  // let go of the old file first, the controls take the new one.
+  void BeginRecording();
   void AfterAppend();
   void ApplyShown(const uint8_t* flags, int newGroupIndex);
   void ToggleSidePanel();

@@ -36,6 +36,9 @@ CRRangeView::~CRRangeView() {
 void CRRangeView::SetRecord(CXFile* f) {
   file = f;
   hasRecording = f ? 1 : 0;
+  // Without a recording (a new one is taking the old one's place) the dial
+  // reads nothing until it has the next.
+  if (!f) timer_->stop();
   dial_->SetRecord(f);
   RefreshTabs();
   dial_->Relayout();

@@ -26,6 +26,7 @@
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/localtime.h"
+#include "platform/ui/msgbox.h"
 #include "tables/recordexport.h"
 
 namespace xlsexport {
@@ -68,6 +69,8 @@ QPixmap SidePicture(int height) {
 
 const char* const kOpenFailed = "建立文件失败，可能缺少Excel驱动！";
 const char* const kDone = "输出完成！";
+// The completion and failure messages are the same in both windows, caption included.
+const char* const kFixedCaption = "提示...";
 
 const WindowTexts& Texts(int language) { return language == 1 ? kEnglish : kChinese; }
 
@@ -185,9 +188,10 @@ time_t ExportWnd::PickerTime(QDateEdit* date, QTimeEdit* time) const {
   return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
-void ExportWnd::Message(const QString& text, bool information) {
+void ExportWnd::Message(const QString& text, bool information, const char* caption) {
   QMessageBox box(information ? QMessageBox::Information : QMessageBox::Warning,
-                  QString::fromUtf8(Texts(language_).messageCaption), text, QMessageBox::Ok, this);
+                  QString::fromUtf8(caption ? caption : Texts(language_).messageCaption), text, QMessageBox::Ok, this);
+  FitCaption(&box);
   box.exec();
 }
 
@@ -263,25 +267,23 @@ void ExportWnd::Finished(int result, const QString& error, const QString& path) 
   export_->setEnabled(true);
   switch (static_cast<tables::ExportResult>(result)) {
     case tables::ExportResult::Done:
-      Message(QString::fromUtf8(kDone), true);
+      Message(QString::fromUtf8(kDone), true, kFixedCaption);
       break;
     case tables::ExportResult::Cancelled:
       progress_->setValue(0);
       break;
     case tables::ExportResult::Failed:
       progress_->setValue(0);
-      Message(QString::fromUtf8(kOpenFailed) + QStringLiteral("\n\n") + path + QStringLiteral("\n") + error, false);
+      Message(QString::fromUtf8(kOpenFailed) + QStringLiteral("\n\n") + path + QStringLiteral("\n") + error, false,
+              kFixedCaption);
       break;
   }
 }
 
 void ExportWnd::OnCancel() {
-  // While exporting, Cancel stops the export and the window stays; with
-  // nothing running it closes the window.
-  if (Exporting())
-    cancel_flag_.store(true);
-  else
-    QDialog::reject();
+  // Cancel stops a running export; the window stays open either way (it is
+  // closed by its close button or Esc).
+  cancel_flag_.store(true);
 }
 
 void ExportWnd::StopWorker() {

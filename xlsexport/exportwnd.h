@@ -66,7 +66,7 @@ class ExportWnd : public QDialog {
  private:
   void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t);
   time_t PickerTime(QDateEdit* date, QTimeEdit* time) const;
-  void Message(const QString& text, bool information);
+  void Message(const QString& text, bool information, const char* caption = nullptr);
   void StopWorker();
   void Finished(int result, const QString& error, const QString& path);
 

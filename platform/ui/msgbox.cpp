@@ -1,5 +1,6 @@
 #include "platform/ui/msgbox.h"
 
+#include "platform/safefile.h"
 #include "platform/ui/lang.h"
 
 namespace {
@@ -25,10 +26,17 @@ QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int
     case MsgIcon::Question: qicon = QMessageBox::Question; break;
   }
   QMessageBox box(qicon, req.caption, text, buttons, parent);
+  FitCaption(&box);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QMessageBox::StandardButton MsgBox(QWidget* parent, int textId, int captionId, MsgIcon icon,
                                    QMessageBox::StandardButtons buttons) {
   return MsgBoxText(parent, lang::String(textId), captionId, icon, buttons);
+}
+
+bool RefusedAsOutput(QWidget* parent, const QString& picked, const std::string& input) {
+  if (!platform::SameFile(picked.toStdString(), input)) return false;
+  MsgBoxText(parent, lang::Format(63471, picked.toUtf8().constData()), 61236, MsgIcon::Warning);
+  return true;
 }

@@ -100,8 +100,13 @@ TEST(DevInfoWnd, CopyPutsTheListOnTheClipboard) {
 TEST(DevInfoWnd, OpeningAgainReplacesTheWindowAndTheViewDeletesIt) {
   UseLanguage(1);
   auto view = ViewOn(PFamily());
+  view->setGeometry(200, 150, 900, 600);
+  view->show();
   view->OnCommand(ID_SHOW_INFO);
   QPointer<acquire::CDevInfoWnd> first = view->infoWnd;
+  // Beside its owner: inside the owner's area, not at the top of the screen.
+  EXPECT_TRUE(QRect(view->mapToGlobal(QPoint(0, 0)), view->size()).contains(first->geometry()))
+      << first->x() << "," << first->y();
   view->OnCommand(ID_SHOW_INFO);
   EXPECT_TRUE(first.isNull());
   QPointer<acquire::CDevInfoWnd> second = view->infoWnd;

@@ -1,5 +1,6 @@
 // The download dialog driven offscreen by control id against recsim.
 #include "acquire/downloaddialog.h"
+#include "acquire/collectdialog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,13 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
+#include <filesystem>
 #include <vector>
 
 #include "common/modal.h"
 #include "downloadfixture.h"
 #include "platform/appconfig.h"
+#include "platform/profile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -159,6 +162,25 @@ TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
 
   dlg.reject();
   EXPECT_FALSE(dlg.isVisible());
+}
+
+// With the fast exchange set in the serial settings, a recorder that ignores
+// requests coming too soon is still read, and the window says once that the
+// link went back to the settle time.
+TEST_F(DownloadDialogTest, AFallBackFromTheFastExchangeIsShown) {
+  StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00",
+            "--min-gap", "80"});
+  ASSERT_TRUE(CXCom().SetFastExchange(true));
+  DownloadDialog dlg(nullptr, [](const QString&) {});
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  EXPECT_FALSE(Control<QLabel>(dlg, "1031")->isVisible());
+  ASSERT_TRUE(connected.wait(5000));
+  ASSERT_TRUE(connected.at(0).at(0).toBool());
+  EXPECT_TRUE(Control<QLabel>(dlg, "1031")->isVisible());
+  EXPECT_EQ(Control<QLabel>(dlg, "1031")->text(), lang::String(63640));
+  EXPECT_TRUE(messages_.empty());
+  dlg.reject();
 }
 
 TEST_F(DownloadDialogTest, BlockFamilyStopSpanErrorAndReconnect) {
@@ -306,6 +328,41 @@ TEST_F(DownloadDialogTest, MainFrameCommandRunsTheDialog) {
   EXPECT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD).enabled);
   EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD));
   EXPECT_EQ(title, lang::String(62100));
+}
+
+// Command 33000, Download New Records: the records after the last one in the
+// data folder's archive go into a new file there, with the download's
+// progress, the span told in a message, and the file opened.
+TEST_F(DownloadDialogTest, DownloadNewRecordsIntoTheArchive) {
+  StartSim({"--model", "KVR6GV2", "--channels", "2", "--station", "8", "--clock",
+            "2026-12-07 10:00:00"});
+  const std::string archive = CollectDialog::DefaultArchive().toStdString() + "/";
+  std::filesystem::create_directories(archive);
+  ASSERT_TRUE(platform::WritePrivateProfileString("Collected", "Newest", "2026-12-07 09:59:50",
+                                                  archive + "S008.collected"));
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  QSignalSpy opened(&frame, &CMainFrame::fileOpenRequested);
+  ASSERT_TRUE(CommandRouter::Instance().Query(ID_DOWNLOAD_NEW).enabled);
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD_NEW));
+  const std::string path = archive + "S008_20261207-095951_20261207-100000.KVD";
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].icon, MsgIcon::Information);
+  EXPECT_TRUE(messages_[0].text.startsWith("10 new records from 2026-12-07 09:59:51 to "
+                                           "2026-12-07 10:00:00 were saved in"))
+      << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains(QString::fromStdString(path)));
+  ASSERT_EQ(opened.count(), 1);
+  EXPECT_EQ(opened[0][0].toString().toStdString(), path);
+  EXPECT_TRUE(opened[0][1].toBool());
+
+  // Nothing new the second time; no file opened.
+  messages_.clear();
+  EXPECT_TRUE(CommandRouter::Instance().Dispatch(ID_DOWNLOAD_NEW));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].text.startsWith("No new records since 2026-12-07 10:00:00."))
+      << messages_[0].text.toStdString();
+  EXPECT_EQ(opened.count(), 1);
 }
 
 }  // namespace

@@ -28,7 +28,11 @@ constexpr const char* kClock = "2026-03-04 05:06:07";
 uint32_t SimWordLow(int m) { return 0xD0000000u + 0x100u * static_cast<uint32_t>(m) + 0x5Au; }
 uint32_t SimWordHigh(int m) { return 0x0C000000u + static_cast<uint32_t>(m); }
 
-bool TempExists() { return dltest::Exists(acquire::TempStorePath()); }
+// A store on the disk: "temp.tmp", or the fresh one of a set-up.
+bool TempExists() {
+  return dltest::Exists(acquire::TempStorePath()) ||
+         dltest::Exists(testenv::Home() + LiveSession::kFreshStore);
+}
 
 // Waits until the acquisition thread has made at least n passes.
 bool WaitPasses(const LiveSession& s, int n, int timeoutMs = 10000) {
@@ -84,6 +88,11 @@ TEST_P(LivePluginTest, RecordsWhatTheRecorderServesAndSavesIt) {
   EXPECT_EQ(progress.front(), std::make_pair(0, 5));
   EXPECT_EQ(progress.back(), std::make_pair(5, 5));
 
+  const time_t t0 = dltest::Local("2026-12-08 09:00:00");
+  ASSERT_TRUE(session_.StartAcquisition(t0));
+  EXPECT_EQ(session_.Records(), 1);
+  // The first record is on the disk at once; the next ones within the period.
+  EXPECT_EQ(session_.FlushedRecords(), 1);
   const CXFile& f = session_.File();
   EXPECT_EQ(f.GetTitle(), "Kiln 3");
   EXPECT_EQ(f.GetChnlCount(), 5);
@@ -100,10 +109,6 @@ TEST_P(LivePluginTest, RecordsWhatTheRecorderServesAndSavesIt) {
   EXPECT_FLOAT_EQ(f.GetRangeHigh(1), 150.0f);
   EXPECT_FLOAT_EQ(f.GetLimit(0, 3), 10.0f);
   EXPECT_TRUE(session_.Interleaved());
-
-  const time_t t0 = dltest::Local("2026-12-08 09:00:00");
-  ASSERT_TRUE(session_.StartAcquisition(t0));
-  EXPECT_EQ(session_.Records(), 1);
   ASSERT_TRUE(WaitPasses(session_, 3));
   for (int m = 0; m < 5; ++m) {
     const uint64_t want = c.wideWords ? (uint64_t{SimWordHigh(m)} << 32 | SimWordLow(m))
@@ -115,6 +120,7 @@ TEST_P(LivePluginTest, RecordsWhatTheRecorderServesAndSavesIt) {
   EXPECT_EQ(session_.Records(), 3);
   EXPECT_EQ(session_.File().GetEndTime(), t0 + 4);
   session_.Stop();
+  EXPECT_EQ(session_.FlushedRecords(), 3);
   EXPECT_FALSE(session_.LinkOpen());
   EXPECT_TRUE(TempExists());
 
@@ -228,14 +234,82 @@ TEST_F(LiveTest, SetupWhileTheLinkIsOpenDoesNothing) {
 TEST_F(LiveTest, OneRecordingAtATimeOwnsTheStore) {
   StartSim({"--channels", "2"});
   ASSERT_EQ(Setup(), LiveStatus::Ok);
-  testenv::SimProcess other;
-  ASSERT_TRUE(other.Start({"--channels", "2"})) << other.error();
+  // Refused before any port is opened: a missing one is not even noticed.
   LiveSession second;
-  EXPECT_EQ(second.Setup(testenv::ComParamFor(other.device()), dltest::View()),
-            LiveStatus::CreateFailed);
+  EXPECT_EQ(second.Setup(testenv::ComParamFor("/dev/recview-no-such-port"), dltest::View()),
+            LiveStatus::StoreInUse);
   EXPECT_FALSE(second.LinkOpen());
   EXPECT_TRUE(TempExists());
   EXPECT_FALSE(acquire::FindInterrupted(nullptr));
+}
+
+// ---- a recording is never recorded over ----
+
+// A stopped recording stays, saveable, through a set-up that fails or is
+// dropped; it goes only when the next recording begins, into a fresh store.
+TEST_F(LiveTest, AStoppedRecordingStaysUntilTheNextBegins) {
+  StartSim({"--channels", "2"});
+  ASSERT_EQ(Setup(), LiveStatus::Ok);
+  ASSERT_TRUE(session_.StartAcquisition(dltest::Local("2026-12-08 09:00:00")));
+  session_.Tick();
+  session_.Stop();
+  const CXFile* stopped = &session_.File();
+  ASSERT_EQ(session_.Records(), 2);
+
+  // The recorder is gone: the set-up fails, the stopped recording is whole.
+  EXPECT_EQ(session_.Setup(testenv::ComParamFor(testenv::Home() + "gone"), dltest::View()),
+            LiveStatus::PortFailed);
+  // A set-up that went through but is given up (the window's Cancel).
+  ASSERT_EQ(Setup(), LiveStatus::Ok);
+  EXPECT_EQ(&session_.File(), stopped);
+  EXPECT_EQ(session_.File().GetRecordCount(), 2);
+  session_.Stop();
+  EXPECT_FALSE(dltest::Exists(testenv::Home() + LiveSession::kFreshStore));
+  EXPECT_TRUE(dltest::Exists(acquire::TempStorePath()));
+  const std::string out = testenv::NewDir("kept") + "kept.KVD";
+  ASSERT_TRUE(session_.SaveAs(out));
+
+  // The next recording begins: its store is "temp.tmp" now.
+  const time_t next = dltest::Local("2026-12-08 10:00:00");
+  ASSERT_EQ(Setup(), LiveStatus::Ok);
+  ASSERT_TRUE(session_.StartAcquisition(next));
+  EXPECT_EQ(session_.Records(), 1);
+  EXPECT_EQ(session_.File().GetStartTime(), next);
+  EXPECT_FALSE(dltest::Exists(testenv::Home() + LiveSession::kFreshStore));
+  session_.Stop();
+  CXFile store;
+  ASSERT_TRUE(store.Open(acquire::TempStorePath()));
+  EXPECT_EQ(store.GetStartTime(), next);
+}
+
+// An interrupted recording waiting in the store: no set-up records over it,
+// and the store itself refuses to be made anew over it.
+TEST_F(LiveTest, AnInterruptedRecordingIsNeverRecordedOver) {
+  StartSim({"--channels", "2"});
+  {
+    LiveSession killed;
+    ASSERT_EQ(killed.Setup(Param(), dltest::View()), LiveStatus::Ok);
+    ASSERT_TRUE(killed.StartAcquisition(dltest::Local("2026-12-08 09:00:00")));
+    killed.Tick();
+    killed.Stop();
+    killed.KeepForRecovery();
+  }
+  acquire::Interrupted found;
+  ASSERT_TRUE(acquire::FindInterrupted(&found));
+  EXPECT_EQ(found.records, 2);
+  EXPECT_EQ(Setup(), LiveStatus::Interrupted);
+  EXPECT_EQ(acquire::MessageOf(LiveStatus::Interrupted), 62412);
+  EXPECT_FALSE(session_.LinkOpen());
+  CXFile store;
+  store.Head().chnlCount = 2;
+  store.Head().capacity = 10;
+  store.Head().valueWidth = 2;
+  EXPECT_FALSE(store.CreateTemp());
+  ASSERT_TRUE(acquire::FindInterrupted(&found));
+  EXPECT_EQ(found.records, 2);
+  // Once it is saved, recording goes on.
+  ASSERT_TRUE(acquire::RecoverInterrupted(testenv::NewDir("rescued") + "r.KVD"));
+  EXPECT_EQ(Setup(), LiveStatus::Ok);
 }
 
 // ---- store full, lost data ----

@@ -15,22 +15,21 @@ namespace testenv {
 // after about five seconds (the blocking call then stays open and the test
 // times out with a clear failure from the caller's expectations).
 inline void OnModal(std::function<void(QWidget*)> act, QWidget* except = nullptr) {
-  auto tries = std::make_shared<int>(0);
-  auto poll = std::make_shared<std::function<void()>>();
-  *poll = [act = std::move(act), except, tries, poll]() {
+  // A timer of the application polls; it is deleted once done, and with the
+  // application when the test ends first, so nothing outlives the run.
+  auto* timer = new QTimer(qApp);
+  QObject::connect(timer, &QTimer::timeout, timer,
+                   [timer, act = std::move(act), except, tries = 0]() mutable {
+    timer->setInterval(10);
     QWidget* w = QApplication::activeModalWidget();
-    if (w && w != except && w->isVisible()) {
-      *poll = nullptr;  // ends the self-reference; the running copy belongs to the timer
-      act(w);
-      return;
+    const bool found = w && w != except && w->isVisible();
+    if (found || ++tries > 500) {
+      timer->stop();
+      timer->deleteLater();
     }
-    if (++*tries > 500) {
-      *poll = nullptr;
-      return;
-    }
-    QTimer::singleShot(10, *poll);
-  };
-  QTimer::singleShot(0, *poll);
+    if (found) act(w);
+  });
+  timer->start(0);
 }
 
 }  // namespace testenv

@@ -182,7 +182,7 @@ TEST(Rectool, DumpUnreadableValuesAndCumulativeTotals) {
   r = Rectool("dump " + Quote(SaveSample(cum)));
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
-            "time\t通道1()\t通道2()\n"
+            "time\t通道1\t通道2\n"
             "2024-03-01 08:00:00\t10.01\t-0.05\n"
             "2024-03-01 09:00:00\t10.02\t-0.06\n");
 }
@@ -254,6 +254,16 @@ TEST(Rectool, EveryCommandPrintsItsUsage) {
       EXPECT_EQ(r.out.rfind("usage: rectool " + name + " ", 0), 0u) << name << form << r.out;
       EXPECT_TRUE(r.err.empty()) << name << form << ": " << r.err;
     }
+    // Every option of the synopsis is explained on a line of its own, and
+    // the time format is told only where a TIME is taken.
+    const std::string help = Rectool(name + " --help").out;
+    const std::string synopsis = help.substr(0, help.find('\n'));
+    const std::string body = help.substr(synopsis.size());
+    for (size_t at = 0; (at = synopsis.find("--", at)) != std::string::npos; at += 2) {
+      const std::string option = synopsis.substr(at, synopsis.find_first_of(" ]|", at) - at);
+      EXPECT_NE(body.find("\n  " + option), std::string::npos) << name << ": " << option << " unexplained";
+    }
+    EXPECT_EQ(synopsis.find("TIME") != std::string::npos, body.find("TIME is") != std::string::npos) << name;
   }
 }
 
@@ -283,7 +293,7 @@ TEST(Rectool, DumpCumulativeTotalsExactly) {
     cum.count = [total](int, int) { return total; };
     Result r = Rectool("dump " + Quote(SaveSample(cum)));
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, std::string("time\t通道1()\n2024-03-01 08:00:00\t") + c.text + "\n");
+    EXPECT_EQ(r.out, std::string("time\t通道1\n2024-03-01 08:00:00\t") + c.text + "\n");
   }
 }
 

@@ -97,11 +97,45 @@ TEST_F(Installed, Layout) {
       "share/bash-completion/completions/rectool",
       "share/doc/recview/copyright",
       "share/doc/recview/changelog.gz",
+      "lib/systemd/user/recview-collect@.service",
+      "lib/systemd/user/recview-collect@.timer",
+      "share/recview/collect-line.conf",
   };
   for (const char* f : kFiles) EXPECT_EQ(::access(P(f).c_str(), R_OK), 0) << f;
   // Nothing of a run of the build directory comes along.
   for (const char* f : {"lib/recview/Config.ini", "lib/recview/XCom.ini", "lib/recview/Data"})
     EXPECT_NE(::access(P(f).c_str(), F_OK), 0) << f;
+}
+
+// The collection service and timer template pass systemd's own check as an
+// instance of a line, with the installed rectool (whose path has a blank)
+// as the service's command; and the example line file is one rectool reads.
+TEST_F(Installed, CollectionUnits) {
+  if (!Executable("/usr/bin/systemd-analyze")) GTEST_SKIP() << "systemd-analyze missing";
+  const std::string dir = testenv::NewDir("units");
+  for (const char* kind : {"service", "timer"})
+    ASSERT_EQ(Shell("cp " + Quote(P(std::string("lib/systemd/user/recview-collect@.") + kind)) +
+                    " " + Quote(dir + "recview-collect@ttyUSB0." + kind))
+                  .code,
+              0);
+  const std::string unit = testenv::ReadFile(dir + "recview-collect@ttyUSB0.service");
+  EXPECT_NE(unit.find("ExecStart=\"" + P("bin/rectool") + "\" collect --config "),
+            std::string::npos)
+      << unit;
+  const Outcome verify =
+      Shell("cd " + Quote(dir) + " && XDG_RUNTIME_DIR=" + Quote(testenv::NewDir("run")) +
+            " systemd-analyze verify --man=no --user recview-collect@ttyUSB0.timer "
+            "recview-collect@ttyUSB0.service");
+  EXPECT_EQ(verify.code, 0) << verify.out;
+  EXPECT_EQ(verify.out, "") << verify.out;
+
+  // The example names a port that is not there: rectool reads every setting
+  // and fails only on the port.
+  const Outcome run = Shell(Quote(P("bin/rectool")) + " collect --config " +
+                            Quote(P("share/recview/collect-line.conf")) + " --dir " +
+                            Quote(testenv::NewDir("archive")));
+  EXPECT_EQ(run.code, 1) << run.out;
+  EXPECT_NE(run.out.find("cannot open the serial port"), std::string::npos) << run.out;
 }
 
 TEST_F(Installed, ProgramsFindTheirLibraries) {

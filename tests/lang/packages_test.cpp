@@ -100,12 +100,15 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       // File damage, port errors, help, download progress, byte limits.
       {63400, "ss"},   {63402, "s"},  {63420, "ss"}, {63421, "s"},  {63422, "s"},
       {63423, "s"},    {63424, "ss"}, {63434, "s"},  {63440, "dd"}, {63441, "fs"},
-      {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"},
+      {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"}, {63470, "s"}, {63471, "s"}, {63601, "s"},
       {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
       {63620, "s"},    {63623, "ddd"},
-      {62401, "sddss"}, {62402, "s"}, {62404, "s"},
+      {62401, "sddss"}, {62402, "s"}, {62404, "s"}, {62410, "sddss"},
       {62751, "dd"}, {62752, ""},
+      // Download New Records.
+      {63702, "ss"}, {63703, "dssss"}, {63704, "ssd"}, {63705, "s"}, {63706, "s"},
+      {63707, "dss"},
   };
   for (auto& [id, conv] : formats) {
     EXPECT_EQ(Conversions(zh[id]), conv) << "chinese " << id;

@@ -7,15 +7,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <cstdio>
 #include <ctime>
+#include <thread>
 #include <vector>
 
 #include "link/frames.h"
 #include "linkfixture.h"
 #include "platform/gbk.h"
+#include "platform/localtime.h"
 #include "platform/profile.h"
 
 namespace {
@@ -170,6 +173,19 @@ TEST_F(LinkTest, WallClockMovesTheNewestRecord) {
   EXPECT_LE(newest, after);
 }
 
+// A clock that runs faster than real time: an hour a second.
+TEST_F(LinkTest, FastClockRunsFromTheTimeGiven) {
+  StartSim({"--model", "KVP6GV1", "--clock", "2026-12-07 10:00:00", "--speed", "3600"});
+  OpenLink();
+  uint8_t first[6], second[6];
+  ASSERT_EQ(link_.ReadClock(first), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  ASSERT_EQ(link_.ReadClock(second), 1);
+  const time_t a = platform::StampToTime(first), b = platform::StampToTime(second);
+  EXPECT_GE(a, platform::LocalTime(2026, 12, 7, 10, 0, 0));
+  EXPECT_GE(b - a, 3600);
+}
+
 }  // namespace
 
 namespace {
@@ -201,6 +217,10 @@ TEST(Recsim, NumbersAreDecimalAndCheckedForRange) {
       {"--stop-after 0.5", nullptr},
       {"--fault exception:fn=0x13,code=0x02", nullptr},
       {"--fault drop:fn=19,ms=2147483647", nullptr},
+      {"--speed 60 --jump 300000 --stations 1,2,3", nullptr},
+      {"--speed -1", "--speed"},
+      {"--jump 0", "--jump"},
+      {"--stations 1,,3", "--stations"},
       {"--station 0x10", "--station"},
       {"--station 99999999999999999999", "--station"},
       {"--station ' 8'", "--station"},

@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "views/hcview.h"
 #include "common/modal.h"
 #include "common/testenv.h"
 #include "platform/appconfig.h"
@@ -105,6 +106,56 @@ TEST_F(MainFrameTest, MenusToolbarAndStatusBarFromThePackage) {
   EXPECT_EQ(frame_->PaneText(1), "Title: ");
   frame_->SetPaneText(1, "Title: T");
   EXPECT_EQ(frame_->PaneText(1), "Title: T");
+}
+
+// Windows: a window that becomes active starts from empty panes; the Window
+// menu lists the open windows; Ctrl+F6 cycles them; Cascade keeps them large.
+TEST_F(MainFrameTest, WindowsAreListedCycledAndCascaded) {
+  frame_->resize(1200, 800);
+  frame_->show();
+  frame_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame_));
+  frame_->SetPaneText(1, "Title: A");
+  frame_->SetPaneText(3, "Time: A");
+  frame_->SetPaneText(4, "Interval: 1S");
+  CChildFrame* a = frame_->AddChild(new FakeView, "first & one", 133);
+  EXPECT_EQ(frame_->PaneText(1), "Title: ");
+  EXPECT_EQ(frame_->PaneText(3), lang::String(59145));
+  EXPECT_EQ(frame_->PaneText(4), lang::String(59146));
+  CChildFrame* b = frame_->AddChild(new FakeView, "second", 133);
+  ASSERT_EQ(frame_->MdiArea()->activeSubWindow(), b);
+
+  QMenu* window = nullptr;
+  for (QAction* top : frame_->menuBar()->actions())
+    if (top->text() == "&Window") window = top->menu();
+  ASSERT_NE(window, nullptr);
+  emit window->aboutToShow();
+  QStringList listed;
+  QAction* first = nullptr;
+  for (QAction* act : window->actions())
+    if (act->isCheckable()) {
+      listed << act->text() + (act->isChecked() ? "*" : "");
+      if (!first) first = act;
+    }
+  EXPECT_EQ(listed, (QStringList{"&1 first && one", "&2 second*"}));
+  first->trigger();
+  EXPECT_EQ(frame_->MdiArea()->activeSubWindow(), a);
+  emit window->aboutToShow();  // listed anew, not twice
+  int entries = 0;
+  for (QAction* act : window->actions()) entries += act->isCheckable();
+  EXPECT_EQ(entries, 2);
+
+  QTest::keyClick(frame_, Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(frame_->MdiArea()->activeSubWindow(), b);
+
+  CommandRouter::Instance().Dispatch(ID_WINDOW_CASCADE);
+  const QSize area = frame_->MdiArea()->size();
+  for (CChildFrame* w : {a, b}) {
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_GE(w->width(), area.width() / 2);
+    EXPECT_GE(w->height(), area.height() / 2);
+  }
+  EXPECT_NE(a->pos(), b->pos());
 }
 
 TEST_F(MainFrameTest, CommandsGoToTheActiveViewFirstAndUnhandledOnesAreGreyed) {
@@ -244,15 +295,16 @@ TEST_F(MainFrameTest, HelpShowsThePageOfTheActiveWindowInsideTheProgram) {
   ASSERT_NE(text, nullptr);
   EXPECT_TRUE(text->toPlainText().contains("recview"));
 
-  // A history window asks for its own page; a page not written yet falls back
-  // to the index, in the same one window.
-  CChildFrame* child = frame_->AddChild(new FakeView, "child", 133);
+  // A history window opens the curves page, in the same one window; a window
+  // without a page of its own opens the index.
+  CChildFrame* child = frame_->AddChild(new charts::CHCView, "child", 133);
   frame_->MdiArea()->setActiveSubWindow(child);
-  EXPECT_EQ(frame_->HelpPage(), "history");
+  EXPECT_EQ(frame_->HelpPage(), "curves");
   ASSERT_TRUE(r.Dispatch(ID_HELP_CONTENTS));
   EXPECT_EQ(frame_->findChildren<HelpWindow*>().size(), 1);
-  EXPECT_EQ(help->CurrentFile(), HelpWindow::PageFile("history"));
-  EXPECT_FALSE(help->CurrentFile().isEmpty());
+  EXPECT_TRUE(help->CurrentFile().endsWith("help/english/curves.html")) << help->CurrentFile().toStdString();
+  frame_->MdiArea()->setActiveSubWindow(frame_->AddChild(new FakeView, "other", 133));
+  EXPECT_EQ(frame_->HelpPage(), "index");
 
   // The Chinese pages for the Chinese interface.
   ASSERT_TRUE(lang::Register(0));

@@ -10,6 +10,7 @@
 #include "cumfile.h"
 #include "data/cxfile.h"
 #include "tables/cumexport.h"
+#include "tables/sheetwriter.h"
 #include "tables/cumtable.h"
 
 using cumtest::Cum;
@@ -39,7 +40,8 @@ std::string ReadBack(const std::string& path, Grid* grid) {
                      "wb = openpyxl.load_workbook(sys.argv[1])\n"
                      "print(','.join(wb.sheetnames))\n"
                      "for row in wb.worksheets[0].iter_rows(values_only=True):\n"
-                     "    print('|'.join('<none>' if v is None else str(v) for v in row))\n");
+                     "    print('|'.join('<none>' if v is None else ('#%.15g' % v) if isinstance(v, (int, float))"
+                     " else str(v) for v in row))\n");
   int code = -1;
   const std::string out = Shell("/usr/bin/python3 '" + script + "' '" + path + "'", &code);
   EXPECT_EQ(code, 0) << out;
@@ -64,13 +66,23 @@ std::string ReadBack(const std::string& path, Grid* grid) {
 }
 
 // What the sheet must hold: the column titles, then the rows, every row as
-// wide as the table, blank cells as one space.
+// wide as the table, blank cells as one space, totals as numbers ("#value").
 Grid Expected(const tables::CumTable& t, const std::string& channelColumn) {
   Grid g;
   std::vector<std::string> head;
   for (size_t c = 0; c < t.columns.size(); ++c) head.push_back(c == 0 ? channelColumn : t.columns[c].title);
   g.push_back(head);
-  for (const auto& row : tables::CumSheetRows(t)) g.push_back(row);
+  for (auto row : tables::CumSheetRows(t)) {
+    for (size_t c = 1; c < row.size(); ++c) {
+      double value = 0;
+      char text[40];
+      if (CXSheetWriter::ParseNumber(row[c], &value)) {
+        std::snprintf(text, sizeof text, "#%.15g", value);
+        row[c] = text;
+      }
+    }
+    g.push_back(row);
+  }
   return g;
 }
 

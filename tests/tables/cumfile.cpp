@@ -47,7 +47,7 @@ std::string SaveCum(const Cum& c) {
   tm.tm_isdst = -1;
   const time_t end = mktime(&tm) + time_t(c.periods - 1) * Seconds(c.period);
   TimeToStamp(end, s.end);
-  s.count = [](int ch, int slot) -> int64_t { return int64_t(ch + 1) * 1000 + slot; };
+  s.count = [base = c.base](int ch, int slot) -> int64_t { return int64_t(ch + 1) * base + slot; };
   const std::string path = testenv::NewDir("cum") + "f.kvc";
   EXPECT_TRUE(testenv::WriteFile(path, fixture::Build(s)));
   return path;

@@ -1,5 +1,6 @@
 #pragma once
 // Cumulative files for the tests, built byte by byte in the cumulative layout.
+#include <cstdint>
 #include <string>
 
 namespace cumtest {
@@ -15,6 +16,7 @@ struct Cum {
   int periods = 25;
   int y = 24, m = 3, d = 1, h = 0;
   std::string title = "Steam";
+  int64_t base = 1000;  // channel ch's total of slot k is (ch + 1) * base + k
 };
 
 // Hourly totals of one channel from 2024-10-27 00:00, the night the hour

@@ -2,6 +2,8 @@
 // the file, alarm colours, the clipboard text and the search.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include "charts/chartfile.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
+#include "platform/appconfig.h"
 #include "tables/listcore.h"
 
 using namespace tables;
@@ -271,7 +274,7 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
     int code;
     std::string out;
   } cases[] = {
-      {"list " + q, 0, CopyText(*f, t0_, f->GetEndTime(), "Time")},
+      {"list " + q, 0, CopyText(*f, t0_, f->GetEndTime(), "时间")},
       {"list " + q + " --from " + t(7) + " --to " + t(21) + " --label Zeit", 0,
        CopyText(*f, t0_ + 5, t0_ + 20, "Zeit")},
       {"list " + q + " --find 10.5 --tolerance 0.01", 0, FormatTime(t0_ + 25) + "\n"},
@@ -287,6 +290,36 @@ TEST_F(ListFile, RectoolListIsTheCopyText) {
     EXPECT_EQ(code, k.code) << k.args;
     EXPECT_EQ(out, k.out) << k.args;
   }
+  // The heading follows the configured language, as the window copies it.
+  ASSERT_TRUE(platform::WriteLanguage(1));
+  EXPECT_EQ(Rectool("list " + q).second, CopyText(*f, t0_, f->GetEndTime(), "Time"));
+}
+
+// The list of a long file is several times the file; rectool writes it as it
+// makes it, within the mapped file and a few MB.
+TEST(ListLongFile, RectoolListDoesNotHoldItsOutput) {
+  Recipe r;
+  r.channels = 64;
+  r.records = 131072;
+  r.valueWidth = 2;
+  r.count = [](int ch, int rec) { return (rec * 7 + ch * 1000) & 0xFFFF; };
+  const std::string path = testenv::Home() + "long.kvd";
+  ASSERT_TRUE(MakeRecording(path, r));
+  struct stat st = {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  const testenv::CommandResult run =
+      testenv::RunCommand(std::string(RECVIEW_BIN_DIR) + "/rectool list '" + path + "' | wc -c");
+  ASSERT_EQ(run.code, 0);
+  const double outMB = std::stod(run.out) / (1 << 20), fileMB = double(st.st_size) / (1 << 20);
+  ASSERT_GT(outMB, 2 * fileMB);
+  struct rusage usage = {};
+  ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+#if defined(__SANITIZE_ADDRESS__)
+  const double slackMB = 64;  // the program (16 MB of libraries) and the sanitizer
+#else
+  const double slackMB = 32;  // the program: 16 MB of libraries
+#endif
+  EXPECT_LT(usage.ru_maxrss / 1024.0, fileMB + slackMB) << "output " << outMB << " MB";
 }
 
 }  // namespace

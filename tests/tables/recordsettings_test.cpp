@@ -228,12 +228,12 @@ TEST_F(RecordSettings, TypingStopsAtTheByteLimitOfEachField) {
     Type(c.edit, QString("-").repeated(40));
     EXPECT_EQ(c.edit->text(), "a" + QString("-").repeated(c.bytes - 2) + "b");
   }
-  // What was typed is what is stored.
+  // What was typed is what is stored, but OK keeps 30 bytes of the name shown.
   Edit(&dlg, 1040)->setText(QString("温").repeated(15));
   Edit(&dlg, 1017)->setText(QString("度").repeated(15) + "1");
   dlg.accept();
   EXPECT_EQ(file_->GetTitle(), QString("温").repeated(15).toStdString());
-  EXPECT_EQ(file_->GetChnlName(0), (QString("度").repeated(15) + "1").toStdString());
+  EXPECT_EQ(file_->GetChnlName(0), QString("度").repeated(15).toStdString());
 }
 
 TEST_F(RecordSettings, LongTextsSetWithoutTypingAreCutAtCharacterBoundaries) {
@@ -245,7 +245,7 @@ TEST_F(RecordSettings, LongTextsSetWithoutTypingAreCutAtCharacterBoundaries) {
   dlg.accept();
   const _tagDataHead& h = file_->Head();
   EXPECT_EQ(file_->GetTitle(), QString("温").repeated(15).toStdString());
-  EXPECT_EQ(file_->GetChnlName(0), ("a" + QString("度").repeated(15)).toStdString());
+  EXPECT_EQ(file_->GetChnlName(0), ("a" + QString("度").repeated(14)).toStdString());
   EXPECT_EQ(file_->GetChnlUnit(0), QString("℃").repeated(7).toStdString());
   EXPECT_EQ(GbkField(h.channels[0].spare), std::string(15, 'x'));
   EXPECT_EQ(h.title[30], 0);

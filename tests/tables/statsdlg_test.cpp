@@ -95,6 +95,21 @@ TEST_P(StatsDlgTest, OpensOnTheLastHourAndCopiesBeforeCompute) {
   EXPECT_EQ(list->horizontalHeaderItem(5)->text(), lang::String(61285));
   Control<QPushButton>(dlg, "1084")->click();
   EXPECT_EQ(QApplication::clipboard()->text(), Headers() + "1\tA\t\t\t\t\t\r\n2\tB\t\t\t\t\t\r\n");
+
+  // A file shorter than an hour opens on the whole file, and Compute takes it.
+  Recipe shortRecipe;
+  shortRecipe.records = 11;
+  shortRecipe.interval = 60;
+  shortRecipe.channels = {{"A", "", 0, 1}};
+  ASSERT_TRUE(MakeRecording(dir_ + "short.KVD", shortRecipe));
+  CXFile shortFile;
+  ASSERT_TRUE(shortFile.Open(dir_ + "short.KVD"));
+  dlg.SetFile(&shortFile);
+  EXPECT_EQ(GetTime(dlg, "1052", "1053"), shortFile.GetStartTime());
+  Control<QPushButton>(dlg, "1083")->click();
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(Control<QProgressBar>(dlg, "1087")->value(), 100);
+  dlg.SetFile(nullptr);
 }
 
 TEST_P(StatsDlgTest, ComputeFillsTheListAndCopyTakesIt) {

@@ -87,7 +87,7 @@ TEST(BarViews, TwentyFiveChannelsGiveThreeTabsWithOneCellOnTheLast) {
 }
 
 TEST(BarViews, FewChannelsShareOnePageWithEmptyCellsLast) {
-  for (auto [n, rows, cols, filled] : {std::tuple{4, 1, 4, 4}, {5, 2, 3, 5}, {12, 2, 6, 12}}) {
+  for (auto [n, rows, cols, filled] : {std::tuple{1, 1, 1, 1}, {4, 1, 4, 4}, {5, 2, 3, 5}, {12, 2, 6, 12}}) {
     auto file = Recording(n);
     std::unique_ptr<CBarViewBase> view(NewBarView(file.get()));
     ASSERT_TRUE(dynamic_cast<CMinBarView*>(view.get())) << n;
@@ -110,7 +110,26 @@ TEST(BarViews, FewChannelsShareOnePageWithEmptyCellsLast) {
         EXPECT_LE(a.right, b.left);
       }
     }
+    // The fonts (the square is as high as the title) leave room for the
+    // eleven scale labels along the bar, however wide the cell.
+    const auto& c0 = chart->Cells()[0];
+    EXPECT_LE(10 * c0.signal.Height(), c0.bar.Height()) << n;
   }
+}
+
+// A rename in the record settings shows at the next paint.
+TEST(BarViews, TitlesFollowARename) {
+  auto file = Recording(2);
+  std::unique_ptr<CBarViewBase> view(NewBarView(file.get()));
+  view->resize(800, 500);
+  CBarChart* chart = view->Chart();
+  chart->grab();
+  const auto& cell = chart->Cells()[0];
+  const QRect title(cell.cell.left, cell.cell.top, cell.cell.Width() / 2, cell.frame.top - cell.cell.top);
+  const QImage before = chart->Surface()->copy(title);
+  SetGbkField(file->Head().channels[0].name, "Renamed channel");
+  chart->grab();
+  EXPECT_NE(chart->Surface()->copy(title), before);
 }
 
 TEST(BarViews, RefreshTimerRunsAtTheRecordingInterval) {

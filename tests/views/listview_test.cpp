@@ -235,6 +235,17 @@ TEST_F(ListView, ScrollingStaysInTheFileAndTheBarIsCapped) {
   QTest::keyClick(grid_, Qt::Key_Up);
   QTest::keyClick(grid_, Qt::Key_Up);
   EXPECT_EQ(grid_->GetTopTime(), t0_ + 499);
+  // Pages and both ends, as in any table.
+  QTest::keyClick(grid_, Qt::Key_PageDown);
+  const time_t page = grid_->GetTopTime() - (t0_ + 499);
+  EXPECT_GT(page, 1);
+  QTest::keyClick(grid_, Qt::Key_PageUp);
+  EXPECT_EQ(grid_->GetTopTime(), t0_ + 499);
+  QTest::keyClick(grid_, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid_->GetTopTime(), t0_ + 99999);
+  QTest::keyClick(grid_, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid_->GetTopTime(), t0_);
+  grid_->GoToTime(t0_ + 499);
   QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton, {},
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(grid_, &wheel);
@@ -561,6 +572,19 @@ TEST_F(ListView, ExportOffersTheSelectionOrTheWholeFile) {
   EXPECT_EQ(shown, "171");
 }
 
+// The live view as its list knows it: a recording view over the test's store.
+class LiveOwner : public views::RecordView {
+ public:
+  explicit LiveOwner(CXFile* file) : file_(file) {}
+  CXFile* File() override { return file_; }
+  uint64_t DevWord(int) const override { return 0; }
+  void RefreshFrameTexts(bool) override { ++refreshed; }
+  int refreshed = 0;
+
+ private:
+  CXFile* file_;
+};
+
 TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   Open(10);
   // A live store filled record by record, as the live view does.
@@ -581,7 +605,7 @@ TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
     live.SetEndTime(0);
   };
   append(1);
-  QWidget liveOwner;
+  LiveOwner liveOwner(&live);
   QWidget* frame = OpenLiveListView(&liveOwner, &live);
   ASSERT_NE(ListIn(frame), nullptr);
   EXPECT_EQ(OpenLiveListView(&liveOwner, &live, frame), frame);  // one list per live view
@@ -595,7 +619,14 @@ TEST_F(ListView, LiveListFollowsUntilTheBarIsUsed) {
   ASSERT_NE(m, nullptr);
   EXPECT_FALSE(Enabled(m, ID_FOLLOW_ON));
   EXPECT_TRUE(Enabled(m, ID_FOLLOW_OFF));
+  // Row Step belongs to the history list: a live list shows every record.
+  for (QAction* a : m->actions()) EXPECT_NE(a->data().toInt(), ID_ROW_STEP);
   delete m;
+  view.OnCommand(ID_ROW_STEP);
+  EXPECT_EQ(grid->GetRowStep(), 1);
+  // Activated, it has its owner show the live recording's frame texts.
+  view.Activated();
+  EXPECT_EQ(liveOwner.refreshed, 1);
   for (int n : {5, 100, 300}) {
     append(n);
     view.OnFileChanged();

@@ -257,6 +257,19 @@ INSTANTIATE_TEST_SUITE_P(
                                61284}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A port that cannot be opened is named with the reason, as the download names it.
+TEST_F(RCViewTest, NamesThePortThatCannotBeOpened) {
+  _tagComParam p = testenv::ComParamFor("/dev/recview-no-such-port");
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  acquire::CRCView view;
+  view.show();
+  Start(view);
+  ASSERT_TRUE(WaitFor([&] { return !messages_.empty(); }, 8000));
+  EXPECT_TRUE(messages_[0].text.startsWith(lang::String(61217))) << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains("/dev/recview-no-such-port")) << messages_[0].text.toStdString();
+  EXPECT_EQ(view.recording, 0);
+}
+
 // ---- the close check of the live frame ----
 
 struct CloseCase {
@@ -383,6 +396,10 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   for (int r = 0; r < list->Grid()->VisibleRows(); ++r)
     newestShown = newestShown || list->Grid()->RowInstant(r) == view->File()->GetEndTime();
   EXPECT_TRUE(newestShown);
+  // Activated, the list has the status bar show the live recording again.
+  frame.SetPaneText(1, QString());
+  list->Activated();
+  EXPECT_EQ(frame.PaneText(1), lang::String(59143) + QString::fromStdString(view->File()->GetTitle()));
   // The circular range view of the live recording.
   view->OnCommand(ID_REC_RANGE);
   auto* rangeFrame = qobject_cast<CChildFrame*>(view->SideFrame(ID_REC_RANGE));
@@ -402,18 +419,169 @@ TEST_P(RCViewBarsTest, OpensTheBarViewOfItsChannelCount) {
   answers_ = {QMessageBox::No};
   QPointer<QWidget> open = view->SideFrame(ID_REC_BARS);
   frame.LiveFrame()->close();
-  QTest::qWait(50);
-  EXPECT_TRUE(open.isNull());
+  EXPECT_TRUE(WaitFor([&] { return open.isNull(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, RCViewBarsTest, ::testing::Values(12, 13));
 
+// ---- starting over ----
+
+// Start after Stop asks for the stopped recording first; it stays whole and
+// saveable through a set-up that fails, and while the next one is set up the
+// view and its side windows keep reading it, untouched. They take the new
+// recording when it begins.
+TEST_F(RCViewTest, StartingOverKeepsTheStoppedRecordingUntilTheNewOneBegins) {
+  StartSim({"--channels", "8", "--fault", "late:fn=0x16,skip=2,ms=150"});
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  frame.show();
+  auto* view = qobject_cast<acquire::CRCView*>(frame.OpenLiveView()->View());
+  ASSERT_NE(view, nullptr);
+  view->OnCommand(ID_REC_START);
+  ASSERT_EQ(view->recording, 1);
+  for (int id : {ID_REC_LIST, ID_REC_BARS, ID_REC_RANGE}) view->OnCommand(id);
+  tables::CXListView* list = tables::ListIn(view->SideFrame(ID_REC_LIST));
+  auto* bars = qobject_cast<charts::CBarViewBase*>(
+      qobject_cast<CChildFrame*>(view->SideFrame(ID_REC_BARS))->View());
+  auto* range = qobject_cast<charts::CRRangeView*>(
+      qobject_cast<CChildFrame*>(view->SideFrame(ID_REC_RANGE))->View());
+  ASSERT_TRUE(list && bars && range);
+  ASSERT_TRUE(WaitFor([&] { return view->Records() >= 2; }));
+  view->StopRecording();
+  const int stopped = view->Records();
+  const time_t start = view->File()->GetStartTime();
+  auto sideWindowsRead = [&](CXFile* f) {
+    return list->File() == f && bars->file == f && range->file == f;
+  };
+
+  // Cancel: nothing starts.
+  answers_ = {QMessageBox::Cancel};
+  view->OnCommand(ID_REC_START);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, lang::String(62411));
+  EXPECT_EQ(view->recording, 0);
+
+  // The recorder is unplugged: the set-up fails, the stopped recording stays.
+  _tagComParam p;
+  CXCom().GetComm(&p);
+  _tagComParam plugged = p;
+  std::snprintf(p.ComPort, sizeof p.ComPort, "%s", (testenv::Home() + "unplugged").c_str());
+  ASSERT_TRUE(CXCom().SetComm(&p));
+  messages_.clear();
+  answers_ = {QMessageBox::No};
+  view->OnCommand(ID_REC_START);
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[1].text, lang::String(61217));
+  EXPECT_EQ(view->File()->GetRecordCount(), stopped);
+  EXPECT_TRUE(Enabled(*view, ID_FILE_SAVE));
+  EXPECT_TRUE(sideWindowsRead(view->File()));
+
+  // Plugged in again: while the set-up runs the stopped recording is as it was.
+  ASSERT_TRUE(CXCom().SetComm(&plugged));
+  int seenRecords = -1;
+  time_t seenStart = 0;
+  bool seenSides = false;
+  testenv::OnModal([&](QWidget* w) {
+    auto* bar = w->findChild<QProgressBar*>("1002");
+    ASSERT_NE(bar, nullptr);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [&, bar, poll] {
+      if (bar->value() < 2) {
+        QTimer::singleShot(10, *poll);
+        return;
+      }
+      seenRecords = view->File()->GetRecordCount();
+      seenStart = view->File()->GetStartTime();
+      seenSides = sideWindowsRead(view->File());
+      *poll = nullptr;
+    };
+    QTimer::singleShot(0, *poll);
+  });
+  messages_.clear();
+  answers_ = {QMessageBox::No};
+  view->OnCommand(ID_REC_START);
+  EXPECT_EQ(seenRecords, stopped);
+  EXPECT_EQ(seenStart, start);
+  EXPECT_TRUE(seenSides);
+  ASSERT_EQ(view->recording, 1) << (messages_.size() > 1 ? messages_[1].text.toStdString() : "");
+  EXPECT_EQ(view->Records(), 1);
+  EXPECT_TRUE(sideWindowsRead(view->File()));
+  EXPECT_TRUE(TempExists());
+  EXPECT_FALSE(Exists(testenv::Home() + acquire::LiveSession::kFreshStore));
+  answers_ = {QMessageBox::No};
+}
+
+// An interrupted recording kept for later is saved, deleted, or kept with the
+// new recording not started: never recorded over.
+struct KeptCase {
+  const char* name;
+  QMessageBox::StandardButton answer;
+  bool records;   // the new recording starts
+  bool saved;     // the interrupted one is saved
+};
+
+void PrintTo(const KeptCase& c, std::ostream* os) { *os << c.name; }
+
+class RCViewKeptTest : public RCViewTest, public ::testing::WithParamInterface<KeptCase> {};
+
+TEST_P(RCViewKeptTest, AnInterruptedRecordingIsNeverRecordedOver) {
+  const KeptCase& c = GetParam();
+  StartSim({"--channels", "2"});
+  {
+    acquire::LiveSession killed;
+    _tagComParam p;
+    CXCom().GetComm(&p);
+    ASSERT_EQ(killed.Setup(p, dltest::View()), acquire::LiveStatus::Ok);
+    ASSERT_TRUE(killed.StartAcquisition(std::time(nullptr)));
+    for (int i = 0; i < 6; ++i) killed.Tick();
+    killed.Stop();
+    killed.KeepForRecovery();
+  }
+  acquire::Interrupted found;
+  ASSERT_TRUE(acquire::FindInterrupted(&found));
+  ASSERT_EQ(found.records, 7);
+  CMainFrame frame;
+  ASSERT_TRUE(frame.Create());
+  const std::string out = dir_ + "kept.KVD";
+  answers_ = {c.answer};
+  if (c.saved) AnswerSaveWith(out);
+  frame.StartLiveRecording();  // what "recview --record" does
+  auto* view = qobject_cast<acquire::CRCView*>(frame.LiveFrame()->View());
+  ASSERT_NE(view, nullptr);
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_[0].text,
+            lang::Format(62410, found.title.c_str(), 7, 2, FormatTime(found.start).c_str(),
+                         FormatTime(found.end).c_str()));
+  EXPECT_EQ(view->recording, c.records ? 1 : 0);
+  EXPECT_EQ(acquire::FindInterrupted(nullptr), !c.records);
+  if (c.saved) {
+    CXFile saved;
+    ASSERT_TRUE(saved.Open(out));
+    EXPECT_EQ(saved.GetRecordCount(), 7);
+  }
+  view->StopRecording();
+  view->saved = 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RCViewKeptTest,
+    ::testing::Values(KeptCase{"YesSavesItThenRecords", QMessageBox::Yes, true, true},
+                      KeptCase{"NoDeletesItThenRecords", QMessageBox::No, true, false},
+                      KeptCase{"CancelKeepsItAndDoesNotRecord", QMessageBox::Cancel, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---- recview killed while recording ----
 
-class RecoveryTest : public RCViewTest, public ::testing::WithParamInterface<int> {};
+struct EndCase {
+  int language;
+  int signal;  // SIGKILL: killed; SIGTERM, SIGHUP: log-out, shut-down
+};
 
-TEST_P(RecoveryTest, AKilledRecviewsRecordingIsOfferedAndSaved) {
-  const int language = GetParam();
+class RecoveryTest : public RCViewTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(RecoveryTest, AnEndedRecviewsRecordingIsOfferedAndSaved) {
+  const int language = GetParam().language;
+  const int sig = GetParam().signal;
   StartSim({"--channels", "4"});
   int records = 0;
   {
@@ -428,7 +596,14 @@ TEST_P(RecoveryTest, AKilledRecviewsRecordingIsOfferedAndSaved) {
         20000))
         << recview.Err();
     EXPECT_FALSE(acquire::FindInterrupted(nullptr));
-    recview.Kill();
+    if (sig == SIGKILL) {
+      recview.Kill();
+    } else {
+      // Ended as Stop ends a recording: the program exits by itself.
+      recview.Signal(sig);
+      const testenv::Result r = recview.Wait();
+      EXPECT_EQ(r.code, 0) << r.err;
+    }
   }
   acquire::Interrupted found;
   ASSERT_TRUE(acquire::FindInterrupted(&found));
@@ -462,9 +637,14 @@ TEST_P(RecoveryTest, AKilledRecviewsRecordingIsOfferedAndSaved) {
   EXPECT_TRUE(messages_.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, RecoveryTest, ::testing::Values(0, 1),
+INSTANTIATE_TEST_SUITE_P(Endings, RecoveryTest,
+                         ::testing::Values(EndCase{0, SIGKILL}, EndCase{1, SIGTERM},
+                                           EndCase{1, SIGHUP}),
                          [](const auto& info) {
-                           return std::string(info.param == 0 ? "Chinese" : "English");
+                           return std::string(info.param.language == 0 ? "Chinese" : "English") +
+                                  (info.param.signal == SIGKILL   ? "Killed"
+                                   : info.param.signal == SIGTERM ? "Terminated"
+                                                                  : "HungUp");
                          });
 
 }  // namespace

@@ -234,6 +234,7 @@ TEST_F(ExportWndTest, ExportWritesTheSpanWithTheRowIntervalAndSaysDone) {
     EXPECT_EQ(saveTitle_, "Excel Export");
     EXPECT_EQ(proposed_, "Untitled1.xlsx");
     EXPECT_EQ(done.text, QString::fromUtf8("输出完成！"));
+    EXPECT_EQ(done.caption, QString::fromUtf8("提示..."));
     EXPECT_EQ(done.icon, QMessageBox::Information);
     EXPECT_TRUE(Control<QPushButton>(w, "1")->isEnabled());
     auto* bar = Control<QProgressBar>(w, "12006");
@@ -269,6 +270,8 @@ TEST_F(ExportWndTest, CancelAndClosingStopTheWorkerAndLeaveNoFile) {
     EXPECT_FALSE(Control<QPushButton>(w, "1")->isEnabled());
     Control<QPushButton>(w, "12008")->click();  // stops; the window stays
     ASSERT_TRUE(WaitFor([&] { return !w.Exporting(); }));
+    EXPECT_TRUE(w.isVisible());
+    Control<QPushButton>(w, "12008")->click();  // with nothing running, too
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(Control<QPushButton>(w, "1")->isEnabled());
     EXPECT_EQ(bar->value(), 0);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <deque>
 #include <thread>
 
 #include "faults.h"
@@ -24,8 +25,10 @@
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
+volatile sig_atomic_t g_jumps = 0;  // SIGUSR1 received, not yet applied
 
 void OnSignal(int) { g_stop = 1; }
+void OnJump(int) { g_jumps = g_jumps + 1; }
 
 using Clock = std::chrono::steady_clock;
 
@@ -127,7 +130,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   Recorder& recorder = o.recorder;
-  recorder.started = time(nullptr);
+  recorder.StartClock();
   if (!o.xcom.empty() && !o.stationGiven)
     recorder.station =
         static_cast<uint8_t>(platform::GetPrivateProfileInt("ComSet", "Address", 8, o.xcom) & 0xFF);
@@ -159,14 +162,35 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGHUP, &sa, nullptr);
+  struct sigaction jump {};
+  jump.sa_handler = OnJump;
+  sigemptyset(&jump.sa_mask);
+  sigaction(SIGUSR1, &jump, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
   std::printf("%s\n", line.path.c_str());
   std::fflush(stdout);
 
   FrameSplitter splitter(recorder.family());
-  Server server(recorder);
+  // One recorder per station on the line; the clock moves for all of them.
+  std::vector<Recorder> recorders =
+      o.stations.empty() ? std::vector<Recorder>{recorder} : recorder.Stations(o.stations);
+  std::deque<Server> servers;
+  for (const Recorder& r : recorders) servers.emplace_back(r);
+  auto serverFor = [&](const Request& q) -> const Server& {
+    for (size_t i = 0; i < recorders.size(); ++i)
+      if (q.pdu.size() > 0 && q.pdu[0] == recorders[i].station) return servers[i];
+    return servers.front();
+  };
+  // A jump asked for before a request arrived counts for that request.
+  auto applyJumps = [&] {
+    while (g_jumps > 0) {
+      g_jumps = g_jumps - 1;
+      for (Recorder& r : recorders) r.jumped += o.jump;
+    }
+  };
   FaultInjector faults(o.seed);
+  Pacer pacer(o.pacing);
   for (const FaultRule& rule : o.faults) faults.Add(rule);
   const auto stopAt =
       o.stopAfter >= 0
@@ -182,7 +206,13 @@ int main(int argc, char** argv) {
     std::fflush(log);
   };
   auto serve = [&](const Request& q) {
-    Answer a = server.Handle(q);
+    const auto arrived = Clock::now();
+    if (pacer.TooSoon()) {
+      note(q, "ignored (sooner than --min-gap after the last reply)");
+      return;
+    }
+    applyJumps();
+    Answer a = serverFor(q).Handle(q);
     std::string outcome;
     if (!a.reply) {
       note(q, "silent (" + a.note + ")");
@@ -200,6 +230,7 @@ int main(int argc, char** argv) {
       else
         outcome = "ok";
       note(q, outcome);
+      pacer.WaitToAnswer(arrived, &g_stop);
       if (plan.kind == FaultKind::Late) Sleep(plan.rule->ms);
       if (plan.kind == FaultKind::Gap) {
         const size_t first = std::min(
@@ -207,8 +238,9 @@ int main(int argc, char** argv) {
         WriteAll(line.fd, frame.data(), first);
         Sleep(plan.rule->ms);
         WriteAll(line.fd, frame.data() + first, frame.size() - first);
+        pacer.Sent();
       } else if (plan.kind != FaultKind::Drop) {
-        WriteAll(line.fd, frame.data(), frame.size());
+        pacer.Send(line.fd, frame.data(), frame.size(), &g_stop);
       }
     }
   };

@@ -31,6 +31,12 @@ const char* const kUsage =
     "  --clock now|'YYYY-MM-DD HH:MM:SS'   newest record time: following the wall clock\n"
     "                      (default) or fixed\n"
     "  --newest-index N    ring index of the newest sample at start (default 1000)\n"
+  "  --speed X           the clock runs X recorder seconds per real second (default 1\n"
+  "                      with --clock now, 0 with a fixed clock)\n"
+  "  --jump S            each SIGUSR1 moves the clock S seconds forward; the ring of a\n"
+  "                      register-family recorder moves on and wraps with it\n"
+  "  --stations N,N,...  several recorders on the line, one per station address\n"
+  "                      (the register family's rings 4096 slots apart)\n"
     "  --device PATH       serve this serial device instead of a pseudo-terminal\n"
     "  --baud N            line speed of --device (default 57600)\n"
     "  --link PATH         make PATH a symbolic link to the device (removed at exit)\n"
@@ -43,6 +49,11 @@ const char* const kUsage =
     "                      rate, skip, count, ms, bytes, code (see tools/recsim/README.md)\n"
     "  --seed N            seed of the fault rates (default 1)\n"
     "  --ascii-lower       ASCII replies in lower-case hexadecimal\n"
+    "  --answer-after MS   answer each request only MS milliseconds after it came\n"
+    "  --min-gap MS        ignore a request that comes sooner than MS milliseconds\n"
+    "                      after the end of the last reply\n"
+    "  --line-rate         send replies at the speed of --baud (ten bits a character)\n"
+    "                      instead of at once\n"
     "  --demo              the demo recorder: plant-like curves (temperature, pressure,\n"
     "                      flow, humidity) with noise and a few alarms, instead of the\n"
     "                      predictable test pattern\n"
@@ -151,6 +162,17 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       *error = "unexpected argument \"" + arg + "\" (see --help)";
       return false;
     }
+    bool usedValue = false;
+    std::string pacingError;
+    if (ParsePacingOption(arg, i + 1 < argc ? argv[i + 1] : nullptr, &o->pacing, &usedValue,
+                          &pacingError)) {
+      if (usedValue) ++i;
+      continue;
+    }
+    if (!pacingError.empty()) {
+      *error = pacingError;
+      return false;
+    }
     if (arg == "--help" || arg == "-h") {
       o->help = true;
     } else if (arg == "--demo") {
@@ -241,11 +263,14 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
         return false;
       }
       o->faults.push_back(rule);
+    } else if (IsClockOption(arg)) {
+      if (!ParseClockOption(arg, v, o, error)) return false;
     } else {
       *error = "unknown option \"" + arg + "\" (see --help)";
       return false;
     }
   }
+  o->pacing.baud = o->baud;
   o->recorder.channels.clear();
   for (int m = 0; m < channels; ++m) o->recorder.channels.push_back(DefaultChannel(m));
   if (demo) MakeDemo(&o->recorder);

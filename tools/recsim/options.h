@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "pacing.h"
 #include "recorder.h"
 
 namespace recsim {
@@ -21,8 +22,18 @@ struct Options {
   uint64_t seed = 1;
   bool asciiLower = false;
   std::vector<FaultRule> faults;
+  Pacing pacing;
   bool help = false;
+  // Clock and line (clock.cpp): seconds the clock moves forward on each
+  // SIGUSR1, and the stations served on the line (empty: the one station).
+  int64_t jump = 0;
+  std::vector<uint8_t> stations;
 };
+
+// The options of the clock and of the line's stations: --speed, --jump,
+// --stations. False with a message on a bad value.
+bool IsClockOption(const std::string& arg);
+bool ParseClockOption(const std::string& arg, const char* value, Options* o, std::string* error);
 
 // Parses argv into options (defaults filled in). False with a message on error.
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error);

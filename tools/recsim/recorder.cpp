@@ -74,25 +74,6 @@ int Recorder::intervalSeconds() const {
   return intervalIndex >= 0 && intervalIndex <= 8 ? kSeconds[intervalIndex] : 1;
 }
 
-time_t Recorder::Now() const { return wallClock ? time(nullptr) : fixedNewest; }
-
-time_t Recorder::Newest() const {
-  if (!wallClock) return fixedNewest;
-  time_t now = time(nullptr);
-  return now - now % intervalSeconds();
-}
-
-uint32_t Recorder::NewestRingIndex() const {
-  uint64_t index = newestIndex;
-  if (wallClock) {
-    const int s = intervalSeconds();
-    time_t first = started - started % s;
-    time_t newest = Newest();
-    if (newest > first) index += static_cast<uint64_t>((newest - first) / s);
-  }
-  return static_cast<uint32_t>(index % kRingSize);
-}
-
 float Recorder::LiveValue(int channel, time_t t) const {
   const Channel& c = channels.at(static_cast<size_t>(channel));
   const double fraction =

@@ -81,6 +81,11 @@ struct Recorder {
   time_t fixedNewest = 0;       // newest record time with a fixed clock
   uint32_t newestIndex = 1000;  // ring index of the newest sample at start
   time_t started = 0;           // when the simulator started (wall clock)
+  // The clock (clock.cpp): recorder seconds per real second (-1: 1 with the
+  // wall clock, 0 with a fixed one), and the seconds it was moved forward.
+  double speed = -1;
+  int64_t jumped = 0;
+  int64_t startedMs = 0;        // steady clock at start, for speed
   std::vector<Channel> channels;
   bool demo = false;            // demo samples (demo.h) instead of the test pattern
 
@@ -94,12 +99,21 @@ struct Recorder {
   int devWordWidth() const;
   int intervalSeconds() const;
 
+  // The clock (clock.cpp). StartClock is called once at start.
+  void StartClock();
+  double Speed() const;
   time_t Now() const;     // the recorder's current time
   time_t Newest() const;  // time of the newest record
+  // Register family: the ring slot of the newest record. It moves on one slot
+  // per interval the clock runs or jumps and wraps at the ring's end, so slot
+  // p always holds the record of one time until the ring overwrites it.
   uint32_t NewestRingIndex() const;
+  // Copies of this recorder on one line, one per station address.
+  std::vector<Recorder> Stations(const std::vector<uint8_t>& stations) const;
 
   float LiveValue(int channel, time_t t) const;
   uint64_t DevWord(int channel) const;  // low 32 bits first word
+  time_t FirstNewest() const;  // the newest record at start
 
   // The 10 identity bytes: the model string, NUL-padded.
   void Identity(uint8_t out[10]) const;

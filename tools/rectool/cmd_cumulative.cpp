@@ -107,6 +107,7 @@ int Run(const std::vector<std::string>& args) {
                 " .. " + FormatTime(tables::CumLastTime(f)) + ")");
   const tables::CumTexts texts;
   if (opt.Has("xlsx")) {
+    if (SameAsInput(opt.Value("xlsx"), opt.positional[0])) return 1;
     if (!tables::ExportCumTable(f, from, to, texts, tables::CumOptions(), opt.Value("xlsx"), &error))
       return Fail("cannot write " + opt.Value("xlsx") + ": " + error);
     std::fprintf(stderr, "wrote %s\n", opt.Value("xlsx").c_str());
@@ -120,7 +121,14 @@ Registrar reg({"cumulative", "FILE [--table hourly|shift8|shift12|daily] [--from
                "the totals of a cumulative file per hour, shift or day, one row per day (daily: "
                "per month), with a total per channel; --table names the file's kind; --xlsx writes "
                "the table as the cumulative view exports it",
-               &Run});
+               &Run,
+               "  FILE           the cumulative file (.KVC)\n"
+               "  --table KIND   hourly, shift8, shift12 or daily: refused unless it is the\n"
+               "                 file's own kind (default: the file's kind)\n"
+               "  --from TIME    first period of the table (default: the file's first total)\n"
+               "  --to TIME      last period of the table (default: the file's last total)\n"
+               "  --csv          the table as CSV (RFC 4180, UTF-8) instead of aligned text\n"
+               "  --xlsx OUT     write the table to the workbook OUT instead of printing it\n"});
 
 }  // namespace
 }  // namespace rectool

@@ -1,5 +1,5 @@
 // rectool download --out FILE [--all | --from TIME --to TIME]
-//                  [--port NAME] [--baud N] [--address N]
+//                  [--port NAME] [--baud N] [--address N] [--fast]
 // Copies a span of the records a recorder holds into a new data file, with the
 // serial settings of "XCom.ini" unless given. Progress goes to standard error;
 // Ctrl-C stops and deletes the partial file.
@@ -20,6 +20,7 @@
 #include "acquire/download.h"
 #include "acquire/downloadprogress.h"
 #include "command.h"
+#include "progressline.h"
 #include "serialopts.h"
 #include "signalwatch.h"
 #include "data/records.h"
@@ -33,80 +34,10 @@ constexpr char kName[] = "download";
 // Exit code of a download stopped by a signal (as shells report SIGINT).
 constexpr int kInterrupted = 130;
 
-// Progress on standard error: a line that is rewritten on a terminal (at
-// most a few times a second, and at least once a second while records come),
-// plain lines otherwise (the first record, then every tenth of the work or
-// every 10 s, whichever comes first).
-class RecordProgressLine {
- public:
-  explicit RecordProgressLine(const char* what) : what_(what), tty_(::isatty(STDERR_FILENO)) {}
-  ~RecordProgressLine() {
-    if (tty_ && shown_) std::fputc('\n', stderr);
-  }
-  // Counts records: totalRecords of the run that follows.
-  void CountRecords(int64_t totalRecords) { meter_.Start(totalRecords, acquire::SteadyMs()); }
-  void operator()(int value, int maximum) {
-    const int64_t now = acquire::SteadyMs();
-    const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
-    meter_.Report(value, maximum);
-    const bool last = value >= maximum;
-    const bool first = !shown_ && value > 0;
-    if (tty_) {
-      if (!first && !last && percent == percent_ && now - shownMs_ < 1000) return;
-      if (!first && !last && now - shownMs_ < 250) return;
-    } else {
-      if (!first && !last && percent / 10 == percent_ / 10 && now - shownMs_ < 10000) return;
-      if (last && lastShown_) return;
-    }
-    if (!first && !last && value == 0) return;
-    percent_ = percent;
-    shownMs_ = now;
-    shown_ = true;
-    lastShown_ = last;
-    std::string text = std::string(what_) + ": " + Percent(percent);
-    if (meter_.Started()) {
-      const acquire::ProgressFigures f = meter_.At(now);
-      text += " (" + std::to_string(f.done) + " of " + std::to_string(f.total) + " records";
-      if (f.secondsLeft >= 0) {
-        char rate[32];
-        std::snprintf(rate, sizeof rate, "%.0f", f.rate);
-        text += ", " + std::string(rate) + " records/s, " +
-                acquire::FormatDuration(f.secondsLeft) + " left";
-      }
-      text += ")";
-    }
-    if (tty_) {
-      // Clear what a longer line before left behind.
-      const size_t width = text.size();
-      if (width < width_) text.append(width_ - width, ' ');
-      width_ = width;
-      std::fprintf(stderr, "\r%s", text.c_str());
-    } else {
-      std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    std::fflush(stderr);
-  }
-
- private:
-  static std::string Percent(int percent) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%3d%%", percent);
-    return buf;
-  }
-  const char* what_;
-  bool tty_;
-  bool shown_ = false;
-  bool lastShown_ = false;
-  int percent_ = -1;
-  int64_t shownMs_ = 0;
-  size_t width_ = 0;
-  acquire::ProgressMeter meter_;
-};
-
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all"}, &error))
+  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all", "force", "fast"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out")) return Usage(kName, "give the file to write with --out");
@@ -126,6 +57,11 @@ int Run(const std::vector<std::string>& args) {
   if (int usage = SerialSettings(opt, kName, &param)) return usage;
 
   acquire::DownloadSession session;
+  session.Link().SetFastExchange(FastExchange(opt));
+  // Said once, between two progress reports.
+  auto noteFallback = [&session] {
+    if (session.Link().FallbackNotice()) NoteFallback();
+  };
   SignalWatch signals([&session] { session.Stop(); });
   auto interrupted = [] {
     Fail("interrupted; no file was kept");
@@ -147,6 +83,7 @@ int Run(const std::vector<std::string>& args) {
                   "; check the cable, the port, the speed and the station address");
   }
   if (signals.Interrupted()) return interrupted();
+  noteFallback();
   const acquire::RecorderSpan& span = session.Span();
   std::fprintf(stderr, "recorder: %s family, records every %d s from %s to %s\n",
                span.family == acquire::Family::Register ? "register" : "block", span.interval,
@@ -178,6 +115,9 @@ int Run(const std::vector<std::string>& args) {
       return Fail("reading the station number from the recorder failed; check the cable");
     if (path.back() != '/') path += '/';
     path += acquire::ProposedFileName(station, end, "KVD");
+    // A name the user did not give replaces nothing unasked.
+    if (!opt.Has("force") && ::lstat(path.c_str(), &st) == 0)
+      return Fail(path + " exists already; give --force to replace it, or --out with another name");
   }
 
   _tagViewDef view;
@@ -185,7 +125,10 @@ int Run(const std::vector<std::string>& args) {
   acquire::PrepareStatus prepared;
   {
     ProgressLine line("reading channel settings");
-    prepared = session.Prepare(path, start, end, view, std::ref(line));
+    prepared = session.Prepare(path, start, end, view, [&](int value, int maximum) {
+      noteFallback();
+      line(value, maximum);
+    });
   }
   switch (prepared) {
     case acquire::PrepareStatus::Ok:
@@ -205,9 +148,12 @@ int Run(const std::vector<std::string>& args) {
 
   acquire::RunStatus ran;
   {
-    RecordProgressLine line("downloading");
-    line.CountRecords(session.File().Head().capacity);
-    ran = session.Run(std::ref(line));
+    ProgressLine line("downloading", "records");
+    line.Count(session.File().Head().capacity);
+    ran = session.Run([&](int value, int maximum) {
+      noteFallback();
+      line(value, maximum);
+    });
   }
   switch (ran) {
     case acquire::RunStatus::Completed:
@@ -233,16 +179,20 @@ int Run(const std::vector<std::string>& args) {
 }
 
 Registrar reg({kName,
-               "--out FILE|DIR [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
-               "[--address N]",
+               "--out FILE|DIR [--force] [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
+               "[--address N] [--fast]",
                "copy stored records from a recorder into a new data file", &Run,
                "  --out FILE|DIR  the new data file, or a folder for the proposed name\n"
+               "  --force         replace a file of the proposed name in the folder\n"
                "  --all           every record the recorder holds\n"
                "  --from TIME     first record of the span (with --to)\n"
                "  --to TIME       last record of the span\n"
                "  --port NAME     serial port (default: the one in XCom.ini)\n"
                "  --baud N        baud rate (default: XCom.ini)\n"
                "  --address N     station address (default: XCom.ini)\n"
+               "  --fast          read each reply as it arrives instead of waiting the\n"
+               "                  settle time first (also FastExchange=1 in XCom.ini);\n"
+               "                  a recorder that does not keep up is read the slow way\n"
                "Progress (records done of total, rate, time left) goes to standard error;\n"
                "Ctrl-C stops and deletes the incomplete file.\n"});
 

@@ -68,7 +68,8 @@ int Run(const std::vector<std::string>& args) {
   for (int ch = 0; ch < n; ++ch) {
     std::string name = f.GetChnlName(ch);
     if (name.empty() && cumulative) name = DefaultChnlName(ch + 1);
-    line += "\t" + name + "(" + f.GetChnlUnit(ch) + ")";
+    const std::string unit = f.GetChnlUnit(ch);
+    line += "\t" + name + (unit.empty() ? "" : "(" + unit + ")");
   }
   line += "\n";
   std::string out = line;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "progressline.h"
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/localspan.h"
@@ -20,20 +21,6 @@ namespace {
 std::atomic<bool> interrupted{false};
 
 extern "C" void OnInterrupt(int) { interrupted.store(true); }
-
-// "exporting OUT: n/total rows (p%)" on standard error when the percentage moves.
-struct ProgressLine {
-  std::string what;
-  int shown = -1;
-  void operator()(int64_t done, int64_t total) {
-    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
-    if (percent == shown) return;
-    shown = percent;
-    std::fprintf(stderr, "\rexporting %s: %lld/%lld rows (%d%%)", what.c_str(), static_cast<long long>(done),
-                 static_cast<long long>(total), percent);
-    std::fflush(stderr);
-  }
-};
 
 int Run(const std::vector<std::string>& args) {
   Options opt;
@@ -77,13 +64,15 @@ int Run(const std::vector<std::string>& args) {
   if (opt.positional.size() == 2) targets.push_back({opt.positional[1], false});
   if (opt.Has("csv")) targets.push_back({opt.Value("csv"), true});
   for (const Target& target : targets) {
-    ProgressLine line{target.path};
-    tables::ExportHooks hooks;
-    hooks.cancel = &interrupted;
-    hooks.progress = [&line](int64_t done, int64_t total) { line(done, total); };
-    const tables::ExportResult r = target.csv ? tables::ExportCsv(f, request, target.path, hooks, &error)
-                                              : tables::ExportXlsx(f, request, target.path, hooks, &error);
-    std::fputc('\n', stderr);
+    tables::ExportResult r;
+    {
+      ProgressLine line("exporting " + target.path, "rows");
+      tables::ExportHooks hooks;
+      hooks.cancel = &interrupted;
+      hooks.progress = [&line](int64_t done, int64_t total) { line(done, total); };
+      r = target.csv ? tables::ExportCsv(f, request, target.path, hooks, &error)
+                     : tables::ExportXlsx(f, request, target.path, hooks, &error);
+    }
     if (r == tables::ExportResult::Cancelled) return Fail("interrupted; " + target.path + " was not written");
     if (r == tables::ExportResult::Failed) return Fail(error.empty() ? "cannot write " + target.path : error);
   }
@@ -93,7 +82,14 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({"export", "FILE [OUT.xlsx] [--csv OUT.csv] [--from TIME] [--to TIME] [--step N]",
                "a span of a recording as a spreadsheet of number, time and channel values "
                "(sheets of 65535 rows; every Nth record with --step), or as CSV",
-               &Run});
+               &Run,
+               "  FILE          the data file (.KVD)\n"
+               "  OUT.xlsx      the workbook to write (replaced only when complete)\n"
+               "  --csv OUT     also, or instead, the same rows as CSV (RFC 4180, UTF-8)\n"
+               "  --from TIME   first record (default: the file's first)\n"
+               "  --to TIME     last record (default: the file's last)\n"
+               "  --step N      every Nth record only, N from 1 (default 1: every record)\n"
+               "Progress goes to standard error; Ctrl-C stops and leaves no file behind.\n"});
 
 }  // namespace
 }  // namespace rectool

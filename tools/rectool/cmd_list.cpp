@@ -8,7 +8,9 @@
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "platform/appconfig.h"
 #include "platform/localspan.h"
+#include "platform/ui/lang.h"
 #include "tables/listcore.h"
 
 namespace rectool {
@@ -19,6 +21,17 @@ bool ParseFloat(const std::string& text, float* out) {
   char* end = nullptr;
   *out = std::strtof(text.c_str(), &end);
   return end && *end == '\0';
+}
+
+// The heading of the time column as the list window copies it, in the
+// configured language ("Time" when no language package can be read).
+std::string TimeLabel() {
+  const int language = platform::ReadLanguage();
+  if (language >= 0 && lang::Register(language)) {
+    const QString label = lang::String(61259);
+    if (!label.isEmpty()) return label.toStdString();
+  }
+  return "Time";
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -69,14 +82,31 @@ int Run(const std::vector<std::string>& args) {
   const time_t a = opt.Has("from") ? clock.GoTo(from) : clock.start;
   const time_t b = opt.Has("to") ? clock.GoTo(to) : clock.end;
   if (a > b) return Usage("list", "--from is after --to");
-  const std::string text = tables::CopyText(f, a, b, opt.Has("label") ? opt.Value("label") : "Time");
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) return Fail("cannot write the list");
+  // Written as it is made: the list of a long file is several times its size.
+  const bool written = tables::WriteCopyText(f, a, b, opt.Has("label") ? opt.Value("label") : TimeLabel(),
+                                             [](const std::string& piece) {
+                                               return std::fwrite(piece.data(), 1, piece.size(), stdout) ==
+                                                      piece.size();
+                                             });
+  if (!written || std::fflush(stdout) != 0) return Fail("cannot write the list");
   return 0;
 }
 
 Registrar reg({"list", "FILE [--from TIME] [--to TIME] [--label TEXT] | FILE --find VALUE [--tolerance T] "
                        "[--channel N] [--backward] [--from TIME]",
-               "the record list's copy text of a span, or find a value", &Run});
+               "the record list's copy text of a span, or find a value", &Run,
+               "  FILE            the data file (.KVD)\n"
+               "  --from TIME     first record (default: the file's first); with --find, where\n"
+               "                  the search begins (default: the file's first, or last with\n"
+               "                  --backward)\n"
+               "  --to TIME       last record (default: the file's last)\n"
+               "  --label TEXT    heading of the time column (default: the configured\n"
+               "                  language's, as the window copies it)\n"
+               "  --find VALUE    print the time of the first record holding VALUE\n"
+               "  --tolerance T   accept values within T of VALUE (default 0)\n"
+               "  --channel N     search channel N only, numbered from 1 (default: every channel)\n"
+               "  --backward      search towards earlier records\n"
+               "Times are rounded to the file's sampling interval, as the list does.\n"});
 
 }  // namespace
 }  // namespace rectool

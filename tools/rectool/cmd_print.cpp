@@ -13,6 +13,7 @@
 #include "charts/circular.h"
 #include "charts/curveprint.h"
 #include "command.h"
+#include "progressline.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
@@ -140,14 +141,17 @@ int Run(const std::vector<std::string>& input) {
     }
   }
   const int total = job.range ? job.pages : 1;
-  job.progress = [total](int done, int) {
-    if (total > 1) std::fprintf(stderr, "\rpage %d of %d", done, total);
-    return true;
-  };
   QString message;
-  const bool ok = charts::PrintCurvesToPdf(opt.Value("out"), job, QString::fromStdString(page),
-                                           opt.Has("portrait"), 600, &message);
-  if (total > 1) std::fprintf(stderr, "\n");
+  bool ok = false;
+  {
+    ProgressLine line("printing " + opt.Value("out"), "pages");
+    job.progress = [total, &line](int done, int) {
+      if (total > 1) line(done, total);
+      return true;
+    };
+    ok = charts::PrintCurvesToPdf(opt.Value("out"), job, QString::fromStdString(page), opt.Has("portrait"), 600,
+                                  &message);
+  }
   if (!ok) return Fail("cannot write " + opt.Value("out") + ": " + message.toStdString() + "; nothing was written");
   std::printf("%s: %d page%s\n", opt.Value("out").c_str(), total, total == 1 ? "" : "s");
   return 0;
@@ -157,7 +161,19 @@ Registrar reg({kName,
                "FILE --out F.pdf [--from TIME] [--to TIME | --window TIME TIME] [--circular CH] [--page SIZE] "
                "[--portrait] [--lang zh|en]",
                "curves as PDF pages (a span page by page, or one window), or a channel's circular report",
-               &Run});
+               &Run,
+               "  FILE              the data file (.KVD)\n"
+               "  --out F.pdf       the PDF to write (replaced only when complete)\n"
+               "  --from TIME       first record (default: the file's first); kept on the\n"
+               "                    sampling grid, 2000 records a page\n"
+               "  --to TIME         last record (default: the file's last)\n"
+               "  --window A B      one page with the curves from time A to time B instead\n"
+               "  --circular CH     the circular report of channel CH (numbered from 1) over\n"
+               "                    the span, on one page\n"
+               "  --page SIZE       A3, A4, A5, B4, B5, Letter, Legal or Tabloid (default A4)\n"
+               "  --portrait        portrait pages (default landscape)\n"
+               "  --lang zh|en      language of the page texts (default: the configured one)\n"
+               "Progress goes to standard error.\n"});
 
 }  // namespace
 }  // namespace rectool

@@ -1,8 +1,9 @@
 // rectool record --out FILE [--seconds N | --records N] [--port NAME]
-//                [--baud N] [--address N] [--interval N]
+//                [--baud N] [--address N] [--interval N] [--fast]
 // Records a connected recorder live, one record per interval, into a data
-// file; the same set-up, sampling and appending as the live window. Ctrl-C
-// ends the recording and saves what was recorded.
+// file; the same set-up, sampling and appending as the live window. Ctrl-C,
+// SIGTERM and SIGHUP (log-out, shut-down) end the recording and save what was
+// recorded.
 #include <unistd.h>
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include "command.h"
 #include "data/records.h"
 #include "platform/event.h"
+#include "progressline.h"
 #include "serialopts.h"
 #include "signalwatch.h"
 #include "viewcfg/viewdef.h"
@@ -28,8 +30,8 @@ constexpr int kInterrupted = 130;
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"}, {},
-                 &error))
+  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"},
+                 {"fast"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out") || opt.Value("out").empty())
@@ -45,13 +47,6 @@ int Run(const std::vector<std::string>& args) {
   if (int usage = SerialSettings(opt, kName, &param)) return usage;
   if (param.Interval <= 0) param.Interval = 1;
   const std::string out = opt.Value("out");
-
-  // A recording left behind by a crash is not overwritten.
-  acquire::Interrupted left;
-  if (acquire::FindInterrupted(&left))
-    return Fail("an interrupted recording of " + std::to_string(left.records) +
-                " records is waiting in " + acquire::TempStorePath() +
-                "; save it first with \"rectool recover --out FILE\"");
 
   platform::AutoResetEvent wake;
   std::atomic<bool> stop{false};
@@ -69,6 +64,7 @@ int Run(const std::vector<std::string>& args) {
   observer.cancelled = [&] { return stop.load(); };
   acquire::LiveOptions options;
   if (records > 0) options.storeSlots = static_cast<int>(records);
+  options.fastExchange = FastExchange(opt);
   const acquire::LiveStatus status = session.Setup(param, view, observer, options);
   switch (status) {
     case acquire::LiveStatus::Ok:
@@ -89,15 +85,26 @@ int Run(const std::vector<std::string>& args) {
     case acquire::LiveStatus::CreateFailed:
       return Fail("cannot make the temporary store " + session.Detail() +
                   "; check the free disk space and that the settings folder is writable");
+    case acquire::LiveStatus::StoreInUse:
+      return Fail("another recording (recview or rectool record) is using the temporary store " +
+                  session.Detail() + "; stop that recording first, then start again");
+    case acquire::LiveStatus::Interrupted: {
+      // A recording left behind by a crash is not overwritten.
+      acquire::Interrupted left;
+      acquire::FindInterrupted(&left);
+      return Fail("an interrupted recording of " + std::to_string(left.records) +
+                  " records is waiting in " + acquire::TempStorePath() +
+                  "; save it first with \"rectool recover --out FILE\"");
+    }
   }
-  const CXFile& file = session.File();
-  std::fprintf(stderr, "recording \"%s\": %d channels, a record every %d s; Ctrl-C ends\n",
-               file.GetTitle().c_str(), file.GetChnlCount(), file.GetInterval());
 
   // Records fall due at fixed instants from the start, so that a late tick
   // never pushes the following ones.
   using Clock = std::chrono::steady_clock;
   session.StartAcquisition(std::time(nullptr));
+  const CXFile& file = session.File();
+  std::fprintf(stderr, "recording \"%s\": %d channels, a record every %d s; Ctrl-C ends\n",
+               file.GetTitle().c_str(), file.GetChnlCount(), file.GetInterval());
   const Clock::time_point begin = Clock::now();
   const auto period = std::chrono::seconds(file.GetInterval());
   const long long wanted = records > 0 ? records
@@ -114,6 +121,7 @@ int Run(const std::vector<std::string>& args) {
     }
     if (stop) break;
     last = session.Tick();
+    if (session.FallbackNotice()) NoteFallback();
   }
   session.Stop();
 
@@ -137,8 +145,19 @@ int Run(const std::vector<std::string>& args) {
 
 Registrar reg({kName,
                "--out FILE [--seconds N | --records N] [--port NAME] [--baud N] [--address N] "
-               "[--interval N]",
-               "record a connected recorder live into a new data file", &Run});
+               "[--interval N] [--fast]",
+               "record a connected recorder live into a new data file", &Run,
+               "  --out FILE      the data file to write when the recording ends\n"
+               "  --seconds N     record for N seconds, then save (default: until Ctrl-C)\n"
+               "  --records N     record N records (1 to 262144), then save\n"
+               "  --port NAME     serial port (default: the one in XCom.ini)\n"
+               "  --baud N        baud rate (default: XCom.ini)\n"
+               "  --address N     station address (default: XCom.ini)\n"
+               "  --interval N    seconds between records, 1 to 86400 (default: XCom.ini)\n"
+               "  --fast          read each reply as it arrives instead of waiting the settle\n"
+               "                  time (falls back by itself when the recorder does not keep up)\n"
+               "Ctrl-C ends the recording and saves what was recorded. Records wait in the\n"
+               "temporary store until then; after a crash, rectool recover saves them.\n"});
 
 }  // namespace
 }  // namespace rectool

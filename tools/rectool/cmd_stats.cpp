@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command.h"
+#include "progressline.h"
 #include "data/cxfile.h"
 #include "data/records.h"
 #include "platform/localspan.h"
@@ -42,12 +43,12 @@ int Run(const std::vector<std::string>& args) {
     default: break;
   }
   tables::StatsResult result;
-  const bool tty = isatty(2);
-  if (!tables::ComputeStatistics(f, start, end, &result, [tty](int percent) {
-        if (tty) std::fprintf(stderr, "\rcomputing: %d%%", percent);
-      }))
-    return Fail("the file has no sampling interval");
-  if (tty) std::fputc('\n', stderr);
+  bool computed = false;
+  {
+    ProgressLine line("computing");
+    computed = tables::ComputeStatistics(f, start, end, &result, [&line](int percent) { line(percent, 100); });
+  }
+  if (!computed) return Fail("the file has no sampling interval");
 
   std::string out;
   const int n = f.GetChnlCount();
@@ -88,7 +89,11 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({"stats", "FILE [--from TIME] [--to TIME] [--json]",
                "maximum, minimum, mean and relative spread of every channel over a span "
                "(the whole file by default)",
-               &Run});
+               &Run,
+               "  FILE         the data file (.KVD)\n"
+               "  --from TIME  first record of the span (default: the file's first)\n"
+               "  --to TIME    last record of the span (default: the file's last)\n"
+               "  --json       one JSON object instead of the tab-separated table\n"});
 
 }  // namespace
 }  // namespace rectool

@@ -1,7 +1,5 @@
 #include "serialopts.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -37,23 +35,20 @@ int SerialSettings(const Options& opt, const char* command, _tagComParam* param)
   return 0;
 }
 
+bool FastExchange(const Options& opt) { return opt.Has("fast") || CXCom().GetFastExchange(); }
+
+void NoteFallback() {
+  // On a terminal the progress line is rewritten in place: start a new one.
+  std::fprintf(stderr, "%s", ::isatty(STDERR_FILENO) ? "\n" : "");
+  std::fprintf(stderr,
+               "the recorder did not keep up with the fast exchange; going on with the "
+               "settle time (slower). Leave out --fast for this recorder (and clear "
+               "\"FastExchange\" in XCom.ini).\n");
+}
+
 std::string Where(const _tagComParam& p) {
   return std::string(p.ComPort) + " (" + std::to_string(p.Baudrate) + " baud, station " +
          std::to_string(p.Address & 0xFF) + ")";
-}
-
-ProgressLine::ProgressLine(const char* what) : what_(what), tty_(::isatty(STDERR_FILENO)) {}
-
-ProgressLine::~ProgressLine() {
-  if (tty_ && shown_ >= 0) std::fputc('\n', stderr);
-}
-
-void ProgressLine::operator()(int value, int maximum) {
-  const int percent = maximum > 0 ? static_cast<int>(100LL * value / maximum) : 0;
-  if (percent == shown_ || (!tty_ && percent / 10 == shown_ / 10 && shown_ >= 0)) return;
-  shown_ = percent;
-  std::fprintf(stderr, tty_ ? "\r%s: %3d%%" : "%s: %3d%%\n", what_, percent);
-  std::fflush(stderr);
 }
 
 }  // namespace rectool

@@ -1,7 +1,7 @@
 #pragma once
 // What the commands that talk to a recorder share: the serial settings from
-// "XCom.ini" with the options that override them, a progress line on
-// standard error, and the link described for messages.
+// "XCom.ini" with the options that override them, and the link described
+// for messages.
 #include <string>
 
 #include "command.h"
@@ -14,21 +14,14 @@ namespace rectool {
 // error already reported for command.
 int SerialSettings(const Options& opt, const char* command, _tagComParam* param);
 
+// Whether to use the fast exchange: --fast, or the "FastExchange" key of
+// "XCom.ini".
+bool FastExchange(const Options& opt);
+// Says once, on standard error, that the recorder did not keep up with the
+// fast exchange and the link went back to the settle time.
+void NoteFallback();
+
 // "PORT (BAUD baud, station N)".
 std::string Where(const _tagComParam& p);
-
-// Progress on standard error: a line that is rewritten on a terminal, a line
-// per tenth otherwise.
-class ProgressLine {
- public:
-  explicit ProgressLine(const char* what);
-  ~ProgressLine();
-  void operator()(int value, int maximum);
-
- private:
-  const char* what_;
-  bool tty_;
-  int shown_ = -1;
-};
 
 }  // namespace rectool
