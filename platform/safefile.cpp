@@ -42,14 +42,6 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool SyncFolderOf(const std::string& path) {
-  int dfd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd < 0) return false;
-  // Some file systems cannot sync a folder; the rename itself has happened.
-  bool ok = ::fsync(dfd) == 0 || errno == EINVAL || errno == EROFS;
-  ok = ::close(dfd) == 0 && ok;
-  return ok;
-}
 
 std::string SystemError(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
@@ -141,6 +133,15 @@ bool WriteFully(int fd, const void* data, size_t n) {
 }
 
 }  // namespace
+
+bool SyncFolderOf(const std::string& path) {
+  int dfd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return false;
+  // Some file systems cannot sync a folder; the rename itself has happened.
+  bool ok = ::fsync(dfd) == 0 || errno == EINVAL || errno == EROFS;
+  ok = ::close(dfd) == 0 && ok;
+  return ok;
+}
 
 void SetCommitCheck(CommitCheck check) { g_check.store(check); }
 

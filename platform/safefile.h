@@ -69,6 +69,10 @@ class NewFile {
 using CommitCheck = bool (*)(std::string* why);
 void SetCommitCheck(CommitCheck check);
 
+// fsync of the folder that holds path, so a new name or a rename in it
+// reaches the disk.
+bool SyncFolderOf(const std::string& path);
+
 // True when a and b name the same existing file (the same device and inode:
 // also through links and other names).
 bool SameFile(const std::string& a, const std::string& b);

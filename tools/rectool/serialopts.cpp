@@ -1,5 +1,7 @@
 #include "serialopts.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
