@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPalette>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -134,6 +135,57 @@ void CopyImage(QImage& dst, const QImage& src, QPoint at) {
     const uchar* s = src.constScanLine(y - at.y()) + size_t(x0 - at.x()) * 4;
     std::memcpy(dst.scanLine(y) + size_t(x0) * 4, s, bytes);
   }
+}
+
+QFont FontForText(const QFont& font, const QString& text) {
+  const bool chinese = std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
+  const QStringList families = font.families();
+  const QString cjk = "Noto Sans CJK SC";
+  if (!chinese || families.value(0) == cjk) return font;
+  QFont f = font;
+  QStringList list{cjk};
+  for (const QString& family : families)
+    if (family != cjk) list << family;
+  f.setFamilies(list);
+  return f;
+}
+
+bool LabelSpots::Place(QRect& r) {
+  if (r.right() > area_.right()) r.moveRight(area_.right());
+  if (r.left() < area_.left()) r.moveLeft(area_.left());
+  if (r.bottom() > area_.bottom()) r.moveBottom(area_.bottom());
+  if (r.top() < area_.top()) r.moveTop(area_.top());
+  for (const QRect& other : taken_)
+    if (other.intersects(r)) return false;
+  taken_.push_back(r);
+  return true;
+}
+
+namespace {
+
+double Linear(int c) {
+  const double v = c / 255.0;
+  return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+int Encoded(double v) {
+  v = std::clamp(v, 0.0, 1.0);
+  return int(std::lround(255.0 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055)));
+}
+
+}  // namespace
+
+QColor PaperInk(const QColor& colour, bool* darkened) {
+  // The light a colour sends back, as the eye weighs the primaries; above the
+  // limit a thin line of it can hardly be told from the paper. Scaling the
+  // three primaries alike keeps the hue.
+  constexpr double kLimit = 0.3;
+  const double r = Linear(colour.red()), g = Linear(colour.green()), b = Linear(colour.blue());
+  const double luminance = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  if (darkened) *darkened = luminance > kLimit;
+  if (luminance <= kLimit) return colour;
+  const double k = kLimit / luminance;
+  return QColor(Encoded(r * k), Encoded(g * k), Encoded(b * k));
 }
 
 }  // namespace charts

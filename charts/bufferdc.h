@@ -89,4 +89,30 @@ void TextAt(QPainter& p, int x, int y, const QString& s);
 // Plain copy of `src` into `dst` with its top-left corner at `at` (clipped).
 void CopyImage(QImage& dst, const QImage& src, QPoint at);
 
+// The font for a text with Chinese characters in it: a Chinese family first,
+// so that every glyph comes from one font. Texts whose Chinese glyphs come
+// from a fallback font are squeezed when a print preview plays them back.
+QFont FontForText(const QFont& font, const QString& text);
+
+// Labels of a chart that must not run into each other: each label is moved
+// inside the area, and left out when it would overlap one already placed.
+class LabelSpots {
+ public:
+  explicit LabelSpots(const QRect& area) : area_(area) {}
+  // Moves r inside the area; false when it then overlaps a placed label,
+  // else r is placed.
+  bool Place(QRect& r);
+  // Takes r as placed without moving it (a text drawn anyway).
+  void Take(const QRect& r) { taken_.push_back(r); }
+
+ private:
+  QRect area_;
+  std::vector<QRect> taken_;
+};
+
+// A channel colour as it prints on white paper. Colours too light to be seen
+// there (white, yellow, light green...) print in a darker shade of the same
+// hue; `darkened` tells whether that happened. Screens keep the stored colour.
+QColor PaperInk(const QColor& colour, bool* darkened = nullptr);
+
 }  // namespace charts

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -50,12 +51,36 @@ void TurnedText(QPainter& p, QPointF at, double degrees, const QString& text) {
 // Text from a point reading in the direction turned clockwise by `degrees`.
 void TextFrom(QPainter& p, QPointF at, double degrees, const QString& text) {
   p.save();
+  p.setFont(FontForText(p.font(), text));
   p.translate(at);
   p.rotate(degrees);
   const QFontMetrics fm(p.font());
   p.drawText(QRect(0, 0, fm.horizontalAdvance(text) + 4, fm.height()), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
              text);
   p.restore();
+}
+
+// A text from a point reading in the direction turned by `degrees`, whose
+// run of underscores (a line to sign on) is drawn as a line: underscores sit
+// below the text box and would be cut off.
+void TextWithLineFrom(QPainter& p, QPointF at, double degrees, const QString& text) {
+  const int blank = text.indexOf('_');
+  if (blank < 0) return TextFrom(p, at, degrees, text);
+  int end = blank;
+  while (end < text.size() && text[end] == '_') ++end;
+  const QFontMetrics fm(FontForText(p.font(), text));
+  const QString before = text.left(blank);
+  const int from = fm.horizontalAdvance(before), length = fm.horizontalAdvance(text.mid(blank, end - blank));
+  TextFrom(p, at, degrees, before);
+  p.save();
+  p.translate(at);
+  p.rotate(degrees);
+  p.setPen(QPen(p.pen().color(), std::max(fm.height() / 12, 1), Qt::SolidLine, Qt::FlatCap));
+  const int y = fm.ascent() + std::max(fm.descent() / 2, 1);
+  p.drawLine(from, y, from + length, y);
+  p.restore();
+  if (end < text.size()) TextFrom(p, at + QTransform().rotate(degrees).map(QPointF(from + length, 0)), degrees,
+                                  text.mid(end));
 }
 
 // Rings, spokes and labels of the report, for screen and paper alike.
@@ -89,16 +114,37 @@ void DrawReportGrid(QPainter& p, const CXFile& file, int ch, QPointF c, double R
   // 3. Hour labels around the rim, turned to follow it.
   p.setPen(st.ink);
   p.setFont(st.hourFont);
+  const QFontMetrics hourFm(st.hourFont, p.device());
+  LabelSpots spots(QRect(-1000000, -1000000, 2000000, 2000000));
   for (int h = 0; h < 24; ++h) {
     const double a = (6 - h) * 15.0 * kPi / 180.0;
-    TurnedText(p, QPointF(c.x() + (R + s) * std::cos(a), c.y() - (R + s) * std::sin(a)), 15.0 * h,
-               QString::number(h));
+    const QPointF at(c.x() + (R + s) * std::cos(a), c.y() - (R + s) * std::sin(a));
+    const QString text = QString::number(h);
+    TurnedText(p, at, 15.0 * h, text);
+    const int w = hourFm.horizontalAdvance(text) + 4, ht = hourFm.height();
+    spots.Take(QTransform().translate(at.x(), at.y()).rotate(15.0 * h).mapRect(QRect(-w / 2, -ht / 2, w, ht)));
   }
-  // 4. Value labels along the horizontal radius to the right.
+  // 4. Value labels along the horizontal radius to the right. Across the
+  // page they are set in two rows where they would run into each other or
+  // into the hour label at the rim, and left out where even that is too
+  // tight; turned on screen they keep out of each other's way.
   p.setFont(st.valueFont);
+  const QFontMetrics valueFm(st.valueFont, p.device());
   const double lo = file.GetRangeLow(ch), hi = file.GetRangeHigh(ch);
-  for (int i = 0; i <= K; ++i)
-    TextFrom(p, QPointF(c.x() + (i + 1) * s, c.y()), st.valueTurn, Printf("%.2f", lo + (hi - lo) / K * i));
+  const bool across = std::abs(st.valueTurn) < 10;
+  for (int i = 0; i <= K; ++i) {
+    const QString text = Printf("%.2f", lo + (hi - lo) / K * i);
+    QPointF at(c.x() + (i + 1) * s, c.y());
+    if (across) {
+      QRect box(int(at.x()), int(at.y()), valueFm.horizontalAdvance(text) + 4, valueFm.height());
+      if (!spots.Place(box)) {
+        box.translate(0, valueFm.height());
+        if (!spots.Place(box)) continue;
+        at.ry() += valueFm.height();
+      }
+    }
+    TextFrom(p, at, st.valueTurn, text);
+  }
 }
 
 // The curve's points in whole pixels.
@@ -199,9 +245,10 @@ void DrawReportPage(QPainter& p, const CXFile& file, int ch, time_t start, time_
   ReportStyle st{10, Qt::black, hourFont, CellFont("Times New Roman", std::max(m * 12 / 650, 1)), 1.0, false};
   DrawReportGrid(p, file, ch, c, R, K, st);
   const std::vector<QPoint> pts = ReportPoints(file, ch, start, end, c, s);
+  bool darkened = false;
+  const QColor ink = PaperInk(FromColorRef(h.channels[ch].colour), &darkened);
   if (!pts.empty()) {
-    p.setPen(QPen(FromColorRef(h.channels[ch].colour), 5 * std::max<int>(h.channels[ch].penWidth, 1), Qt::SolidLine,
-                  Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(ink, 5 * std::max<int>(h.channels[ch].penWidth, 1), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPoint(pts[0]);
     if (pts.size() > 1) p.drawPolyline(pts.data(), int(pts.size()));
@@ -212,12 +259,13 @@ void DrawReportPage(QPainter& p, const CXFile& file, int ch, time_t start, time_
   const int top = H / 16;
   const int first = W - W / 40;
   auto column = [&](int x, int y, const QString& text) { TextFrom(p, QPointF(x, y), 90.0, text); };
-  column(first, top, lang::String(62903));
+  TextWithLineFrom(p, QPointF(first, top), 90.0, lang::String(62903));
   column(first - W / 40, top, lang::String(62904) + QString::fromStdString(FormatTime(now)));
   column(first - W / 20, top, lang::String(62902) + QString::fromStdString(FormatTime(start)));
   column(first - 3 * W / 40, top + H / 15,
          "=>" + QString::fromStdString(FormatTime(end, "%Y-%m-%d   %H:%M:%S")));
-  column(first - W / 10, top, lang::String(62905) + lang::Format(62900, ch + 1));
+  column(first - W / 10, top,
+         lang::String(62905) + lang::Format(62900, ch + 1) + (darkened ? lang::String(63622) : QString()));
   p.restore();
 }
 

@@ -480,18 +480,10 @@ void CCurveChart::DrawPlot(int /*flag*/) {
     // inward, one that would overlap a label already drawn is left out (its
     // mark line still shows).
     const QFontMetrics fm(p.font());
-    const QRect area(0, 0, plotWidth, plotHeight);
-    std::vector<QRect> labels;
+    LabelSpots labels(QRect(0, 0, plotWidth, plotHeight));
     auto label = [&](int x, int y, const QString& text) {
       QRect r(x, y, fm.horizontalAdvance(text) + 1, fm.height());
-      if (r.right() > area.right()) r.moveRight(area.right());
-      if (r.left() < area.left()) r.moveLeft(area.left());
-      if (r.bottom() > area.bottom()) r.moveBottom(area.bottom());
-      if (r.top() < area.top()) r.moveTop(area.top());
-      for (const QRect& other : labels)
-        if (other.intersects(r)) return;
-      labels.push_back(r);
-      TextAt(p, r.left(), r.top(), text);
+      if (labels.Place(r)) TextAt(p, r.left(), r.top(), text);
     };
     const int marks = file->GetMarkCount();
     for (int i = 0; i < marks; ++i) {

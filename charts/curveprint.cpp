@@ -50,6 +50,7 @@ void ColumnText(QPainter& p, int colLeft, int colWidth, int colTop, int from, in
                 const QString& text, Qt::Alignment along) {
   if (length <= 0) return;
   p.save();
+  p.setFont(FontForText(p.font(), text));
   p.translate(colLeft + colWidth, colTop);
   p.rotate(90);
   const QString shown = QFontMetrics(p.font()).elidedText(text, Qt::ElideRight, length);
@@ -222,8 +223,8 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       if (!def.shown) continue;
       const std::vector<QPoint> pts = CurveAt(s, ch, cols, plotL, plotT, H);
       if (pts.empty()) continue;
-      p.setPen(QPen(FromColorRef(def.colour), 5 * std::max<int>(def.penWidth, 1), Qt::SolidLine, Qt::RoundCap,
-                    Qt::RoundJoin));
+      p.setPen(QPen(PaperInk(FromColorRef(def.colour)), 5 * std::max<int>(def.penWidth, 1), Qt::SolidLine,
+                    Qt::RoundCap, Qt::RoundJoin));
       p.drawPoint(pts[0]);
       if (pts.size() > 1) p.drawPolyline(pts.data(), int(pts.size()));
     }
@@ -257,7 +258,14 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
   // 3. Marks inside the window.
   const time_t ws = s.window.windowStart, we = s.window.windowEnd;
   if (Wp > 0 && H > 0) {
-    const int textH = QFontMetrics(axisFont).height();
+    const QFontMetrics fm(axisFont);
+    const int textH = fm.height();
+    // A value label that would run into another one is left out, as on screen.
+    LabelSpots labels(plotRect);
+    auto label = [&](int x, int y, const QString& text) {
+      QRect r(x, y, fm.horizontalAdvance(text) + 4, textH);
+      if (labels.Place(r)) p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    };
     p.save();
     p.setClipRect(plotRect);
     for (int i = 0; i < f.GetMarkCount(); ++i) {
@@ -268,17 +276,15 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       const int x = plotL + col + 2;
       p.setPen(QPen(Qt::black, 5));
       p.drawLine(x, plotT, x, plotB);
+      label(x + 10, plotT + 2, QString::fromStdString(FormatTime(t)));
       for (int ch = 0; ch < n; ++ch) {
         if (!h.channels[ch].shown) continue;
         float value = 0, percent = 0;
         if (!f.GetValue(ch, t, &value, &percent)) continue;
         const int y = RowOf(s.valueMode ? value : percent, s.viewBottom, s.viewTop, plotT, H);
         const int row = y + 2 > plotB - 20 - textH ? y - 2 - textH : y + 2;
-        p.drawText(QRect(x + 10, row, Wp, textH), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   QString::fromStdString(f.FormatValue(ch, value) + f.GetChnlUnit(ch)));
+        label(x + 10, row, QString::fromStdString(f.FormatValue(ch, value) + f.GetChnlUnit(ch)));
       }
-      p.drawText(QRect(x + 10, plotT + 2, Wp, textH), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                 QString::fromStdString(FormatTime(t)));
     }
     p.restore();
   }
@@ -337,7 +343,8 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       const int col = right - m.legendCols * unit + (shown / 2) * unit;
       const int halfTop = shown % 2 ? mid : plotT, halfBottom = shown % 2 ? plotB : mid;
       ++shown;
-      const QColor colour = FromColorRef(def.colour);
+      bool darkened = false;
+      const QColor colour = PaperInk(FromColorRef(def.colour), &darkened);
       const int box = unit / 2;
       p.fillRect(QRect(col + (unit - box) / 2, halfTop + unit / 4, box, box), colour);
       char num[16];
@@ -345,7 +352,8 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       const bool withLine = halfBottom - halfTop > 400 + unit * 2;
       const int textEnd = withLine ? halfBottom - 420 : halfBottom - unit / 4;
       ColumnText(p, col, unit, halfTop, unit, textEnd - halfTop - unit,
-                 QString::fromLatin1(num) + QString::fromStdString(f.GetChnlName(ch)), Qt::AlignLeft);
+                 QString::fromLatin1(num) + QString::fromStdString(f.GetChnlName(ch)) +
+                     (darkened ? lang::String(63622) : QString()), Qt::AlignLeft);
       if (withLine) {
         p.save();
         p.setPen(QPen(colour, 5 * std::max<int>(def.penWidth, 1), Qt::SolidLine, Qt::FlatCap));

@@ -18,6 +18,8 @@ struct PageSource {
   std::function<void(QPainter& p, int page, int width, int height)> draw;
   // Told each page done; the job stops when it returns false.
   std::function<bool(int done, int total)> progress;
+  // Pages upright rather than across (tall tables).
+  bool portrait = false;
   // The data file the pages are drawn from (may be null): a PDF never takes
   // its place, and none is kept when it changed on disk while drawn.
   const CXFile* file = nullptr;

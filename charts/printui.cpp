@@ -1,14 +1,18 @@
 #include "charts/printui.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <algorithm>
+#include <memory>
 
 #include "data/cxfile.h"
+#include "platform/appconfig.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 
@@ -21,9 +25,9 @@ PdfPathAsk& PdfAsk() {
   return ask;
 }
 
-// Landscape pages unless the user turns them in the print dialog.
-void PreparePrinter(QPrinter& printer) {
-  printer.setPageOrientation(QPageLayout::Landscape);
+// Landscape pages unless the job wants them upright or the user turns them.
+void PreparePrinter(QPrinter& printer, const PageSource& source) {
+  printer.setPageOrientation(source.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
   if (printer.outputFormat() == QPrinter::PdfFormat) printer.setResolution(600);
 }
 
@@ -34,39 +38,82 @@ void ReportFailure(QWidget* parent, bool stopped, const QString& error) {
     MsgBoxText(parent, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
 }
 
+// The PDF file's name: a save dialog in the folder of the last data file.
+QString AskPdfPath(QWidget* parent, const QString& title) {
+  if (PdfAsk()) return PdfAsk()(parent);
+  const QString last = QString::fromStdString(platform::ReadLastDir());
+  const QFileInfo info(last);
+  const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+  QString name = title;
+  name.replace('/', '_');
+  return QFileDialog::getSaveFileName(parent, lang::String(62802), QDir(folder).filePath(name + ".pdf"),
+                                      lang::String(62812));
+}
+
+// The progress of a job that has begun: shown at once with its Stop button,
+// gone when the job ends. Made only when the pages start, so no window of it
+// can come up over the questions before.
+class JobProgress {
+ public:
+  JobProgress(QWidget* parent, const QString& title, PageSource& source) : dlg_(parent) {
+    dlg_.setWindowTitle(title);
+    dlg_.setCancelButtonText(lang::String(62803));
+    dlg_.setWindowModality(Qt::WindowModal);
+    dlg_.setAutoClose(false);
+    dlg_.setAutoReset(false);
+    dlg_.setMinimumDuration(0);
+    const int total = std::max(source.pages, 1);
+    dlg_.setRange(0, total);
+    dlg_.setLabelText(lang::Format(62814, 1, total));
+    dlg_.setValue(0);
+    dlg_.show();
+    auto outer = source.progress;
+    source.progress = [this, outer](int done, int total) {
+      dlg_.setMaximum(total);
+      dlg_.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
+      dlg_.setValue(done);  // lets the Stop button be pressed
+      if (outer && !outer(done, total)) return false;
+      return !dlg_.wasCanceled();
+    };
+  }
+  ~JobProgress() { dlg_.close(); }
+  bool Stopped() const { return dlg_.wasCanceled(); }
+
+ private:
+  QProgressDialog dlg_;
+};
+
 }  // namespace
 
 void SetPdfPathAsk(PdfPathAsk ask) { PdfAsk() = std::move(ask); }
 
 void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& title) {
-  QProgressDialog progress(parent);
-  progress.setCancelButtonText(lang::String(62803));
-  progress.setMinimumDuration(500);
-  progress.setWindowModality(Qt::WindowModal);
-  auto outer = source.progress;
-  source.progress = [&progress, outer](int done, int total) {
-    progress.setMaximum(total);
-    progress.setValue(done);
-    progress.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
-    if (outer && !outer(done, total)) return false;
-    return !progress.wasCanceled();
-  };
+  // One step after the other: the question, the file or print dialog, the
+  // pages with their progress, the result.
   QString error;
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // No printer here: the same pages as a PDF file.
     if (MsgBox(parent, 62811, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
-    QString path = PdfAsk() ? PdfAsk()(parent)
-                            : QFileDialog::getSaveFileName(parent, QString(), title + ".pdf", lang::String(62812));
+    QString path = AskPdfPath(parent, title);
     if (path.isEmpty()) return;
     if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     if (source.file && RefusedAsOutput(parent, path, source.file->GetPath())) return;
-    if (!PrintPagesToPdf(path.toStdString(), source, "A4", false, 600, title, &error))
-      ReportFailure(parent, progress.wasCanceled(), error);
+    bool ok = false, stopped = false;
+    {
+      JobProgress progress(parent, title, source);
+      ok = PrintPagesToPdf(path.toStdString(), source, "A4", source.portrait, 600, title, &error);
+      stopped = progress.Stopped();
+    }
+    if (ok)
+      MsgBoxText(parent, lang::Format(63620, QDir::toNativeSeparators(path).toUtf8().constData()), 61236,
+                 MsgIcon::Information);
+    else
+      ReportFailure(parent, stopped, error);
     return;
   }
   QPrinter printer(QPrinter::HighResolution);
-  PreparePrinter(printer);
+  PreparePrinter(printer, source);
   printer.setDocName(title);
   QPrintDialog dlg(&printer, parent);
   dlg.setMinMax(1, std::max(source.pages, 1));
@@ -77,12 +124,18 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
     from = printer.fromPage();
     to = printer.toPage();
   }
-  if (!PrintPages(printer, source, from, to, &error)) ReportFailure(parent, progress.wasCanceled(), error);
+  bool ok = false, stopped = false;
+  {
+    JobProgress progress(parent, title, source);
+    ok = PrintPages(printer, source, from, to, &error);
+    stopped = progress.Stopped();
+  }
+  if (!ok) ReportFailure(parent, stopped, error);
 }
 
 void PreviewPages(QWidget* parent, const PageSource& source) {
   QPrinter printer(QPrinter::HighResolution);
-  PreparePrinter(printer);
+  PreparePrinter(printer, source);
   QPrintPreviewDialog preview(&printer, parent);
   preview.setObjectName("printPreview");
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&source](QPrinter* p) {

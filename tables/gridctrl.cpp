@@ -275,7 +275,9 @@ void CXGridCtrl::DrawTable(QPainter& p, const int* widths, time_t top, int rows,
     cols[nCols] = i;
     xs[++nCols] = x;
   }
-  for (int ch = firstChannel_; file_ && ch < std::min(chnlCount_, 64) && x < right; ++ch) {
+  const int fromCh = s.channelFrom >= 0 ? s.channelFrom : firstChannel_;
+  const int endCh = std::min({chnlCount_, 64, s.channelTo + 1});
+  for (int ch = fromCh; file_ && ch < endCh && x < right; ++ch) {
     if (widths[2 + ch] >= kSentinel) break;
     x += widths[2 + ch];
     cols[nCols] = 2 + ch;

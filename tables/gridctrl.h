@@ -82,6 +82,9 @@ class CXGridCtrl : public QWidget {
     QFont headFont;
     QFont dataFont;
     bool fastText = false;  // body texts as cached glyphs (raster images only)
+    // The channels from..to (from 0, inclusive); from -1: from the first
+    // visible one as far as the table reaches.
+    int channelFrom = -1, channelTo = 63;
   };
   void DrawTable(QPainter& p, const int* widths, time_t top, int rows, const TableStyle& style) const;
 

@@ -13,8 +13,6 @@
 #include <QLabel>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
@@ -23,6 +21,7 @@
 #include <algorithm>
 
 #include "charts/chartdialogs.h"
+#include "charts/printui.h"
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
@@ -61,55 +60,53 @@ CumTexts CumTextsFromLanguage() {
 
 // ------------------------------------------------------------------ printing
 
-int PrintCumTable(QPagedPaintDevice* device, const CumTable& table, const QString& title,
-                  const QString& subtitle) {
-  QPainter p;
-  if (!device || !p.begin(device)) return 0;
-  const int w = device->width(), h = device->height();
-  const QString face = S(61264);
-  // The page: a header of two lines above a frame that holds the table.
-  QFont headFont;
-  headFont.setFamilies({face, "Noto Sans CJK SC"});
-  headFont.setPixelSize(std::max(1, h / 30));
-  const int frameTop = h / 30 + h / 10 + 20;
-  const QRect frame(20, frameTop, w - 40, h - 20 - frameTop);
-  // Column widths in proportion to the screen's; the font as large as a row
-  // and the widest text of each column allow.
-  const int columns = std::max<int>(1, int(table.columns.size()));
-  double screenWidth = 0;
-  for (const CumColumn& c : table.columns) screenWidth += c.width;
-  std::vector<int> x(columns + 1, frame.left());
-  for (int c = 0; c < columns; ++c)
-    x[c + 1] = frame.left() + int(frame.width() * (screenWidth > 0 ? [&] {
-                 double sum = 0;
-                 for (int k = 0; k <= c; ++k) sum += table.columns[k].width;
-                 return sum / screenWidth;
-               }() : double(c + 1) / columns));
+charts::PageSource CumTablePages(const CumTable& table, const QString& title, const QString& subtitle) {
+  charts::PageSource source;
   const int rowsPerPage = 40;
-  const int rowHeight = std::max(1, frame.height() / (rowsPerPage + 1));
-  QFont cellFont = headFont;
-  int pixel = std::max(1, rowHeight * 6 / 10);
-  cellFont.setPixelSize(pixel);
-  for (int tries = 0; tries < 20 && pixel > 1; ++tries) {
-    QFontMetrics fm(cellFont, device);
-    bool fits = true;
-    for (int c = 0; c < columns && fits; ++c) {
-      const int room = x[c + 1] - x[c] - 6;
-      if (c < int(table.columns.size()) && fm.horizontalAdvance(Utf8(table.columns[c].title)) > room) fits = false;
-      for (const auto& row : table.rows)
-        if (c > 0 && c < int(row.size()) && fm.horizontalAdvance(Utf8(row[c])) > room) {
-          fits = false;
-          break;
-        }
-    }
-    if (fits) break;
-    pixel = pixel * 9 / 10;
-    cellFont.setPixelSize(pixel);
-  }
   const int rows = int(table.rows.size());
-  const int pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);
-  for (int page = 0; page < pages; ++page) {
-    if (page > 0) device->newPage();
+  source.pages = std::max(1, (rows + rowsPerPage - 1) / rowsPerPage);
+  // The hourly table is wide: it goes across the page; the others stand upright.
+  source.portrait = table.kind != CumKind::Hourly;
+  source.draw = [table, title, subtitle, rowsPerPage, rows](QPainter& p, int pageNo, int w, int h) {
+    const int page = pageNo - 1;
+    const QString face = S(61264);
+    // The page: a header of two lines above a frame that holds the table.
+    QFont headFont;
+    headFont.setFamilies({face, "Noto Sans CJK SC"});
+    headFont.setPixelSize(std::max(1, h / 30));
+    const int frameTop = h / 30 + h / 10 + 20;
+    const QRect frame(20, frameTop, w - 40, h - 20 - frameTop);
+    // Column widths in proportion to the screen's; the font as large as a row
+    // and the widest text of each column allow.
+    const int columns = std::max<int>(1, int(table.columns.size()));
+    double screenWidth = 0;
+    for (const CumColumn& c : table.columns) screenWidth += c.width;
+    std::vector<int> x(columns + 1, frame.left());
+    double sum = 0;
+    for (int c = 0; c < columns; ++c) {
+      if (c < int(table.columns.size())) sum += table.columns[c].width;
+      x[c + 1] = frame.left() + int(frame.width() * (screenWidth > 0 ? sum / screenWidth : double(c + 1) / columns));
+    }
+    const int rowHeight = std::max(1, frame.height() / (rowsPerPage + 1));
+    QFont cellFont = headFont;
+    int pixel = std::max(1, rowHeight * 6 / 10);
+    cellFont.setPixelSize(pixel);
+    for (int tries = 0; tries < 20 && pixel > 1; ++tries) {
+      QFontMetrics fm(cellFont, p.device());
+      bool fits = true;
+      for (int c = 0; c < columns && fits; ++c) {
+        const int room = x[c + 1] - x[c] - 6;
+        if (c < int(table.columns.size()) && fm.horizontalAdvance(Utf8(table.columns[c].title)) > room) fits = false;
+        for (const auto& row : table.rows)
+          if (c > 0 && c < int(row.size()) && fm.horizontalAdvance(Utf8(row[c])) > room) {
+            fits = false;
+            break;
+          }
+      }
+      if (fits) break;
+      pixel = pixel * 9 / 10;
+      cellFont.setPixelSize(pixel);
+    }
     p.setFont(headFont);
     p.setPen(Qt::black);
     p.drawText(QRect(20, 10, w - 40, h / 30 + 10), Qt::AlignLeft | Qt::AlignVCenter, title);
@@ -144,9 +141,16 @@ int PrintCumTable(QPagedPaintDevice* device, const CumTable& table, const QStrin
       p.drawLine(frame.left(), y + rowHeight, frame.right(), y + rowHeight);
     }
     for (int c = 1; c < columns; ++c) p.drawLine(x[c], frame.top(), x[c], y);
-  }
-  p.end();
-  return pages;
+  };
+  return source;
+}
+
+int PrintCumTable(QPagedPaintDevice* device, const CumTable& table, const QString& title,
+                  const QString& subtitle) {
+  if (!device) return 0;
+  const charts::PageSource source = CumTablePages(table, title, subtitle);
+  QString error;
+  return charts::PrintPages(*device, source, 0, 0, &error) ? source.pages : 0;
 }
 
 // ---------------------------------------------------------------------- view
@@ -364,22 +368,23 @@ bool CCumuShowView::ExportTo(const QString& path) {
   return true;
 }
 
-int CCumuShowView::PrintTo(QPrinter* printer) {
+bool CCumuShowView::PickedPages(charts::PageSource* source) {
   CumTable table;
-  if (!BuildPicked(&table)) return 0;
-  return PrintCumTable(printer, table, S(61288) + " [" + Utf8(file_->GetTitle()) + "]", Subtitle(table));
+  if (!file_ || !BuildPicked(&table)) return false;
+  *source = CumTablePages(table, S(61288) + " [" + Utf8(file_->GetTitle()) + "]", Subtitle(table));
+  return true;
+}
+
+int CCumuShowView::PrintTo(QPrinter* printer) {
+  charts::PageSource source;
+  if (!printer || !PickedPages(&source)) return 0;
+  QString error;
+  return charts::PrintPages(*printer, source, 0, 0, &error) ? source.pages : 0;
 }
 
 void CCumuShowView::PrintPreview() {
-  if (!file_) return;
-  CumTable table;
-  if (!BuildPicked(&table)) return;
-  QPrinter printer(QPrinter::HighResolution);
-  // The hourly table is wide: it goes across the page.
-  if (table.kind == CumKind::Hourly) printer.setPageOrientation(QPageLayout::Landscape);
-  QPrintPreviewDialog dlg(&printer, this);
-  connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { PrintTo(p); });
-  dlg.exec();
+  charts::PageSource source;
+  if (PickedPages(&source)) charts::PreviewPages(this, source);
 }
 
 bool CCumuShowView::OnCommand(int id) {
@@ -388,12 +393,8 @@ bool CCumuShowView::OnCommand(int id) {
       PrintPreview();
       return true;
     case ID_FILE_PRINT: {
-      if (!file_) return true;
-      QPrinter printer(QPrinter::HighResolution);
-      if (CumKindOf(file_->Head().cumPeriod) == CumKind::Hourly)
-        printer.setPageOrientation(QPageLayout::Landscape);
-      QPrintDialog dlg(&printer, this);
-      if (dlg.exec() == QDialog::Accepted) PrintTo(&printer);
+      charts::PageSource source;
+      if (PickedPages(&source)) charts::PrintPagesWithDialog(this, source, Utf8(file_->GetTitle()));
       return true;
     }
     default:

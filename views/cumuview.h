@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <ctime>
 
+#include "charts/pageprint.h"
 #include "platform/ui/command.h"
 #include "tables/cumtable.h"
 
@@ -30,6 +31,8 @@ CumTexts CumTextsFromLanguage();
 // drawn on the device).
 int PrintCumTable(QPagedPaintDevice* device, const CumTable& table, const QString& title,
                   const QString& subtitle);
+// The same pages for the page printer.
+charts::PageSource CumTablePages(const CumTable& table, const QString& title, const QString& subtitle);
 
 class CCumuShowView : public QWidget, public CommandTarget {
   Q_OBJECT
@@ -56,6 +59,8 @@ class CCumuShowView : public QWidget, public CommandTarget {
   void PrintPreview();
   // Prints the table for the picked range on the printer; the page count.
   int PrintTo(QPrinter* printer);
+  // The pages of the table for the picked range; false when there is none.
+  bool PickedPages(charts::PageSource* source);
 
   // The table last shown.
   const CumTable& Table() const { return table_; }

@@ -225,13 +225,17 @@ bool CXListView::OnCommand(int id) {
       Print(true);
       return true;
     case ID_LIST_PRINT:
-    case ID_FILE_PRINT:
       printMode = 0;
       Print(false);
       return true;
     case ID_LIST_PRINT_PREVIEW:
-    case ID_FILE_PRINT_PREVIEW:
       printMode = 0;
+      Print(true);
+      return true;
+    case ID_FILE_PRINT:  // the desktop's print: the last print mode again
+      Print(false);
+      return true;
+    case ID_FILE_PRINT_PREVIEW:
       Print(true);
       return true;
     case ID_SHOW_INFO:
@@ -342,11 +346,15 @@ charts::PageSource CXListView::Pages() const {
   const ListClock clock = grid_->Clock();
   const time_t top = grid_->GetTopTime();
   // Mode 1 prints every page from the top row on; mode 0 the page at the top.
-  source.pages = printMode == 1 ? clock.PageCount(top) : 1;
+  // Each page of rows goes over as many pages as the channels need.
+  const ListBands bands = ListBandsOf(*grid_);
+  const int across = int(bands.bands.size());
+  source.pages = (printMode == 1 ? clock.PageCount(top) : 1) * across;
   const time_t printed = time(nullptr);
   const CXGridCtrl* grid = grid_;
-  source.draw = [grid, clock, top, printed](QPainter& p, int page, int width, int height) {
-    DrawListPage(p, *grid, QSize(width, height), clock.PageTop(top, page), page, printed);
+  source.draw = [grid, clock, top, printed, bands, across](QPainter& p, int page, int width, int height) {
+    DrawListPage(p, *grid, QSize(width, height), clock.PageTop(top, (page - 1) / across + 1), page, printed, bands,
+                 (page - 1) % across);
   };
   source.file = File();
   return source;

@@ -446,6 +446,8 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
       state.enabled = recording != 0;
       return true;
     case ID_EDIT_COPY:
@@ -534,7 +536,9 @@ bool CRCView::OnCommand(int id) {
       return true;
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
-      if (recording) PrintWindow(id == ID_LIST_PRINT_PREVIEW);
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+      if (recording) PrintWindow(id == ID_LIST_PRINT_PREVIEW || id == ID_FILE_PRINT_PREVIEW);
       return true;
     default:
       return false;

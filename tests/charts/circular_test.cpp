@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <QApplication>
+#include <QPicture>
 #include <QPrinterInfo>
 #include <QTabBar>
 #include <QTimer>
@@ -392,6 +393,101 @@ TEST_F(Circular, PrintedReportDrawsTheDayAroundTheCentre) {
     EXPECT_NE(text.find(want), std::string::npos) << want;
 }
 
+TEST_F(Circular, PrintedReportHasASignatureLineAndLabelsApart) {
+  // A range whose labels are wide ("1200.00"): ring labels, and the outermost
+  // one beside the hour label "6", would run into each other.
+  const int dpi = 150;
+  Recipe r;
+  r.channels = 1;
+  r.interval = 60;
+  r.records = 600;
+  auto f = Recording(r);
+  ASSERT_TRUE(f);
+  f->Head().channels[0].rangeHigh = {12000, 1};
+  ASSERT_TRUE(f->PutHead());
+  for (int language : {0, 1}) {
+    UseLanguage(language);
+    const std::string pdf = testenv::NewDir("pdf") + "sign.pdf";
+    QString error;
+    ASSERT_TRUE(PrintPagesToPdf(pdf, ReportPages(f.get(), 0, f->GetStartTime(), f->GetEndTime()), "A4", false,
+                                600, "r", &error))
+        << error.toStdString();
+    // The numbers around and across the chart: hour and ring labels.
+    std::vector<PdfWord> words;
+    for (const PdfWord& w : PdfWords(pdf))
+      if (w.text.find_first_not_of("0123456789.") == std::string::npos) words.push_back(w);
+    const std::vector<std::string> overlaps = OverlappingWords(words, 1);
+    EXPECT_TRUE(overlaps.empty()) << overlaps.front();
+    int rings = 0;
+    for (const PdfWord& w : words) rings += w.text.size() > 3 && w.text.compare(w.text.size() - 3, 3, ".00") == 0;
+    EXPECT_GE(rings, 6) << "most ring labels stay";
+
+    // The signature line: a long dark run along the first text column at the
+    // right edge, below the words "操 作 者:".
+    const QImage img = RenderPdf(pdf, dpi)[0];
+    ASSERT_FALSE(img.isNull());
+    const QRect area = PaintRectAt(600), px = PaintRectAt(dpi);
+    const int W = area.width(), H = area.height();
+    const int first = W - W / 40, font = std::min(W, H) * 12 / 416;
+    int longest = 0;
+    for (int x600 = first - font * 3 / 2; x600 <= first; x600 += 600 / dpi) {
+      const int x = px.left() + x600 * dpi / 600;
+      int run = 0;
+      for (int y = px.top() + H / 16 * dpi / 600; y < px.top() + H * dpi / 600 / 2; ++y) {
+        run = IsDark(img.pixel(x, y)) ? run + 1 : 0;
+        longest = std::max(longest, run);
+      }
+    }
+    EXPECT_GT(longest, font * 4 * dpi / 600) << "language " << language;
+  }
+}
+
+TEST_F(Circular, PreviewPlaysTheChineseTextBlockBackAsPrinted) {
+  // The print preview records each page and plays it back; the turned
+  // Chinese texts must come back as they were drawn, glyph for glyph.
+  UseLanguage(0);
+  Recipe r;
+  r.channels = 2;
+  r.records = 600;
+  auto f = Recording(r);
+  ASSERT_TRUE(f);
+  const int W = 3300, H = 2300;  // an A4 page at 300 dpi
+  const time_t now = f->GetEndTime();
+  auto draw = [&](QPainter& p) { DrawReportPage(p, *f, 1, f->GetStartTime(), f->GetEndTime(), W, H, now); };
+  QPicture recorded;
+  {
+    QPainter p(&recorded);
+    draw(p);
+  }
+  QImage direct(W / 2, H / 2, QImage::Format_RGB32), played(W / 2, H / 2, QImage::Format_RGB32);
+  for (QImage* img : {&direct, &played}) {
+    img->fill(Qt::white);
+    QPainter p(img);
+    p.scale(0.5, 0.5);
+    if (img == &direct)
+      draw(p);
+    else
+      p.drawPicture(0, 0, recorded);
+  }
+  // The text block along the right edge: the same ink in the same places,
+  // give or take a pixel.
+  auto darkNear = [](const QImage& img, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (img.rect().contains(x + dx, y + dy) && IsDark(img.pixel(x + dx, y + dy))) return true;
+    return false;
+  };
+  int differ = 0, ink = 0;
+  for (int y = 0; y < H / 2; ++y)
+    for (int x = W / 2 - W / 16; x < W / 2; ++x) {
+      const bool a = IsDark(direct.pixel(x, y)), b = IsDark(played.pixel(x, y));
+      ink += a;
+      differ += (a && !darkNear(played, x, y)) || (b && !darkNear(direct, x, y));
+    }
+  ASSERT_GT(ink, 1000);
+  EXPECT_LT(differ, ink / 10) << differ << " of " << ink;
+}
+
 TEST_F(Circular, RangeViewPrintsOneLandscapePageWithoutAPrinter) {
   if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed";
   Recipe r;
@@ -406,9 +502,9 @@ TEST_F(Circular, RangeViewPrintsOneLandscapePageWithoutAPrinter) {
   const std::string pdf = testenv::NewDir("p") + "chnl.pdf";
   SetPdfPathAsk([&](QWidget*) { return QString::fromStdString(pdf); });
   int asked = 0;
-  SetMsgBoxAnswerer([&](const MsgBoxRequest&) {
-    ++asked;
-    return QMessageBox::Yes;
+  SetMsgBoxAnswerer([&](const MsgBoxRequest& m) {
+    if (m.buttons & QMessageBox::Yes) ++asked;  // the question; then where the file went
+    return m.buttons & QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::Ok;
   });
   for (int id : {ID_LIST_PRINT, ID_FILE_PRINT}) {
     ASSERT_TRUE(view.OnCommand(id));
@@ -456,3 +552,4 @@ TEST_F(Circular, RectoolPrintsTheCircularReport) {
 }
 
 }  // namespace
+

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "chartfile.h"
+#include "charts/bufferdc.h"
 #include "charts/curvechart.h"
 #include "charts/curveprint.h"
 #include "common/modal.h"
@@ -72,6 +73,16 @@ bool PrintWindowPage(CXFile* f, const std::string& pdf) {
 QPoint ToImage(int x600, int y600, int dpi) {
   const QRect area = PaintRectAt(dpi);
   return QPoint(area.left() + int(int64_t(x600) * dpi / 600), area.top() + int(int64_t(y600) * dpi / 600));
+}
+
+struct Tool {
+  int code;
+  std::string out;
+};
+Tool Rectool(const std::string& args) {
+  Tool t{-1, ""};
+  t.out = Shell(std::string(RECVIEW_BIN_DIR) + "/rectool print " + args + " 2>&1", &t.code);
+  return t;
 }
 
 class CurvePrint : public ::testing::Test {
@@ -227,6 +238,76 @@ TEST_F(CurvePrint, CurvesLieOnTheRowsOfTheirValues) {
   }
 }
 
+TEST_F(CurvePrint, ColoursTooLightForPaperPrintDarkerAndTheLegendSaysSo) {
+  // Channel 1 white, channel 2 yellow, channel 3 blue; all at half scale.
+  Recipe r;
+  r.channels = 3;
+  r.records = 500;
+  r.count = [](int ch, int) { return 50 + 50 * ch; };
+  const std::string path = NewRecording(r);
+  {
+    auto f = OpenRecording(path);
+    ASSERT_TRUE(f);
+    f->Head().channels[0].colour = 0xFFFFFF;
+    f->Head().channels[1].colour = 0x00FFFF;
+    f->Head().channels[2].colour = 0xFF0000;
+    ASSERT_TRUE(f->PutHead());
+  }
+  auto f = OpenRecording(path);
+  const std::string pdf = testenv::NewDir("pdf") + "light.pdf";
+  Tool t = Rectool("'" + path + "' --out '" + pdf + "' --lang en");
+  ASSERT_EQ(t.code, 0) << t.out;
+  const int dpi = 150;
+  const QImage img = RenderPdf(pdf, dpi)[0];
+  ASSERT_FALSE(img.isNull());
+  const QRect area = PaintRectAt(600);
+  const PageMetrics m = MetricsOf(area.width(), 3);
+  const int plotL = 2 * m.leftBand, plotR = area.width() - m.unit * m.legendCols;
+  const int H = area.height() - m.bottomBand;
+  for (int ch = 0; ch < 3; ++ch) {
+    float value = 0;
+    ASSERT_TRUE(f->GetValue(ch, f->GetStartTime(), &value, nullptr));
+    const QColor stored = FromColorRef(f->Head().channels[ch].colour);
+    const QColor ink = PaperInk(stored);
+    const QPoint at = ToImage((plotL + plotR) / 3, int(H - H * value / 100.0), dpi);
+    // The curve in a shade of its own hue that shows on white paper.
+    EXPECT_TRUE(ColourNear(img, at.x(), at.y(), ink.rgb(), 3, 30)) << ch;
+    EXPECT_LT(qGray(ink.rgb()), 170) << ch;
+    EXPECT_EQ(ink.hue(), stored.hue()) << ch;
+    EXPECT_EQ(ink == stored, ch == 2) << ch;  // blue prints as it is
+  }
+  std::string text;
+  for (char c : Shell("pdftotext -raw '" + pdf + "' - 2>/dev/null")) text += c == '\n' ? ' ' : c;
+  size_t notes = 0;
+  for (size_t at = 0; (at = text.find("(darker on paper)", at)) != std::string::npos; ++at) ++notes;
+  EXPECT_EQ(notes, 2u) << text;
+}
+
+TEST_F(CurvePrint, MarkValueLabelsNeverRunIntoEachOther) {
+  // Four channels with nearly the same value at the mark: on the page their
+  // labels would lie on top of each other; the ones that would are left out.
+  Recipe r;
+  r.channels = 4;
+  r.records = 600;
+  r.count = [](int ch, int) { return 120 + ch; };
+  const std::string path = NewRecording(r);
+  {
+    auto f = OpenRecording(path);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->AddMark(f->GetStartTime() + 300));
+    ASSERT_TRUE(f->AddMark(f->GetStartTime() + 302));
+  }
+  const std::string pdf = testenv::NewDir("pdf") + "marks.pdf";
+  Tool t = Rectool("'" + path + "' --out '" + pdf + "'");
+  ASSERT_EQ(t.code, 0) << t.out;
+  const std::vector<PdfWord> words = PdfWords(pdf);
+  int values = 0;
+  for (const PdfWord& w : words) values += w.text.find('.') != std::string::npos ? 1 : 0;
+  EXPECT_GT(values, 0);
+  const std::vector<std::string> overlaps = OverlappingWords(words, 1);
+  EXPECT_TRUE(overlaps.empty()) << overlaps.front();
+}
+
 TEST_F(CurvePrint, HeaderTextsComeFromTheLanguagePackage) {
   struct Case {
     int language;
@@ -311,7 +392,8 @@ TEST_F(ViewPrint, RangePrintWithoutPrinterWritesThePagesAsPdf) {
   EXPECT_EQ(view_->printPages, 2);
   EXPECT_EQ(view_->printStart, t0);
   EXPECT_EQ(view_->printEnd, t0 + 4000);
-  ASSERT_EQ(messages_.size(), 1u);  // the question about the PDF file
+  ASSERT_EQ(messages_.size(), 2u);  // the question about the PDF file, then where it went
+  EXPECT_TRUE(messages_[1].contains("view.pdf")) << messages_[1].toStdString();
   EXPECT_EQ(PdfPageCount(pdf_), 2);
   // The framework's print keeps the range; the view's own print prints the window.
   ASSERT_TRUE(view_->OnCommand(ID_FILE_PRINT));
@@ -357,15 +439,6 @@ TEST_F(ViewPrint, DeclinedRangeOrFileLeavesEverythingAsItWas) {
 
 // ---------------------------------------------------------------- rectool
 
-struct Tool {
-  int code;
-  std::string out;
-};
-Tool Rectool(const std::string& args) {
-  Tool t{-1, ""};
-  t.out = Shell(std::string(RECVIEW_BIN_DIR) + "/rectool print " + args + " 2>&1", &t.code);
-  return t;
-}
 
 TEST_F(CurvePrint, RectoolPrintsSpansAndWindows) {
   Recipe r;

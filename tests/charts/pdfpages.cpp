@@ -68,4 +68,37 @@ bool ColourNear(const QImage& img, int x, int y, QRgb c, int reach, int toleranc
   return false;
 }
 
+std::vector<PdfWord> PdfWords(const std::string& path) {
+  std::vector<PdfWord> words;
+  const std::string html = Run("pdftotext -bbox '" + path + "' - 2>/dev/null");
+  int page = 0;
+  size_t at = 0;
+  while ((at = html.find('<', at)) != std::string::npos) {
+    if (html.compare(at, 5, "<page") == 0) ++page;
+    if (html.compare(at, 6, "<word ") == 0) {
+      double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+      const size_t close = html.find('>', at);
+      const std::string tag = html.substr(at, close - at);
+      std::sscanf(tag.c_str(), "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &x0, &y0, &x1, &y1);
+      const size_t end = html.find("</word>", close);
+      words.push_back({html.substr(close + 1, end - close - 1), QRectF(QPointF(x0, y0), QPointF(x1, y1)), page});
+      at = end;
+    }
+    ++at;
+  }
+  return words;
+}
+
+std::vector<std::string> OverlappingWords(const std::vector<PdfWord>& words, int page) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < words.size(); ++i)
+    for (size_t j = i + 1; j < words.size(); ++j) {
+      if (words[i].page != page || words[j].page != page) continue;
+      // A sliver of shared edge is no overlap a reader sees.
+      const QRectF both = words[i].box.intersected(words[j].box);
+      if (both.width() > 0.5 && both.height() > 0.5) out.push_back(words[i].text + "|" + words[j].text);
+    }
+  return out;
+}
+
 }  // namespace charttest

@@ -3,6 +3,7 @@
 // rendered to images by pdftoppm.
 #include <QImage>
 #include <QRect>
+#include <QRectF>
 #include <string>
 #include <vector>
 
@@ -19,5 +20,16 @@ QRect PaintRectAt(int dpi);
 // `tolerance` of c in every component.
 bool ColourNear(const QImage& img, int x, int y, QRgb c, int reach = 3, int tolerance = 60);
 bool IsDark(QRgb c);
+
+// The words of a PDF page as a reader's program finds them (pdftotext -bbox),
+// with their boxes in points.
+struct PdfWord {
+  std::string text;
+  QRectF box;
+  int page;
+};
+std::vector<PdfWord> PdfWords(const std::string& path);
+// The words of page `page` whose boxes overlap another word's box, as "a|b".
+std::vector<std::string> OverlappingWords(const std::vector<PdfWord>& words, int page);
 
 }  // namespace charttest

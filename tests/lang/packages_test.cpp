@@ -103,6 +103,7 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"}, {63470, "s"}, {63471, "s"}, {63601, "s"},
       {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
+      {63620, "s"},    {63623, "ddd"},
       {62401, "sddss"}, {62402, "s"}, {62404, "s"}, {62410, "sddss"},
       {62751, "dd"}, {62752, ""},
       // Download New Records.

@@ -2,6 +2,8 @@
 // mouse, scrolling and follow mode, its commands and menus, and its pages.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
@@ -21,6 +23,7 @@
 
 #include "charts/chartdialogs.h"
 #include "charts/chartfile.h"
+#include "charts/pdfpages.h"
 #include "charts/printui.h"
 #include "common/modal.h"
 #include "common/testenv.h"
@@ -452,11 +455,48 @@ TEST_F(ListView, PrintedPagesHoldFortyRowsEach) {
   }
 }
 
+TEST_F(ListView, EveryChannelPrintsWhereverTheWindowIsScrolled) {
+  struct Case {
+    int channels;
+    int scroll;
+    int pages;  // of one page of rows
+  } cases[] = {{8, 0, 1}, {8, 5, 1}, {64, 0, 9}, {64, 40, 9}};
+  for (const Case& k : cases) {
+    Open(100, k.channels);
+    grid_->ScrollChannels(k.scroll);
+    list_->printMode = 0;
+    const QString pdf = QString::fromStdString(testenv::Home()) + "wide.pdf";
+    QFile::remove(pdf);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    EXPECT_EQ(list_->PrintTo(printer), k.pages) << k.channels;
+    const double pageWidth = printer.pageLayout().fullRect(QPageLayout::Point).width();
+    std::map<std::string, int> headers;
+    for (const charttest::PdfWord& w : charttest::PdfWords(pdf.toStdString())) {
+      headers[w.text] = w.page;
+      // Nothing runs off the paper.
+      EXPECT_LE(w.box.right(), pageWidth) << w.text;
+    }
+    for (int ch = 0; ch < k.channels; ++ch)
+      EXPECT_EQ(headers.count(ChannelHeader(*file_, ch)), 1u) << k.channels << " channels, " << ch;
+    // The time column on every page.
+    EXPECT_EQ(headers.count(lang::String(61259).toStdString()), 1u);
+    delete list_;
+    list_ = nullptr;
+  }
+}
+
 TEST_F(ListView, PreviewsDrawThePagesOfTheirMode) {
   Open(200);
   struct Case {
     int command, mode;
-  } cases[] = {{ID_PRINT_PREVIEW_ALL, 1}, {ID_LIST_PRINT_PREVIEW, 0}, {ID_FILE_PRINT_PREVIEW, 0}};
+  } cases[] = {{ID_PRINT_PREVIEW_ALL, 1},
+               {ID_LIST_PRINT_PREVIEW, 0},
+               {ID_FILE_PRINT_PREVIEW, 0},
+               {ID_PRINT_PREVIEW_ALL, 1},
+               {ID_FILE_PRINT_PREVIEW, 1}};  // the desktop's preview keeps the last mode
   for (const Case& k : cases) {
     int shown = -1;
     testenv::OnModal([&](QWidget* w) {
@@ -481,8 +521,9 @@ TEST_F(ListView, PrintingWithoutAPrinterWritesThePdfTheUserNames) {
   grid_->GoToTime(t0_ + 50);
   ASSERT_TRUE(list_->OnCommand(ID_LIST_PRINT));  // print mode 0: the page at the top row
   charts::SetPdfPathAsk(nullptr);
-  ASSERT_EQ(messages_.size(), 1u);
+  ASSERT_EQ(messages_.size(), 2u);
   EXPECT_EQ(messages_[0], lang::String(62811));
+  EXPECT_TRUE(messages_[1].contains("named.pdf")) << messages_[1].toStdString();
   int pages = 0;
   const QString text = PdfText(pdf, &pages);
   EXPECT_EQ(pages, 1);
