@@ -33,6 +33,7 @@
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/ui/commandids.h"
+#include "platform/ui/stringids.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
