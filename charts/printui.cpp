@@ -10,6 +10,7 @@
 
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -28,9 +29,9 @@ void PreparePrinter(QPrinter& printer) {
 
 void ReportFailure(QWidget* parent, bool stopped, const QString& error) {
   if (stopped)
-    MsgBox(parent, 62815, 61236, MsgIcon::Information);
+    MsgBox(parent, IDS_PR_STOPPED, IDS_CAPTION, MsgIcon::Information);
   else
-    MsgBoxText(parent, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
+    MsgBoxText(parent, lang::Format(IDS_PR_PDF_FAILED, error.toUtf8().constData()), IDS_CAPTION, MsgIcon::Error);
 }
 
 }  // namespace
@@ -39,24 +40,24 @@ void SetPdfPathAsk(PdfPathAsk ask) { PdfAsk() = std::move(ask); }
 
 void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& title) {
   QProgressDialog progress(parent);
-  progress.setCancelButtonText(lang::String(62803));
+  progress.setCancelButtonText(lang::String(IDS_PR_CANCEL));
   progress.setMinimumDuration(500);
   progress.setWindowModality(Qt::WindowModal);
   auto outer = source.progress;
   source.progress = [&progress, outer](int done, int total) {
     progress.setMaximum(total);
     progress.setValue(done);
-    progress.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
+    progress.setLabelText(lang::Format(IDS_PR_PRINTING, std::min(done + 1, total), total));
     if (outer && !outer(done, total)) return false;
     return !progress.wasCanceled();
   };
   QString error;
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // No printer here: the same pages as a PDF file.
-    if (MsgBox(parent, 62811, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (MsgBox(parent, IDS_PR_NO_PRINTER, IDS_CAPTION, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
     QString path = PdfAsk() ? PdfAsk()(parent)
-                            : QFileDialog::getSaveFileName(parent, QString(), title + ".pdf", lang::String(62812));
+                            : QFileDialog::getSaveFileName(parent, QString(), title + ".pdf", lang::String(IDS_PR_PDF_FILTER));
     if (path.isEmpty()) return;
     if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     if (!PrintPagesToPdf(path.toStdString(), source, "A4", false, 600, title, &error))

@@ -17,16 +17,17 @@
 
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace {
 
 enum : int {
-  kTitle = 63430,
-  kBrowser = 63431,
-  kBack = 63432,
-  kClose = 63433,
-  kNoPage = 63434,  // %s: the page file looked for
-  kNoBrowser = 63601,  // %s: the page file
+  kTitle = IDS_HELP_TITLE,
+  kBrowser = IDS_HELP_BROWSER,
+  kBack = IDS_HELP_BACK,
+  kClose = IDS_HELP_CLOSE,
+  kNoPage = IDS_HELP_NO_PAGE,  // %s: the page file looked for
+  kNoBrowser = IDS_NO_BROWSER,  // %s: the page file
 };
 
 QString HelpDir() {

@@ -3,6 +3,7 @@
 #include "charts/bufferdc.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 #include "tables/gridctrl.h"
 #include "tables/listcore.h"
 
@@ -28,7 +29,7 @@ void DrawListPage(QPainter& p, const CXGridCtrl& grid, QSize size, time_t top, i
   s.inset = static_cast<int>(0.2 * g);
   s.lineWidth = 5;
   s.lineColour = Qt::black;
-  s.headFont = charts::CellFont(lang::String(61264), fontHeight);
+  s.headFont = charts::CellFont(lang::String(IDS_TABLE_FONT), fontHeight);
   s.dataFont = charts::CellFont("System", fontHeight);
   p.save();
   grid.DrawTable(p, widths, top, kPageRows, s);
@@ -40,10 +41,10 @@ void DrawListPage(QPainter& p, const CXGridCtrl& grid, QSize size, time_t top, i
   const int y = 42 * g;
   const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
   p.drawText(QRect(g, y, W / 2 - g, g), flags,
-             lang::String(59143) + QString::fromStdString(file->GetTitle()));
+             lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
   p.drawText(QRect(W / 2, y, W / 2 - 600, g), flags,
-             lang::String(61265) + QString::fromStdString(FormatTime(printed)));
-  p.drawText(QRect(W - 600, y, 600, g), flags, lang::Format(61283, page));
+             lang::String(IDS_PRINTED_LABEL) + QString::fromStdString(FormatTime(printed)));
+  p.drawText(QRect(W - 600, y, 600, g), flags, lang::Format(IDS_PAGE_N, page));
   p.restore();
 }
 

@@ -25,26 +25,27 @@
 #include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/sheetwriter.h"
 
 namespace tables {
 
 namespace {
 
-constexpr int kCaption = 61236;
-constexpr int kHeaders[6] = {61255, 61256, 61276, 61277, 61278, 61285};
+constexpr int kCaption = IDS_CAPTION;
+constexpr int kHeaders[6] = {IDS_COL_NUMBER, IDS_COL_CHANNEL, IDS_COL_MAXIMUM, IDS_COL_MINIMUM, IDS_COL_MEAN, IDS_COL_SPREAD};
 constexpr int kWidths[6] = {42, 100, 60, 60, 60, 60};
 // Texts of the dialog itself.
-constexpr int kTitle = 62600;
-constexpr int kStartLabel = 62601;
-constexpr int kEndLabel = 62602;
-constexpr int kComputeButton = 62603;
-constexpr int kCopyButton = 62604;
-constexpr int kExportButton = 62605;
-constexpr int kCloseButton = 62606;
-constexpr int kNoValues = 62607;
-constexpr int kExportFailed = 62608;
-constexpr int kExportDone = 62609;
+constexpr int kTitle = IDS_STATS_TITLE;
+constexpr int kStartLabel = IDS_STATS_START;
+constexpr int kEndLabel = IDS_STATS_END;
+constexpr int kComputeButton = IDS_STATS_COMPUTE;
+constexpr int kCopyButton = IDS_STATS_COPY;
+constexpr int kExportButton = IDS_STATS_EXPORT;
+constexpr int kCloseButton = IDS_STATS_CLOSE;
+constexpr int kNoValues = IDS_STATS_NO_VALUES;
+constexpr int kExportFailed = IDS_STATS_EXPORT_FAILED;
+constexpr int kExportDone = IDS_STATS_EXPORT_DONE;
 
 }  // namespace
 

@@ -26,6 +26,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 #include "views/framehooks.h"
@@ -122,14 +123,14 @@ void CRCView::StartRecording() {
   // The progress dialog: a text, a bar and a stop button.
   QDialog dlg(this);
   dlg.setObjectName("147");
-  dlg.setWindowTitle(lang::String(61218));
+  dlg.setWindowTitle(lang::String(IDS_LIVE_CAPTION));
   auto* text = new QLabel(&dlg);
   text->setObjectName("1004");
   text->setMinimumWidth(320);
   auto* bar = new QProgressBar(&dlg);
   bar->setObjectName("1002");
   bar->setRange(0, 0);
-  auto* stop = new QPushButton(lang::String(62400), &dlg);
+  auto* stop = new QPushButton(lang::String(IDS_LIVE_STOP), &dlg);
   stop->setObjectName("1003");
   auto* layout = new QVBoxLayout(&dlg);
   layout->addWidget(text);
@@ -148,7 +149,7 @@ void CRCView::StartRecording() {
         [text, bar, index, count] {
           bar->setRange(0, count);
           bar->setValue(index);
-          if (index < count) text->setText(lang::Format(61246, index + 1));
+          if (index < count) text->setText(lang::Format(IDS_READING_CHANNEL, index + 1));
         },
         Qt::QueuedConnection);
   };
@@ -170,7 +171,7 @@ void CRCView::StartRecording() {
       QString text = lang::String(message);
       const QString why = status == LiveStatus::PortFailed ? PortErrorText(session_.Link().Port()) : QString();
       if (!why.isEmpty()) text += "\n\n" + why;
-      MsgBoxText(this, text, 61236, MsgIcon::Error);
+      MsgBoxText(this, text, IDS_CAPTION, MsgIcon::Error);
     }
     return;
   }
@@ -219,11 +220,11 @@ void CRCView::OnRecordTimer() {
     case AppendStatus::Full:
       AfterAppend();
       StopRecording();
-      MsgBox(this, 61262, 61236, MsgIcon::Information);
+      MsgBox(this, IDS_LIVE_STORE_FULL, IDS_CAPTION, MsgIcon::Information);
       break;
     case AppendStatus::Lost:
       StopRecording();
-      MsgBox(this, 61284, 61236, MsgIcon::Error);
+      MsgBox(this, IDS_LIVE_LOST, IDS_CAPTION, MsgIcon::Error);
       break;
     case AppendStatus::Refused:
       StopRecording();
@@ -251,14 +252,14 @@ void CRCView::StopRecording() {
 bool CRCView::SaveAs() {
   if (!startedOk) return false;
   if (recording) {
-    if (MsgBox(this, 61226, 61218, MsgIcon::Information,
+    if (MsgBox(this, IDS_LIVE_STOP_AND_SAVE, IDS_LIVE_CAPTION, MsgIcon::Information,
                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return false;
     StopRecording();
   }
-  const QString ext = lang::String(61275);
-  QFileDialog dlg(this, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
-                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  const QString ext = lang::String(IDS_DATA_EXT);
+  QFileDialog dlg(this, lang::String(IDS_LIVE_SAVE_AS), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(IDS_DATA_FILE_FILTER, ext.toUtf8().constData(), ext.toUtf8().constData()));
   dlg.setObjectName("saveas");
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -268,7 +269,7 @@ bool CRCView::SaveAs() {
   const QString path = dlg.selectedFiles().first();
   platform::WriteLastDir(path.toStdString());
   if (!session_.SaveAs(path.toStdString())) {
-    MsgBoxText(this, lang::Format(62402, path.toUtf8().constData()), 61236, MsgIcon::Error);
+    MsgBoxText(this, lang::Format(IDS_LIVE_SAVE_FAILED, path.toUtf8().constData()), IDS_CAPTION, MsgIcon::Error);
     return false;
   }
   saved = 1;
@@ -277,7 +278,7 @@ bool CRCView::SaveAs() {
 
 bool CRCView::CanClose() {
   if (saved) return true;
-  const auto answer = MsgBox(this, 61222, 61218, MsgIcon::Information,
+  const auto answer = MsgBox(this, IDS_LIVE_CLOSE_UNSAVED, IDS_LIVE_CAPTION, MsgIcon::Information,
                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Yes) {
     StopRecording();
@@ -292,7 +293,7 @@ bool CRCView::CanClose() {
 
 void CRCView::ApplyRecordSettings() {
   if (!File()->PutHead()) {
-    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   chart_->ApplyRecordSettings();
@@ -318,12 +319,12 @@ void CRCView::RefreshFrameTexts(bool menuToo) {
     }
   }
   if (hooks.setPaneText) {
-    hooks.setPaneText(1, lang::String(59143) + QString::fromStdString(file->GetTitle()));
-    hooks.setPaneText(2, lang::String(59144) + QString::number(file->GetChnlCount()));
-    hooks.setPaneText(3, lang::String(59145) +
+    hooks.setPaneText(1, lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
+    hooks.setPaneText(2, lang::String(ID_INDICATOR_CHANNELS) + QString::number(file->GetChnlCount()));
+    hooks.setPaneText(3, lang::String(ID_INDICATOR_TIME) +
                              QString::fromStdString(FormatTime(file->GetStartTime())) + " => " +
                              QString::fromStdString(FormatTime(file->GetEndTime())));
-    hooks.setPaneText(4, lang::String(59146) + QString::number(file->GetInterval()) + "S");
+    hooks.setPaneText(4, lang::String(ID_INDICATOR_INTERVAL) + QString::number(file->GetInterval()) + "S");
   }
 }
 
@@ -423,7 +424,7 @@ bool CRCView::OnCommand(int id) {
       StartRecording();
       return true;
     case ID_REC_STOP:
-      if (recording && MsgBox(this, 61263, 61236, MsgIcon::Information,
+      if (recording && MsgBox(this, IDS_LIVE_STOP_CONFIRM, IDS_CAPTION, MsgIcon::Information,
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         StopRecording();
       return true;
@@ -497,7 +498,7 @@ void CRCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
   }
   if (!File()->PutHead()) {
     for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
-    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   groupIndex = newGroupIndex;
