@@ -29,41 +29,6 @@
 
 namespace {
 
-// String-table entries of the dialog.
-enum : int {
-  kCaption = IDS_CAPTION,         // caption of the message boxes
-  kPortOpenFailed = IDS_PORT_OPEN_FAILED,  // the serial port cannot be opened
-  kDataFilter = IDS_DATA_FILE_FILTER,      // "Data file %s (*.%s)"
-  kExtension = IDS_DATA_EXT,       // the data-file extension
-  kTitle = IDS_DL_TITLE,
-  kWholeSpan = IDS_DL_WHOLE_SPAN,
-  kStartLabel = IDS_DL_START,
-  kEndLabel = IDS_DL_END,
-  kOpenWhenDone = IDS_DL_OPEN_WHEN_DONE,
-  kReconnect = IDS_DL_RECONNECT,
-  kStop = IDS_DL_STOP,
-  kStart = IDS_DL_DOWNLOAD,
-  kClose = IDS_DL_CLOSE,
-  kWaiting = IDS_DL_CONNECTING,
-  kNoConnection = IDS_DL_NO_CONNECTION,
-  kUnknownModel = IDS_DL_UNKNOWN_MODEL,  // %s: the model the recorder reported
-  kStartAfterEnd = IDS_DL_START_AFTER_END,
-  kStartBeforeSpan = IDS_DL_START_BEFORE_SPAN,
-  kEndAfterSpan = IDS_DL_END_AFTER_SPAN,
-  kNoRecord = IDS_DL_NO_RECORD,
-  kCreateFailed = IDS_DL_CREATE_FAILED,
-  kPrepareFailed = IDS_DL_PREPARE_FAILED,
-  kCommFailed = IDS_DL_COMM_FAILED,
-  kWriteFailed = IDS_DL_WRITE_FAILED,
-  kSpanLabel = IDS_DL_STORED_SPAN,
-  kRecordsOf = IDS_DL_RECORDS_OF,       // %d done, %d total
-  kRateLeft = IDS_DL_RATE_LEFT,        // %.0f records per second, %s time left
-  kConnecting = IDS_DL_CONNECTING_SHORT,
-  kConfirmStop = IDS_DL_CONFIRM_STOP,
-  kCompletedSpan = IDS_DL_DONE_SPAN,   // %s first, %s last record, %d records, %s %s transfer, %.0f bytes/s
-  kReadingChannels = IDS_DL_READING_CHANNELS, // %d of %d
-};
-
 // How often the progress text is redrawn while a download runs.
 constexpr int kTickMs = 1000;
 
@@ -74,9 +39,9 @@ constexpr int kConnectDelayMs = 800;
 
 DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString&)> openFile)
     : QDialog(parent), openFile_(std::move(openFile)) {
-  setWindowTitle(lang::String(kTitle));
+  setWindowTitle(lang::String(IDS_DL_TITLE));
 
-  whole_ = new QCheckBox(lang::String(kWholeSpan), this);
+  whole_ = new QCheckBox(lang::String(IDS_DL_WHOLE_SPAN), this);
   whole_->setObjectName("1021");
   startDate_ = new QDateEdit(this);
   startDate_->setObjectName("1022");
@@ -99,7 +64,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   spanText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   spanText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   spanText_->setWordWrap(true);
-  openWhenDone_ = new QCheckBox(lang::String(kOpenWhenDone), this);
+  openWhenDone_ = new QCheckBox(lang::String(IDS_DL_OPEN_WHEN_DONE), this);
   openWhenDone_->setObjectName("1027");
   openWhenDone_->setChecked(true);
   progress_ = new QProgressBar(this);
@@ -109,29 +74,29 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   progressText_ = new QLabel(this);
   progressText_->setObjectName("1030");
   progressText_->setMinimumWidth(progressText_->fontMetrics().horizontalAdvance(
-      lang::Format(kRecordsOf, 888888, 888888) + "  " +
-      lang::Format(kRateLeft, 8888.0, "88:88:88")));
+      lang::Format(IDS_DL_RECORDS_OF, 888888, 888888) + "  " +
+      lang::Format(IDS_DL_RATE_LEFT, 8888.0, "88:88:88")));
   tick_ = new QTimer(this);
   tick_->setInterval(kTickMs);
   connect(tick_, &QTimer::timeout, this, &DownloadDialog::ShowProgressText);
-  start_ = new QPushButton(lang::String(kStart), this);
+  start_ = new QPushButton(lang::String(IDS_DL_DOWNLOAD), this);
   start_->setObjectName("1");
   start_->setDefault(true);
-  reconnect_ = new QPushButton(lang::String(kReconnect), this);
+  reconnect_ = new QPushButton(lang::String(IDS_DL_RECONNECT), this);
   reconnect_->setObjectName("1028");
-  stop_ = new QPushButton(lang::String(kStop), this);
+  stop_ = new QPushButton(lang::String(IDS_DL_STOP), this);
   stop_->setObjectName("1029");
-  close_ = new QPushButton(lang::String(kClose), this);
+  close_ = new QPushButton(lang::String(IDS_DL_CLOSE), this);
   close_->setObjectName("2");
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(lang::String(kSpanLabel), this), 0, 0, Qt::AlignTop);
+  grid->addWidget(new QLabel(lang::String(IDS_DL_STORED_SPAN), this), 0, 0, Qt::AlignTop);
   grid->addWidget(spanText_, 0, 1, 1, 2);
   grid->addWidget(whole_, 1, 1, 1, 2);
-  grid->addWidget(new QLabel(lang::String(kStartLabel), this), 2, 0);
+  grid->addWidget(new QLabel(lang::String(IDS_DL_START), this), 2, 0);
   grid->addWidget(startDate_, 2, 1);
   grid->addWidget(startTime_, 2, 2);
-  grid->addWidget(new QLabel(lang::String(kEndLabel), this), 3, 0);
+  grid->addWidget(new QLabel(lang::String(IDS_DL_END), this), 3, 0);
   grid->addWidget(endDate_, 3, 1);
   grid->addWidget(endTime_, 3, 2);
   grid->addWidget(openWhenDone_, 4, 1, 1, 2);
@@ -157,7 +122,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   SetPickers(startDate_, startTime_, now - 3600);
   SetPickers(endDate_, endTime_, now);
   CXCom().GetComm(&param_);
-  spanText_->setText(lang::String(kWaiting));
+  spanText_->setText(lang::String(IDS_DL_CONNECTING));
   stop_->setEnabled(false);
   QTimer::singleShot(kConnectDelayMs, this, &DownloadDialog::ConnectRecorder);
 }
@@ -169,7 +134,7 @@ DownloadDialog::~DownloadDialog() {
   }
 }
 
-void DownloadDialog::ShowError(int textId) { MsgBox(this, textId, kCaption, MsgIcon::Error); }
+void DownloadDialog::ShowError(int textId) { MsgBox(this, textId, IDS_CAPTION, MsgIcon::Error); }
 
 void DownloadDialog::ShowSpanText() {
   const acquire::RecorderSpan& s = session_.Span();
@@ -183,7 +148,7 @@ acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
   if (busy_) return acquire::ConnectStatus::ReadFailed;
   start_->setEnabled(false);
   reconnect_->setEnabled(false);
-  spanText_->setText(lang::String(kNoConnection));
+  spanText_->setText(lang::String(IDS_DL_NO_CONNECTION));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const acquire::ConnectStatus status = session_.Connect(param_);
   QApplication::restoreOverrideCursor();
@@ -196,17 +161,17 @@ acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
       break;
     }
     case acquire::ConnectStatus::PortOpenFailed: {
-      QString text = lang::String(kPortOpenFailed);
+      QString text = lang::String(IDS_PORT_OPEN_FAILED);
       const QString why = PortErrorText(session_.Link().Port());
       if (!why.isEmpty()) text += "\n\n" + why;
-      MsgBoxText(this, text, kCaption, MsgIcon::Error);
+      MsgBoxText(this, text, IDS_CAPTION, MsgIcon::Error);
       break;
     }
     case acquire::ConnectStatus::UnknownModel: {
       const QByteArray model = QString::fromStdString(GbkField(session_.Span().model.c_str(),
                                                                session_.Span().model.size()))
                                    .toUtf8();
-      MsgBoxText(this, lang::Format(kUnknownModel, model.constData()), kCaption, MsgIcon::Error);
+      MsgBoxText(this, lang::Format(IDS_DL_UNKNOWN_MODEL, model.constData()), IDS_CAPTION, MsgIcon::Error);
       break;
     }
     case acquire::ConnectStatus::ReadFailed:
@@ -236,13 +201,13 @@ void DownloadDialog::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
 }
 
 QString DownloadDialog::AskFileName(int station, time_t end) {
-  const QString ext = lang::String(kExtension);
+  const QString ext = lang::String(IDS_DATA_EXT);
   const QByteArray e = ext.toUtf8();
   const QString last = QString::fromStdString(platform::ReadLastDir());
   const QFileInfo lastInfo(last);
   const QString dir = lastInfo.isDir() ? last : lastInfo.path();
   QFileDialog dlg(this, QStringLiteral("Save File"), dir,
-                  lang::Format(kDataFilter, e.constData(), e.constData()));
+                  lang::Format(IDS_DATA_FILE_FILTER, e.constData(), e.constData()));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   dlg.setDefaultSuffix(ext);
@@ -258,7 +223,7 @@ void DownloadDialog::OnStart() {
     // Connect again; a start needs the span the recorder holds now. A failure
     // that the connection step did not report itself is reported here.
     if (RunConnectionStep() == acquire::ConnectStatus::ReadFailed)
-      MsgBox(this, kNoConnection, kCaption, MsgIcon::Information);
+      MsgBox(this, IDS_DL_NO_CONNECTION, IDS_CAPTION, MsgIcon::Information);
     return;
   }
 
@@ -266,16 +231,16 @@ void DownloadDialog::OnStart() {
   time_t end = PickerTime(endDate_, endTime_);
   const acquire::SpanStatus span = session_.CheckSpan(whole_->isChecked(), &start, &end);
   if (span != acquire::SpanStatus::Ok) {
-    int text = kNoRecord;
+    int text = IDS_DL_NO_RECORD;
     switch (span) {
       case acquire::SpanStatus::StartAfterEnd:
-        text = kStartAfterEnd;
+        text = IDS_DL_START_AFTER_END;
         break;
       case acquire::SpanStatus::StartBeforeSpan:
-        text = kStartBeforeSpan;
+        text = IDS_DL_START_BEFORE_SPAN;
         break;
       case acquire::SpanStatus::EndAfterSpan:
-        text = kEndAfterSpan;
+        text = IDS_DL_END_AFTER_SPAN;
         break;
       default:
         break;
@@ -305,7 +270,7 @@ void DownloadDialog::OnStart() {
   progress_->setValue(0);
 
   copying_ = false;
-  progressText_->setText(lang::String(kConnecting));
+  progressText_->setText(lang::String(IDS_DL_CONNECTING_SHORT));
 
   // The worker moves the progress bar through the dialog's event queue.
   QPointer<DownloadDialog> self(this);
@@ -347,7 +312,7 @@ void DownloadDialog::SetProgress(int value, int maximum) {
     // The preparation reads the channel settings one by one.
     if (progress_->maximum() != maximum) progress_->setRange(0, maximum);
     progress_->setValue(value);
-    progressText_->setText(lang::Format(kReadingChannels, std::min(value + 1, maximum), maximum));
+    progressText_->setText(lang::Format(IDS_DL_READING_CHANNELS, std::min(value + 1, maximum), maximum));
     return;
   }
   meter_.Report(value, maximum);
@@ -375,16 +340,16 @@ void DownloadDialog::BeginRecords(int64_t totalRecords) {
 void DownloadDialog::ShowProgressText() {
   if (!copying_) return;
   const acquire::ProgressFigures f = meter_.At(acquire::SteadyMs());
-  QString text = lang::Format(kRecordsOf, static_cast<int>(f.done), static_cast<int>(f.total));
+  QString text = lang::Format(IDS_DL_RECORDS_OF, static_cast<int>(f.done), static_cast<int>(f.total));
   if (f.secondsLeft >= 0) {
     const QByteArray left = QString::fromStdString(acquire::FormatDuration(f.secondsLeft)).toUtf8();
-    text += "    " + lang::Format(kRateLeft, f.rate, left.constData());
+    text += "    " + lang::Format(IDS_DL_RATE_LEFT, f.rate, left.constData());
   }
   progressText_->setText(text);
 }
 
 bool DownloadDialog::ConfirmStop() {
-  return MsgBox(this, kConfirmStop, kCaption, MsgIcon::Question,
+  return MsgBox(this, IDS_DL_CONFIRM_STOP, IDS_CAPTION, MsgIcon::Question,
                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -415,14 +380,14 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
     case acquire::PrepareStatus::Ok:
       break;
     case acquire::PrepareStatus::CreateFailed:
-      ShowError(kCreateFailed);
+      ShowError(IDS_DL_CREATE_FAILED);
       break;
     case acquire::PrepareStatus::ReadFailed:
-      ShowError(kPrepareFailed);
-      spanText_->setText(lang::String(kNoConnection));
+      ShowError(IDS_DL_PREPARE_FAILED);
+      spanText_->setText(lang::String(IDS_DL_NO_CONNECTION));
       break;
     case acquire::PrepareStatus::WriteFailed:
-      ShowError(kWriteFailed);
+      ShowError(IDS_DL_WRITE_FAILED);
       break;
     case acquire::PrepareStatus::Stopped:
       break;
@@ -439,17 +404,17 @@ void DownloadDialog::OnWorkerDone(acquire::PrepareStatus prepared, acquire::RunS
         const QByteArray to = QString::fromStdString(FormatTime(r.finished)).toUtf8();
         if (!closeWhenDone_)
           MsgBoxText(this,
-                     lang::Format(kCompletedSpan, first.constData(), last.constData(), r.records,
+                     lang::Format(IDS_DL_DONE_SPAN, first.constData(), last.constData(), r.records,
                                   from.constData(), to.constData(), r.Rate()),
-                     kCaption, MsgIcon::Information);
+                     IDS_CAPTION, MsgIcon::Information);
         platform::WriteLastDir(path_.toStdString());
         break;
       }
       case acquire::RunStatus::CommFailed:
-        MsgBox(this, kCommFailed, kCaption, MsgIcon::Information);
+        MsgBox(this, IDS_DL_COMM_FAILED, IDS_CAPTION, MsgIcon::Information);
         break;
       case acquire::RunStatus::WriteFailed:
-        ShowError(kWriteFailed);
+        ShowError(IDS_DL_WRITE_FAILED);
         break;
       case acquire::RunStatus::Stopped:
         break;
