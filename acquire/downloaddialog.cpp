@@ -76,6 +76,10 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   progressText_->setMinimumWidth(progressText_->fontMetrics().horizontalAdvance(
       lang::Format(IDS_DL_RECORDS_OF, 888888, 888888) + "  " +
       lang::Format(IDS_DL_RATE_LEFT, 8888.0, "88:88:88")));
+  notice_ = new QLabel(this);
+  notice_->setObjectName("1031");
+  notice_->setWordWrap(true);
+  notice_->hide();
   tick_ = new QTimer(this);
   tick_->setInterval(kTickMs);
   connect(tick_, &QTimer::timeout, this, &DownloadDialog::ShowProgressText);
@@ -102,6 +106,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   grid->addWidget(openWhenDone_, 4, 1, 1, 2);
   grid->addWidget(progress_, 5, 0, 1, 3);
   grid->addWidget(progressText_, 6, 0, 1, 3);
+  grid->addWidget(notice_, 7, 0, 1, 3);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(reconnect_);
   buttons->addStretch();
@@ -122,6 +127,7 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
   SetPickers(startDate_, startTime_, now - 3600);
   SetPickers(endDate_, endTime_, now);
   CXCom().GetComm(&param_);
+  session_.Link().SetFastExchange(CXCom().GetFastExchange());
   spanText_->setText(lang::String(IDS_DL_CONNECTING));
   stop_->setEnabled(false);
   QTimer::singleShot(kConnectDelayMs, this, &DownloadDialog::ConnectRecorder);
@@ -152,6 +158,7 @@ acquire::ConnectStatus DownloadDialog::RunConnectionStep() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const acquire::ConnectStatus status = session_.Connect(param_);
   QApplication::restoreOverrideCursor();
+  if (session_.Link().FallbackNotice()) ShowFallback();
   switch (status) {
     case acquire::ConnectStatus::Connected: {
       ShowSpanText();
@@ -274,11 +281,15 @@ void DownloadDialog::OnStart() {
 
   // The worker moves the progress bar through the dialog's event queue.
   QPointer<DownloadDialog> self(this);
-  auto progress = [self](int value, int maximum) {
+  auto progress = [this, self](int value, int maximum) {
+    // The worker owns the link while it runs: the fall-back is asked here.
+    const bool fellBack = session_.Link().FallbackNotice();
     QMetaObject::invokeMethod(
         self.data(),
-        [self, value, maximum] {
-          if (self) self->SetProgress(value, maximum);
+        [self, value, maximum, fellBack] {
+          if (!self) return;
+          if (fellBack) self->ShowFallback();
+          self->SetProgress(value, maximum);
         },
         Qt::QueuedConnection);
   };
@@ -304,6 +315,11 @@ void DownloadDialog::OnStart() {
         },
         Qt::QueuedConnection);
   });
+}
+
+void DownloadDialog::ShowFallback() {
+  notice_->setText(lang::String(IDS_FAST_EXCHANGE_OFF));
+  notice_->show();
 }
 
 void DownloadDialog::SetProgress(int value, int maximum) {

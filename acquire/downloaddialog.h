@@ -92,6 +92,8 @@ class DownloadDialog : public QDialog {
   QPushButton* close_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QLabel* progressText_ = nullptr;
+  QLabel* notice_ = nullptr;  // the fall-back from the fast exchange, once said
+  void ShowFallback();
   QTimer* tick_ = nullptr;
   QCheckBox* whole_ = nullptr;
   QDateEdit* startDate_ = nullptr;

@@ -125,6 +125,8 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
     detail_ = link_.Port().LastError();
     return Fail(LiveStatus::PortFailed);
   }
+  link_.SetFastExchange(options.fastExchange);
+  fellBack_.store(false);
 
   // The model string: the identity request, and when it yields nothing the
   // request in the other framing.
@@ -241,6 +243,7 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
       scales_[ch].high = file_.GetRangeHigh(ch);
     }
   }
+  if (link_.FallbackNotice()) fellBack_.store(true);
   return LiveStatus::Ok;
 }
 
@@ -304,6 +307,8 @@ void LiveSession::AcquireLoop() {
         devWords_[ch].store(w);
       }
     }
+    // The link is this thread's while it runs: only here is it asked.
+    if (link_.FallbackNotice()) fellBack_.store(true);
     passes_.fetch_add(1);
     if (pass == 0) firstPass_.Set();
     if (stop_.Wait(passMs_)) break;

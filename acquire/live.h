@@ -68,6 +68,9 @@ struct LiveOptions {
   int storeSlots = 0;
   // Milliseconds between passes of the acquisition thread.
   int passMs = 100;
+  // Read replies as they arrive instead of sleeping the settle time
+  // (RecorderLink::SetFastExchange).
+  bool fastExchange = false;
 };
 
 // The raw count of a value of a channel whose count 0 stands for low and full
@@ -129,6 +132,9 @@ class LiveSession {
   // True for the interleaved family (values as floats, model letter 'P').
   bool Interleaved() const { return interleaved_; }
   bool DataValid() const { return dataValid_.load(); }
+  // True once after the link fell back from the fast exchange to the settle
+  // time (the recorder did not keep up), for the caller to say so.
+  bool FallbackNotice() { return fellBack_.exchange(false); }
   // The latest device word of channel ch (as read by the acquisition thread).
   uint64_t DevWord(int ch) const;
   // Copies the latest sample (kSampleBytes) under the sample lock.
@@ -173,6 +179,7 @@ class LiveSession {
   std::atomic<bool> dataValid_{false};
   std::atomic<uint64_t> devWords_[64];
   std::atomic<int> passes_{0};
+  std::atomic<bool> fellBack_{false};
   int passMs_ = 100;
   // The device words last written into the header, to write changes only.
   uint64_t storedWords_[64] = {};

@@ -1,6 +1,8 @@
-// Chart drawing speed: RedrawAll of a 1600 x 900 chart with 64 shown
-// channels, and a cursor move (DrawCursor + Present), for 1000 and 262144
-// records; and the refresh of the live bar view.
+// Chart drawing speed: RedrawAll of a chart with 64 shown channels at
+// 1600 x 900 and at 3840 x 2160 (a 4K screen), for the history chart and for
+// the live chart (following the end), and a cursor move (DrawCursor +
+// Present), for 1000 and 262144 records; and the refresh of the live bar
+// view. Arguments: records, then the chart width (its height follows 16:9).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,12 +11,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 #include <memory>
 #include <vector>
 
 #include "bench/benchfile.h"
 #include "charts/barchart.h"
 #include "charts/curvechart.h"
+#include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "views/barview.h"
 
@@ -32,40 +36,64 @@ std::string MakeFile(int records) {
 
 struct Fixture {
   std::unique_ptr<CXFile> file = std::make_unique<CXFile>();
-  std::unique_ptr<charts::CCurveChart> chart = std::make_unique<charts::CCurveChart>();
+  std::unique_ptr<charts::CCurveChart> chart;
 };
 
-Fixture& Chart(int records) {
-  static std::map<int, Fixture> charts;
-  auto it = charts.find(records);
+// The chart (a live one when live is set) of a recording of `records`
+// records, width pixels wide.
+Fixture& Chart(int records, int width = 1600, bool live = false) {
+  static std::map<std::tuple<int, int, bool>, Fixture> charts;
+  const auto key = std::make_tuple(records, width, live);
+  auto it = charts.find(key);
   if (it != charts.end()) return it->second;
-  Fixture& f = charts[records];
+  Fixture& f = charts[key];
   if (!f.file->Open(MakeFile(records))) std::abort();
-  f.chart->resize(1600, 900);
+  if (live)
+    f.chart = std::make_unique<charts::CLiveChart>();
+  else
+    f.chart = std::make_unique<charts::CCurveChart>();
+  f.chart->resize(width, width * 9 / 16);
   f.chart->SetRecord(f.file.get());
   f.chart->ApplyRecordSettings();
   f.chart->Relayout();
-  f.chart->cursorTime = f.file->GetStartTime() + records / 3;
+  // The cursor and its read-out inside the window.
+  f.chart->cursorTime =
+      live ? f.file->GetEndTime() - std::min(records - 1, 100) : f.file->GetStartTime() + records / 3;
   return f;
 }
 
 void BM_RedrawAll(benchmark::State& state) {
-  charts::CCurveChart& c = *Chart(int(state.range(0))).chart;
+  charts::CCurveChart& c = *Chart(int(state.range(0)), int(state.range(1))).chart;
   for (auto _ : state) c.RedrawAll();
   state.counters["columns"] = c.plotWidth;
 }
-BENCHMARK(BM_RedrawAll)->Arg(1000)->Arg(262144)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawAll)
+    ->ArgsProduct({{1000, 262144}, {1600, 3840}})
+    ->Unit(benchmark::kMillisecond);
 
 // The same with every sample read again from the file, as after a move of
 // the window.
 void BM_RedrawAllReading(benchmark::State& state) {
-  charts::CCurveChart& c = *Chart(int(state.range(0))).chart;
+  charts::CCurveChart& c = *Chart(int(state.range(0)), int(state.range(1))).chart;
   for (auto _ : state) {
     c.InvalidateSamples();
     c.RedrawAll();
   }
 }
-BENCHMARK(BM_RedrawAllReading)->Arg(1000)->Arg(262144)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawAllReading)
+    ->ArgsProduct({{1000, 262144}, {1600, 3840}})
+    ->Unit(benchmark::kMillisecond);
+
+// The live chart's full redraw (shown, resized, uncovered), one record per
+// column at the end of the recording.
+void BM_LiveRedrawAll(benchmark::State& state) {
+  charts::CCurveChart& c = *Chart(int(state.range(0)), int(state.range(1)), true).chart;
+  for (auto _ : state) c.RedrawAll();
+  state.counters["columns"] = c.plotWidth;
+}
+BENCHMARK(BM_LiveRedrawAll)
+    ->ArgsProduct({{1000, 262144}, {1600, 3840}})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_CursorMove(benchmark::State& state) {
   Fixture& f = Chart(int(state.range(0)));

@@ -3,6 +3,12 @@
 //    already holding N records, and the following chart (1600 x 900) redrawn
 //    as the live view does it; the cost must not grow with N (2000 records
 //    already fill the window, 1 leaves it nearly empty).
+//    The window moves on by one column a record: the plot is scrolled and
+//    only the newest columns (and the grid lines) are drawn.
+//  BM_AppendAndFlush/N: one record appended to the same store and the store
+//    put on the disk (fdatasync of "temp.tmp"), the worst case of a live
+//    recording that flushes every record; a periodic flush pays this once a
+//    period.
 //  BM_Timeliness: the live view records recsim (64 channels) for
 //    RECVIEW_TIMELINESS_SECONDS seconds (default 30) at a 1 s interval;
 //    reports the records against the elapsed seconds and the latest record.
@@ -12,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,6 +28,7 @@
 #include "charts/livechart.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
+#include "platform/programdir.h"
 #include "platform/ui/lang.h"
 #include "portcfg/xcom.h"
 #include "simproc.h"
@@ -99,6 +108,30 @@ void BM_AppendAndRedraw(benchmark::State& state) {
   f->Close();
 }
 BENCHMARK(BM_AppendAndRedraw)->Arg(1)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_AppendAndFlush(benchmark::State& state) {
+  int records = int(state.range(0));
+  std::unique_ptr<CXFile> f = MakeStore(records);
+  const int fd = ::open(platform::SettingsPath("temp.tmp").c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    state.SkipWithError("no temp.tmp");
+    return;
+  }
+  uint8_t record[2 * kChannels] = {};
+  for (auto _ : state) {
+    record[0] = uint8_t(records);
+    if (!f->AppendRecord(record, records)) {
+      state.SkipWithError("the store is full");
+      break;
+    }
+    ++records;
+    f->SetEndTime(0);
+    ::fdatasync(fd);
+  }
+  ::close(fd);
+  f->Close();
+}
+BENCHMARK(BM_AppendAndFlush)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void BM_Timeliness(benchmark::State& state) {
   const char* env = std::getenv("RECVIEW_TIMELINESS_SECONDS");

@@ -1,6 +1,6 @@
 // Printing speed: a print range of 262144 records (132 pages of 2000
-// records, 8 channels) written as a PDF file, and one page drawn into a PDF
-// in memory, at 600 dpi on A4 landscape.
+// records) of 8 and of 64 channels written as a PDF file, and one page drawn
+// into a PDF in memory, at 600 dpi on A4 landscape.
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "bench/benchfile.h"
 #include "charts/curveprint.h"
@@ -20,30 +21,31 @@ namespace {
 
 QTemporaryDir* g_dir = nullptr;
 constexpr int kRecords = 262144;
-constexpr int kChannels = 8;
-
-std::string MakeFile() {
+std::string MakeFile(int channels) {
   bench::Recording r;
   r.records = kRecords;
-  r.channels = kChannels;
+  r.channels = channels;
   r.interval = 10;
   r.count = [](int ch, int i) { return int(32767 + 30000 * std::sin(i * 0.01 + ch * 0.7)); };
   r.adjust = [](_tagDataHead& h) {
     h.xMode = 1;
     for (int ch = 0; ch < h.chnlCount; ++ch) h.channels[ch].colour = 0x00FFFFu - uint32_t(ch) * 0x1F0F07u;
   };
-  return bench::WriteRecording((g_dir->path() + "/print.kvd").toStdString(), r);
+  return bench::WriteRecording(
+      (g_dir->path() + QString("/print%1.kvd").arg(channels)).toStdString(), r);
 }
 
-CXFile& File() {
-  static CXFile file;
-  static bool open = file.Open(MakeFile());
-  if (!open) std::abort();
+CXFile& File(int channels) {
+  static std::map<int, CXFile> files;
+  auto it = files.find(channels);
+  if (it != files.end()) return it->second;
+  CXFile& file = files[channels];
+  if (!file.Open(MakeFile(channels))) std::abort();
   return file;
 }
 
-charts::CurvePrintJob RangeJob() {
-  CXFile& f = File();
+charts::CurvePrintJob RangeJob(int channels = 8) {
+  CXFile& f = File(channels);
   charts::CurvePrintJob job;
   job.state = charts::DefaultPrintState(&f);
   charts::PrintRange range;
@@ -55,7 +57,7 @@ charts::CurvePrintJob RangeJob() {
 }
 
 void BM_PrintRangeToPdf(benchmark::State& state) {
-  const charts::CurvePrintJob job = RangeJob();
+  const charts::CurvePrintJob job = RangeJob(int(state.range(0)));
   const std::string out = (g_dir->path() + "/range.pdf").toStdString();
   for (auto _ : state) {
     QString error;
@@ -63,7 +65,7 @@ void BM_PrintRangeToPdf(benchmark::State& state) {
   }
   state.counters["pages"] = job.pages;
 }
-BENCHMARK(BM_PrintRangeToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PrintRangeToPdf)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_PrintOnePage(benchmark::State& state) {
   charts::CurvePrintJob job = RangeJob();

@@ -17,18 +17,20 @@ static inline int RoundDiv(int64_t n, int64_t d) {
   return int(n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d)));
 }
 
-void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour) {
-  const int w = img.width(), h = img.height();
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour, int xMin, int xMax) {
+  const int w = std::min(img.width(), xMax), h = img.height();
+  xMin = std::max(xMin, 0);
   uchar* const bits = img.bits();
   const qsizetype bpl = img.bytesPerLine();
   auto plot = [&](int x, int y) {
-    if (unsigned(x) < unsigned(w) && unsigned(y) < unsigned(h))
+    if (x >= xMin && x < w && unsigned(y) < unsigned(h))
       reinterpret_cast<QRgb*>(bits + y * bpl)[x] = colour;
   };
   for (size_t i = 0; i + 1 < pts.size(); ++i) {
     const int x0 = pts[i].x(), y0 = pts[i].y(), x1 = pts[i + 1].x(), y1 = pts[i + 1].y();
     int dx = x1 - x0, dy = y1 - y0;
     if ((y0 < 0 && y1 < 0) || (y0 >= h && y1 >= h)) continue;
+    if ((x0 < xMin && x1 < xMin) || (x0 >= w && x1 >= w)) continue;
     if (std::abs(dx) >= std::abs(dy)) {
       const int step = dx > 0 ? 1 : -1;
       const int64_t sdy = dx > 0 ? dy : -dy, adx = std::abs(dx);

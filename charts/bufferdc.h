@@ -76,7 +76,10 @@ class CBufferDC {
 // code drew it: every segment from its first point up to (not including) its
 // last, so each vertex is set exactly; the final vertex is set too. Rows far
 // outside the image cost nothing.
-void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour);
+// Only the columns xMin <= x < xMax are touched (the pixels there are the
+// same as those of the whole line).
+void Polyline1(QImage& img, const std::vector<QPoint>& pts, QRgb colour, int xMin = 0,
+               int xMax = 1 << 30);
 // The 3-D frame of the old controls: top and left edge pixels in one colour,
 // right and bottom in the other.
 void Draw3dRect(QPainter& p, const Rect& r, const QColor& topLeft, const QColor& bottomRight);

@@ -229,6 +229,7 @@ PageSource ReportPages(const CXFile* file, int ch, time_t start, time_t end) {
   source.draw = [file, ch, start, end, now](QPainter& p, int, int width, int height) {
     DrawReportPage(p, *file, ch, start, end, width, height, now);
   };
+  source.file = file;
   return source;
 }
 

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -216,6 +217,7 @@ void CCurveChart::LayoutRects() {
   frameLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), clientRect);
   // 4.
   plotDirty_.assign(1, plotRect);
+  drawn_ = {};
   plotWidth = timeRect.Width();
   xPitch = xGrids > 0 ? plotWidth / xGrids : 0;
   // 5.
@@ -303,12 +305,45 @@ void CCurveChart::Present() {
   update();
 }
 
+void CCurveChart::PresentScrolled() {
+  // A drawing not yet on screen: all of it goes.
+  if (inPaint_ || presentPending_ || !isVisible()) {
+    Present();
+    return;
+  }
+  presentPending_ = true;
+  const int k = scrolled_.columns;
+  scroll(-k, 0, plotRect.ToQRect());
+  QRegion changed(timeRect.ToQRect());
+  changed += markerRect.ToQRect();
+  for (const auto& [a, b] : scrolled_.bands)
+    changed += QRect(plotRect.left + a, plotRect.top, b - a, plotRect.Height());
+  for (const Rect& r : scrolled_.overlays) {
+    changed += r.ToQRect();
+    changed += r.ToQRect().translated(-k, 0);
+  }
+  for (const Rect& r : plotDirty_) changed += r.ToQRect();
+  update(changed);
+}
+
 void CCurveChart::DrawFrame() {
   if (!frameLayer) return;
   const SysColors& sc = SystemColors();
   QImage& img = frameLayer->Image();
-  img.fill(sc.face);
   QPainter p(&img);
+  // Face around the plot; under the plot the frame is never shown (the plot
+  // layer covers it), so its pixels are left as they are.
+  {
+    const QRect all = clientRect.ToQRect(), hole = plotRect.ToQRect() & all;
+    if (hole.isEmpty()) {
+      p.fillRect(all, sc.face);
+    } else {
+      p.fillRect(QRect(all.left(), all.top(), all.width(), hole.top() - all.top()), sc.face);
+      p.fillRect(QRect(all.left(), hole.bottom() + 1, all.width(), all.bottom() - hole.bottom()), sc.face);
+      p.fillRect(QRect(all.left(), hole.top(), hole.left() - all.left(), hole.height()), sc.face);
+      p.fillRect(QRect(hole.right() + 1, hole.top(), all.right() - hole.right(), hole.height()), sc.face);
+    }
+  }
   Rect r = clientRect;
   r.bottom -= timeAxisHeight;
   Draw3dRect(p, r, sc.shadow, sc.light);
@@ -316,7 +351,6 @@ void CCurveChart::DrawFrame() {
   r.left += axisWidth;
   r.top += topMargin;
   Draw3dRect(p, r, sc.shadow, sc.light);
-  p.fillRect(plotRect.ToQRect(), Qt::black);
   // The caption in its corner; a caption wider than the corner (Chinese
   // captions are) is set smaller until it fits.
   const QString caption = lang::String(valueMode ? IDS_AXIS_VALUES : IDS_AXIS_PERCENT);
@@ -437,45 +471,9 @@ void CCurveChart::DrawPlot(int /*flag*/) {
     QImage& img = plotLayer->Image();
     img.fill(FromColorRef(h.clrBack));
     QPainter p(&img);
-    const int div = std::max(divPixels, 1);
-    // Grid.
-    if (gridShown) {
-      p.setPen(QPen(FromColorRef(h.clrGrid), 1));
-      for (int m = -1;; ++m) {
-        int y = refOffset + m * div;
-        if (y > plotHeight + 2 * div) break;
-        p.drawLine(0, y, plotWidth - 1, y);
-      }
-      const int grids = std::max(xGrids, 1);
-      for (int i = 1; i <= grids; ++i) {
-        int x = i * plotWidth / grids;
-        p.drawLine(x, 0, x, plotHeight - 1);
-      }
-    }
-    // Curves: one point per column; a column without a sample is bridged.
     const int n = std::min(chnlCount, kMaxChannels);
     LoadSamples(n);
-    const size_t cols = columnTimes_.size();
-    for (int ch = 0; ch < n; ++ch) {
-      const _tagChnlDef& def = h.channels[ch];
-      if (!def.shown) continue;
-      points_.clear();
-      const float* drawn = (valueMode ? sampleValue_.data() : samplePercent_.data()) + size_t(ch) * cols;
-      const uint8_t* ok = sampleOk_.data() + size_t(ch) * cols;
-      for (size_t i = 0; i < cols; ++i)
-        if (ok[i]) points_.emplace_back(int(i), RowOfValue(drawn[i]));
-      if (points_.empty()) continue;
-      if (def.penWidth <= 1) {
-        Polyline1(img, points_, FromColorRef(def.colour).rgb());
-        continue;
-      }
-      p.setPen(QPen(FromColorRef(def.colour), std::max<int>(def.penWidth, 1), Qt::SolidLine,
-                    Qt::FlatCap, Qt::MiterJoin));
-      if (points_.size() == 1)
-        p.drawPoint(points_[0]);
-      else
-        p.drawPolyline(points_.data(), int(points_.size()));
-    }
+    DrawGridAndCurves(img, p, 0, plotWidth + 1);
     // Marks and reference lines, in the inverse of the background.
     const QColor ink = InverseOf(h.clrBack);
     p.setFont(CellFont(lang::String(IDS_TABLE_FONT), 14));
@@ -540,6 +538,192 @@ void CCurveChart::DrawPlot(int /*flag*/) {
   frameLayer->PresentAround(plotRect);
   plotLayer->Present();
   plotDirty_.clear();
+  drawn_ = file ? DrawnPlotNow() : DrawnPlot{};
+}
+
+void CCurveChart::DrawGridAndCurves(QImage& img, QPainter& p, int a, int b) {
+  const _tagDataHead& h = file->Head();
+  const int cols = int(columnTimes_.size());
+  const bool whole = a <= 0 && b >= cols;
+  if (!whole) p.setClipRect(QRect(a, 0, b - a, plotHeight));
+  const int div = std::max(divPixels, 1);
+  // Grid.
+  if (gridShown) {
+    p.setPen(QPen(FromColorRef(h.clrGrid), 1));
+    for (int m = -1;; ++m) {
+      int y = refOffset + m * div;
+      if (y > plotHeight + 2 * div) break;
+      p.drawLine(whole ? 0 : a, y, whole ? plotWidth - 1 : b - 1, y);
+    }
+    const int grids = std::max(xGrids, 1);
+    for (int i = 1; i <= grids; ++i) {
+      int x = i * plotWidth / grids;
+      if (x >= a && x < b) p.drawLine(x, 0, x, plotHeight - 1);
+    }
+  }
+  // Curves: one point per column; a column without a sample is bridged. A
+  // band of columns (drawn only where each curve's good columns follow one
+  // another without a gap) takes the points from the column before it to the
+  // column after it.
+  const int n = std::min(chnlCount, kMaxChannels);
+  for (int ch = 0; ch < n; ++ch) {
+    const _tagChnlDef& def = h.channels[ch];
+    if (!def.shown) continue;
+    const float* drawn = (valueMode ? sampleValue_.data() : samplePercent_.data()) + size_t(ch) * cols;
+    const uint8_t* ok = sampleOk_.data() + size_t(ch) * cols;
+    int from = 0, to = cols;
+    if (!whole) {
+      from = std::clamp(a - 1, 0, cols);
+      to = std::clamp(b + 1, from, cols);
+    }
+    points_.clear();
+    for (int i = from; i < to; ++i)
+      if (ok[i]) points_.emplace_back(i, RowOfValue(drawn[i]));
+    if (points_.empty()) continue;
+    if (def.penWidth <= 1) {
+      Polyline1(img, points_, FromColorRef(def.colour).rgb(), whole ? 0 : a, whole ? (1 << 30) : b);
+      continue;
+    }
+    p.setPen(QPen(FromColorRef(def.colour), std::max<int>(def.penWidth, 1), Qt::SolidLine,
+                  Qt::FlatCap, Qt::MiterJoin));
+    if (points_.size() == 1)
+      p.drawPoint(points_[0]);
+    else
+      p.drawPolyline(points_.data(), int(points_.size()));
+  }
+  if (!whole) p.setClipping(false);
+}
+
+CCurveChart::DrawnPlot CCurveChart::DrawnPlotNow() const {
+  DrawnPlot d;
+  const _tagDataHead& h = file->Head();
+  d.file = file;
+  d.width = plotWidth;
+  d.height = plotHeight;
+  d.refOffset = refOffset;
+  d.divPixels = divPixels;
+  d.viewTop = viewTop;
+  d.viewBottom = viewBottom;
+  d.valueMode = valueMode;
+  d.gridShown = gridShown;
+  d.xGrids = xGrids;
+  d.interval = interval;
+  d.channels = chnlCount;
+  d.atEnd = float(windowFraction + windowOffset) >= 0.9999f;
+  d.clrBack = h.clrBack;
+  d.clrGrid = h.clrGrid;
+  // Shown flags, colours and pens of every channel, folded into one number.
+  uint64_t fold = 1469598103934665603ull;
+  for (int ch = 0; ch < std::min(chnlCount, kMaxChannels); ++ch) {
+    const _tagChnlDef& c = h.channels[ch];
+    for (uint64_t v : {uint64_t(c.shown), uint64_t(c.colour), uint64_t(c.penWidth)})
+      fold = (fold ^ v) * 1099511628211ull;
+  }
+  d.channelFold = fold;
+  d.refShown = h.refShown1 || h.refShown2;
+  d.windowStart = windowStart;
+  d.windowEnd = windowEnd;
+  d.valid = true;
+  return d;
+}
+
+bool CCurveChart::ScrollPlot() {
+  scrolled_.columns = 0;
+  if (!file || !plotLayer || !backBuffer || !drawn_.valid || plotWidth < 8) return false;
+  const DrawnPlot now = DrawnPlotNow();
+  // Everything but the window as drawn, and the window moved on by whole
+  // records at one record per column.
+  DrawnPlot same = now;
+  same.windowStart = drawn_.windowStart;
+  same.windowEnd = drawn_.windowEnd;
+  if (!(same == drawn_) || now.refShown || !now.atEnd) return false;
+  const int64_t iv = interval > 0 ? interval : 1;
+  const int64_t span = int64_t(now.windowEnd - now.windowStart);
+  if (span != int64_t(plotWidth) * iv || int64_t(drawn_.windowEnd - drawn_.windowStart) != span)
+    return false;
+  const int64_t moved = int64_t(now.windowStart - drawn_.windowStart);
+  if (moved <= 0 || moved % iv != 0 || moved / iv > plotWidth / 2) return false;
+  const int k = int(moved / iv);
+  const _tagDataHead& h = file->Head();
+  // Wide pens reach into the neighbouring columns; marks carry labels.
+  const int n = std::min(chnlCount, kMaxChannels);
+  for (int ch = 0; ch < n; ++ch)
+    if (h.channels[ch].shown && h.channels[ch].penWidth > 1) return false;
+  for (int i = 0, marks = file->GetMarkCount(); i < marks; ++i) {
+    const time_t t = file->GetMark(i);
+    if (t >= drawn_.windowStart && t <= now.windowEnd) return false;
+  }
+  const int w = plotWidth;
+  // Column c of the new window shows the record of column c + k of the old
+  // one while c + k stays clear of the last two columns (both show the
+  // window's end); a column's pixels come from the segments to its two
+  // neighbours.
+  const int keep = w - 2 - k;  // columns 1 .. keep - 1 are moved, not drawn
+  if (keep < 2) return false;
+  LoadSamples(n);
+  // A gap inside the curves would be bridged across the moved columns.
+  const int cols = int(columnTimes_.size());
+  for (int ch = 0; ch < n; ++ch) {
+    if (!h.channels[ch].shown) continue;
+    const uint8_t* ok = sampleOk_.data() + size_t(ch) * cols;
+    const uint8_t* first = std::find(ok, ok + cols, uint8_t(1));
+    if (std::find(first, ok + cols, uint8_t(0)) != ok + cols) return false;
+  }
+
+  // What the cursor, the read-out or the band covered goes first.
+  std::vector<Rect> overlays = plotDirty_;
+  RestorePlot();
+  QImage& img = plotLayer->Image();
+  QImage& back = backBuffer->Image();
+  const int rows = img.height();
+  const size_t moveBytes = size_t(w - k) * 4;
+  // Each row of the plot moved, then copied to the back buffer while it is
+  // still in the cache (the columns drawn anew follow below).
+  uchar* const plotBits = img.bits();
+  const qsizetype plotStride = img.bytesPerLine();
+  uchar* const backBits = back.bits() + qsizetype(plotRect.top) * back.bytesPerLine() +
+                          qsizetype(plotRect.left) * 4;
+  const qsizetype backStride = back.bytesPerLine();
+  for (int y = 0; y < rows; ++y) {
+    uchar* line = plotBits + y * plotStride;
+    std::memmove(line, line + size_t(k) * 4, moveBytes);
+    std::memcpy(backBits + y * backStride, line, moveBytes);
+  }
+  // The columns drawn anew: the first (no neighbour on its left any more),
+  // the newest ones and the grid lines, where they were and where they are.
+  std::vector<std::pair<int, int>> bands = {{0, 1}, {keep, w}};
+  const int grids = std::max(xGrids, 1);
+  for (int i = 1; i <= grids; ++i) {
+    const int x = i * w / grids;
+    if (x - k > 0 && x - k < keep) bands.emplace_back(x - k, x - k + 1);
+    if (x > 0 && x < keep) bands.emplace_back(x, x + 1);
+  }
+  {
+    QPainter p(&img);
+    const QColor backColour = FromColorRef(h.clrBack);
+    for (const auto& [a, b] : bands) {
+      p.fillRect(QRect(a, 0, b - a, rows), backColour);
+      DrawGridAndCurves(img, p, a, b);
+    }
+  }
+  // The bands into the back buffer.
+  for (const auto& [a, b] : bands) {
+    const size_t bytes = size_t(b - a) * 4;
+    for (int y = 0; y < rows; ++y)
+      std::memcpy(backBits + y * backStride + size_t(a) * 4, plotBits + y * plotStride + size_t(a) * 4,
+                  bytes);
+  }
+  // The time axis, the only part of the frame that changes.
+  {
+    const QImage& frame = frameLayer->Image();
+    const size_t bytes = size_t(timeRect.Width()) * 4;
+    for (int y = timeRect.top; y < timeRect.bottom; ++y)
+      std::memcpy(back.scanLine(y) + size_t(timeRect.left) * 4,
+                  frame.constScanLine(y) + size_t(timeRect.left) * 4, bytes);
+  }
+  drawn_ = now;
+  scrolled_ = {k, std::move(bands), std::move(overlays)};
+  return true;
 }
 
 void CCurveChart::RestorePlot() {
@@ -565,7 +749,10 @@ void CCurveChart::AddDirty(const Rect& r) {
   if (!r.IsEmpty()) plotDirty_.push_back(r);
 }
 
-void CCurveChart::InvalidateSamples() { sampleKey_ = {}; }
+void CCurveChart::InvalidateSamples() {
+  sampleKey_ = {};
+  drawn_ = {};
+}
 
 void CCurveChart::LoadSamples(int channels) {
   // The column times of this drawing.
@@ -593,6 +780,43 @@ void CCurveChart::LoadSamples(int channels) {
       while (j < oldCols && sampleTimes_[j] < t) ++j;
       if (j < oldCols && sampleTimes_[j] == t) from[i] = int(j);
     }
+  }
+  // The same columns moved on (a following live chart): in place, each
+  // sample taken from a column at or after its own.
+  bool inPlace = grown && oldCols == cols && sampleValue_.size() == size_t(channels) * cols;
+  for (size_t i = 0; inPlace && i < cols; ++i) inPlace = from[i] < 0 || size_t(from[i]) >= i;
+  if (inPlace) {
+    // Runs of columns taken from consecutive old columns move as blocks.
+    struct Run {
+      size_t to, from, n;
+    };
+    std::vector<Run> runs;
+    for (size_t i = 0; i < cols;) {
+      if (from[i] < 0) {
+        ++i;
+        continue;
+      }
+      size_t j = i + 1;
+      while (j < cols && from[j] == from[i] + int(j - i)) ++j;
+      runs.push_back({i, size_t(from[i]), j - i});
+      i = j;
+    }
+    for (int ch = 0; ch < channels; ++ch) {
+      const size_t base = size_t(ch) * cols;
+      for (const Run& r : runs) {
+        std::memmove(&sampleValue_[base + r.to], &sampleValue_[base + r.from], r.n * sizeof(float));
+        std::memmove(&samplePercent_[base + r.to], &samplePercent_[base + r.from], r.n * sizeof(float));
+        std::memmove(&sampleOk_[base + r.to], &sampleOk_[base + r.from], r.n);
+      }
+      for (size_t i = 0; i < cols; ++i) {
+        if (from[i] >= 0) continue;
+        const size_t at = base + i;
+        sampleOk_[at] = file->GetValue(ch, columnTimes_[i], &sampleValue_[at], &samplePercent_[at]) ? 1 : 0;
+      }
+    }
+    sampleKey_ = key;
+    sampleTimes_ = columnTimes_;
+    return;
   }
   std::vector<float> value(size_t(channels) * cols, 0.0f), percent(size_t(channels) * cols, 0.0f);
   std::vector<uint8_t> ok(size_t(channels) * cols, 0);

@@ -81,6 +81,9 @@ class CCurveChart : public QWidget {
   // the window and redraw the time axis, the curves and the cursor.
   virtual void OnNewData();
 
+  // Columns the last drawing after new data moved the plot by (0: drawn anew).
+  int LastScrolledColumns() const { return scrolled_.columns; }
+
   // Forgets the samples read for the last drawing (the recording changed in
   // a way its length does not show).
   void InvalidateSamples();
@@ -167,6 +170,24 @@ class CCurveChart : public QWidget {
  protected:
   // The plot, then the selection band or the cursor over it, on screen.
   void DrawPlotAndOverlay();
+  // The grid and the curves of the plot columns a <= x < b (the whole plot
+  // for 0 .. plotWidth + 1), over what the columns hold.
+  void DrawGridAndCurves(QImage& img, QPainter& p, int a, int b);
+  // When the window only moved on in time by whole records at one record
+  // per column (a following live chart), moves the drawn plot by as many
+  // columns and draws only the columns that changed, with the time axis;
+  // false (nothing done) when the plot must be drawn anew.
+  bool ScrollPlot();
+  // Present after ScrollPlot: the screen's plot is moved the same way and
+  // only what changed is copied.
+  void PresentScrolled();
+  // What the last ScrollPlot moved and drew, for putting it on screen.
+  struct Scrolled {
+    int columns = 0;
+    std::vector<std::pair<int, int>> bands;  // plot columns drawn anew
+    std::vector<Rect> overlays;              // what covered the plot before
+  };
+  Scrolled scrolled_;
 
  private:
   bool presentPending_ = false;
@@ -182,6 +203,21 @@ class CCurveChart : public QWidget {
     bool operator==(const SampleKey&) const = default;
   };
   void LoadSamples(int channels);
+  // What the plot layer shows, to tell whether it can be moved on.
+  struct DrawnPlot {
+    const CXFile* file = nullptr;
+    int width = 0, height = 0, refOffset = 0, divPixels = 0;
+    float viewTop = 0, viewBottom = 0;
+    int valueMode = 0, gridShown = 0, xGrids = 0, interval = 0, channels = 0;
+    bool atEnd = false, refShown = false;
+    uint32_t clrBack = 0, clrGrid = 0;
+    uint64_t channelFold = 0;
+    time_t windowStart = 0, windowEnd = 0;
+    bool valid = false;
+    bool operator==(const DrawnPlot&) const = default;
+  };
+  DrawnPlot DrawnPlotNow() const;
+  DrawnPlot drawn_;
   // What the cursor, the read-out and the band drew over the plot in the back
   // buffer since the plot layer was last copied there.
   std::vector<Rect> plotDirty_;

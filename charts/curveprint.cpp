@@ -113,22 +113,48 @@ PageMetrics MetricsOf(int width, int shownChannels) {
   return PageMetrics{width / 40, width / 30, width / 20, (shownChannels + 1) / 2 + 2};
 }
 
-std::vector<QPoint> PrintedCurve(const CurvePrintState& s, int ch, int plotLeft, int top, int width,
-                                 int height) {
-  std::vector<QPoint> pts;
-  if (!s.file || width <= 0) return pts;
-  pts.reserve(size_t(width));
+namespace {
+
+// The printer columns that get a point and their times: a column whose time
+// equals the previous column's is left out unless it is the last one. The
+// same for every channel of a page.
+struct PrintColumn {
+  int column;
+  time_t time;
+};
+std::vector<PrintColumn> PrintColumns(const CurvePrintState& s, int width) {
+  std::vector<PrintColumn> cols;
+  if (width <= 0) return cols;
+  cols.reserve(size_t(width));
   time_t previous = 0;
   for (int j = 0; j < width; ++j) {
     const time_t t = s.window.TimeAtColumn(j, width);
     if (j > 0 && t == previous && j != width - 1) continue;
     previous = t;
+    cols.push_back({j, t});
+  }
+  return cols;
+}
+
+std::vector<QPoint> CurveAt(const CurvePrintState& s, int ch, const std::vector<PrintColumn>& cols,
+                            int plotLeft, int top, int height) {
+  std::vector<QPoint> pts;
+  pts.reserve(cols.size());
+  for (const PrintColumn& c : cols) {
     float value = 0, percent = 0;
-    if (!s.file->GetValue(ch, t, &value, &percent)) continue;
-    pts.emplace_back(plotLeft + j + 2,
+    if (!s.file->GetValue(ch, c.time, &value, &percent)) continue;
+    pts.emplace_back(plotLeft + c.column + 2,
                      RowOf(s.valueMode ? value : percent, s.viewBottom, s.viewTop, top, height));
   }
   return pts;
+}
+
+}  // namespace
+
+std::vector<QPoint> PrintedCurve(const CurvePrintState& s, int ch, int plotLeft, int top, int width,
+                                 int height) {
+  if (!s.file || width <= 0) return {};
+  return CurveAt(s, ch, PrintColumns(s, width), plotLeft, top, height);
 }
 
 void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, int right, int bottom,
@@ -191,10 +217,11 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       p.setPen(Qt::black);
       p.drawText(QRect(plotL + 2, row, Wp, textH), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, label);
     }
+    const std::vector<PrintColumn> cols = PrintColumns(s, Wp);
     for (int ch = 0; ch < n; ++ch) {
       const _tagChnlDef& def = h.channels[ch];
       if (!def.shown) continue;
-      const std::vector<QPoint> pts = PrintedCurve(s, ch, plotL, plotT, Wp, H);
+      const std::vector<QPoint> pts = CurveAt(s, ch, cols, plotL, plotT, H);
       if (pts.empty()) continue;
       p.setPen(QPen(FromColorRef(def.colour), 5 * std::max<int>(def.penWidth, 1), Qt::SolidLine, Qt::RoundCap,
                     Qt::RoundJoin));
@@ -392,6 +419,7 @@ PageSource CurvePages(const CurvePrintJob& job) {
       PrintCurveWindow(p, job.state, 0, 0, width, height, page, now);
   };
   source.progress = job.progress;
+  source.file = job.state.file;
   return source;
 }
 

@@ -60,10 +60,20 @@ void CLiveChart::UpdateScroller() {
 void CLiveChart::OnRecordAppended() {
   // Like new data, but the samples read before stay valid: the recording
   // only grew, so only the new columns are read.
+  // A window that moved on by whole records is scrolled: only the newest
+  // columns (and the grid lines) are drawn.
   if (following && backBuffer) {
     ComputeWindow();
     DrawTimeAxis();
-    DrawPlotAndOverlay();
+    if (ScrollPlot()) {
+      if (selecting)
+        DrawSelection(0, 0);
+      else
+        DrawCursor();
+      PresentScrolled();
+    } else {
+      DrawPlotAndOverlay();
+    }
   }
   UpdateScroller();
 }

@@ -1,12 +1,15 @@
 #include "charts/pageprint.h"
 
+#include <QIODevice>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <utility>
+
+#include "data/cxfile.h"
+#include "platform/safefile.h"
 
 namespace charts {
 
@@ -55,6 +58,23 @@ bool PageSizeByName(const QString& name, int* id) {
   return false;
 }
 
+namespace {
+
+// The PDF writer's output: every write goes to the new file and is checked.
+class NewFileDevice : public QIODevice {
+ public:
+  explicit NewFileDevice(platform::NewFile& out) : out_(out) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 n) override { return out_.Write(data, size_t(n)) ? n : -1; }
+
+ private:
+  platform::NewFile& out_;
+};
+
+}  // namespace
+
 bool PrintPagesToPdf(const std::string& path, const PageSource& source, const QString& pageSize, bool portrait,
                      int dpi, const QString& title, QString* error) {
   int sizeId = 0;
@@ -62,26 +82,30 @@ bool PrintPagesToPdf(const std::string& path, const PageSource& source, const QS
     if (error) *error = "unknown page size " + pageSize;
     return false;
   }
-  QSaveFile out(QString::fromStdString(path));
-  if (!out.open(QIODevice::WriteOnly)) {
-    if (error) *error = out.errorString();
+  if (source.file && platform::SameFile(path, source.file->GetPath())) {
+    if (error) *error = QString::fromStdString(path + " is the data file being printed; choose another name");
+    return false;
+  }
+  platform::NewFile out;
+  if (!out.Open(path, 0644)) {
+    if (error) *error = QString::fromStdString(out.Error());
     return false;
   }
   {
-    QPdfWriter writer(&out);
+    NewFileDevice device(out);
+    QPdfWriter writer(&device);
     writer.setResolution(dpi);
     writer.setPageSize(QPageSize(QPageSize::PageSizeId(sizeId)));
     writer.setPageOrientation(portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
     writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     writer.setTitle(title);
     writer.setCreator("recview");
-    if (!PrintPages(writer, source, 0, 0, error)) {
-      out.cancelWriting();
-      return false;
-    }
+    if (!PrintPages(writer, source, 0, 0, error)) return false;
   }
-  if (!out.commit()) {
-    if (error) *error = out.errorString();
+  if (source.file && source.file->ChangedOnDisk())
+    out.Fail(source.file->GetPath() + " changed on disk while it was read (it became shorter)");
+  if (!out.Commit()) {
+    if (error) *error = QString::fromStdString(out.Error());
     return false;
   }
   return true;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class CXFile;
 class QPainter;
 class QPagedPaintDevice;
 
@@ -17,6 +18,9 @@ struct PageSource {
   std::function<void(QPainter& p, int page, int width, int height)> draw;
   // Told each page done; the job stops when it returns false.
   std::function<bool(int done, int total)> progress;
+  // The data file the pages are drawn from (may be null): a PDF never takes
+  // its place, and none is kept when it changed on disk while drawn.
+  const CXFile* file = nullptr;
 };
 
 // Pages fromPage..toPage (0: all) one after another on the device. False with
@@ -24,7 +28,7 @@ struct PageSource {
 bool PrintPages(QPagedPaintDevice& device, const PageSource& source, int fromPage, int toPage, QString* error);
 
 // The pages as a PDF file at path (made beside it and renamed over it when
-// complete). pageSize is a name such as "A4", "A3", "Letter"; landscape
+// complete, every write checked). pageSize is a name such as "A4", "A3", "Letter"; landscape
 // unless portrait is set.
 bool PrintPagesToPdf(const std::string& path, const PageSource& source, const QString& pageSize, bool portrait,
                      int dpi, const QString& title, QString* error);

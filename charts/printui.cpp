@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <algorithm>
 
+#include "data/cxfile.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/stringids.h"
@@ -60,6 +61,7 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
                             : QFileDialog::getSaveFileName(parent, QString(), title + ".pdf", lang::String(IDS_PR_PDF_FILTER));
     if (path.isEmpty()) return;
     if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
+    if (source.file && RefusedAsOutput(parent, path, source.file->GetPath())) return;
     if (!PrintPagesToPdf(path.toStdString(), source, "A4", false, 600, title, &error))
       ReportFailure(parent, progress.wasCanceled(), error);
     return;

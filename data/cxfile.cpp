@@ -474,23 +474,12 @@ bool CXFile::Create(const std::string& path) {
   Finish(false);
   if (path.empty()) return false;
   // The new file replaces the one at path only when complete; a file the user
-  // may not write is not replaced either.
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
-  // A link keeps pointing where it did: the file it names is replaced.
-  std::string target = path;
-  struct stat ls;
-  char real[PATH_MAX];
-  if (::lstat(path.c_str(), &ls) == 0 && S_ISLNK(ls.st_mode) && ::realpath(path.c_str(), real))
-    target = real;
-  std::string temp;
-  UniqueFd fd(platform::CreateBeside(target, &temp));
-  if (!fd.valid()) return false;
-  // A replaced file keeps its permissions.
-  struct stat old;
-  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
-  fd_ = std::move(fd);
-  tempPath_ = temp;
-  path_ = target;
+  // may not write is not replaced either, and a link keeps pointing where it did.
+  auto out = std::make_unique<platform::NewFile>();
+  if (!out->Open(path)) return false;
+  fd_.reset(out->Fd());
+  download_ = std::move(out);
+  path_ = download_->Target();
   state_ = State::kDownload;
   layout_ = GetLayout();
   PrepareScales();
@@ -736,27 +725,23 @@ bool CXFile::SaveAs(const std::string& path) {
 
   // Written beside the target and renamed over it only when complete, so a
   // failed save (full disk) leaves any earlier file at path intact.
-  std::string part;
-  UniqueFd fd(platform::CreateBeside(path, &part));
-  if (!fd.valid()) return false;
-  bool ok = WriteAll(fd.get(), img.data(), img.size(), 0);
+  platform::NewFile out;
+  if (!out.Open(path)) return false;
+  const int fd = out.Fd();
+  bool ok = WriteAll(fd, img.data(), img.size(), 0);
   const uint8_t* data = view_.data() + DataOffset();
   off_t at = static_cast<off_t>(img.size());
   if (layout_ == 0) {
     for (int64_t ch = 0; ok && ch < n; ++ch) {
-      ok = WriteAll(fd.get(), data + vw * ch * oldCap, static_cast<size_t>(vw * records), at);
+      ok = WriteAll(fd, data + vw * ch * oldCap, static_cast<size_t>(vw * records), at);
       at += static_cast<off_t>(vw * records);
     }
   } else if (ok) {
-    ok = WriteAll(fd.get(), data, static_cast<size_t>(n * vw * records), at);
+    ok = WriteAll(fd, data, static_cast<size_t>(n * vw * records), at);
   }
-  ok = ok && ::ftruncate(fd.get(), static_cast<off_t>(end)) == 0 && ::fsync(fd.get()) == 0;
-  ok = fd.close() && ok;
-  if (!ok) {
-    ::unlink(part.c_str());
-    return false;
-  }
-  return platform::ReplaceFile(part, path);
+  ok = ok && ::ftruncate(fd, static_cast<off_t>(end)) == 0;
+  if (!ok) out.Fail("cannot write " + path);
+  return out.Commit();
 }
 
 // ---------------------------------------------------------------- marks
@@ -814,16 +799,13 @@ bool CXFile::Finish(bool commit) {
   const bool kvModel = head_.model[0] == 'K' || head_.model[1] == 'V';
   if (state_ == State::kDownload) {
     // Complete and on disk before it takes the target's name.
+    // The descriptor belongs to the new file, which closes it.
+    fd_.release();
     if (commit) {
-      ok = ::ftruncate(fd_.get(), static_cast<off_t>(FileEnd())) == 0 && ::fsync(fd_.get()) == 0;
-      ok = fd_.close() && ok;
-      ok = ok && platform::ReplaceFile(tempPath_, path_);
-    } else {
-      ok = false;
+      if (::ftruncate(download_->Fd(), static_cast<off_t>(FileEnd())) != 0) download_->Fail("cannot write " + path_);
+      ok = download_->Commit();
     }
-    fd_.reset();
-    if (!ok) ::unlink(tempPath_.c_str());
-    ok = ok || !commit;
+    download_.reset();
   } else if (state_ == State::kSaved && kvModel && layout_ != 3) {
     // Marks were deleted: the file loses the bytes of the dropped marks.
     ok = ::ftruncate(fd_.get(), static_cast<off_t>(FileEnd())) == 0;

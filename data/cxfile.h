@@ -28,10 +28,15 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "data/filehandles.h"
 #include "data/records.h"
+
+namespace platform {
+class NewFile;
+}
 
 // Why Open refused a file: one reason per check, in the order they are made.
 enum class OpenError {
@@ -197,6 +202,11 @@ class CXFile {
     kLiveStore,        // the live store "temp.tmp", mapped; deleted on close
   };
   State GetState() const { return state_; }
+  // True when the mapped file became shorter on disk since it was opened
+  // (cut by another program, a removed stick or share): what is gone reads
+  // as zeros, so a reader that finds this after a pass reports that the file
+  // changed on disk and throws its result away.
+  bool ChangedOnDisk() const { return view_.Shrunk(); }
   // True when a file is mapped read-only (the user may not write it).
   bool IsReadOnly() const { return state_ == State::kViewingReadOnly; }
   const std::string& GetPath() const { return path_; }
@@ -238,7 +248,8 @@ class CXFile {
   int32_t recordCount_ = -1;
   UniqueFd fd_;
   MappedView view_;
-  std::string tempPath_;  // "temp.tmp", or the temporary file of a download
+  std::string tempPath_;  // "temp.tmp" of the live store
+  std::unique_ptr<platform::NewFile> download_;  // the new file of a download
   std::string path_;
   _tagDataHead head_;
   uint32_t mapSize_ = 0x800000;

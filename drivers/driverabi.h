@@ -18,7 +18,11 @@
 // Raised whenever DeviceDriver, RecorderLink, SerialPort or _tagComParam
 // change in a way that the sizes below do not show (order of operations,
 // meaning of an argument).
-inline constexpr int32_t kDriverInterfaceVersion = 1;
+// 2: RecorderLink carries the fast-exchange state in two bytes that were
+// padding before (its size is unchanged); a plug-in of version 1 would leave
+// them alone, but one of version 2 under an older program would read
+// whatever lay there.
+inline constexpr int32_t kDriverInterfaceVersion = 2;
 
 // The shared structures, in the order of their sizes in DriverInterface.
 enum DriverShared : int {

@@ -27,7 +27,14 @@ constexpr int kAsciiDataMax = (SerialPort::kReceiveLimit - 11) / 2;
 }  // namespace
 
 RecorderLink::RecorderLink()
-    : curAddress_(0), curLength_(0), param_{}, isOpen_(0), checkHi_(0), checkLo_(0) {}
+    : curAddress_(0),
+      curLength_(0),
+      param_{},
+      isOpen_(0),
+      checkHi_(0),
+      checkLo_(0),
+      fast_(kFastOff),
+      fallbackNotice_(0) {}
 
 RecorderLink::~RecorderLink() { Close(); }
 
@@ -42,6 +49,9 @@ int RecorderLink::Open(const _tagComParam& param) {
   if (handle == SerialPort::kInvalidHandle) return 0;
   param_ = copy;
   isOpen_ = 1;
+  // A new session tries the fast exchange again.
+  if (fast_ == kFastFellBack) fast_ = kFastOn;
+  fallbackNotice_ = 0;
   return 1;
 }
 
@@ -50,16 +60,49 @@ void RecorderLink::Close() {
   port_.Close();
 }
 
-int RecorderLink::ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply,
+void RecorderLink::FallBack() {
+  fast_ = kFastFellBack;
+  fallbackNotice_ = 1;
+}
+
+void RecorderLink::Rest(int ms) const {
+  if (fast_ != kFastOn) Pause(ms);
+}
+
+int RecorderLink::ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply, int expect,
                               bool* noReply) {
   const uint16_t crc = reclink::Crc16(request, static_cast<size_t>(n));
   request[n] = static_cast<uint8_t>(crc & 0xFF);
   request[n + 1] = static_cast<uint8_t>(crc >> 8);
+  if (fast_ == kFastOn) {
+    const int got = ExchangeRtuOnce(request, n, settleMs, reply, expect, true, noReply);
+    if (got > 0) return got;
+    // Whether the recorder only needed its settle time: the same request once
+    // more the old way, after whatever is left of a broken reply has passed.
+    port_.Read(reply, SerialPort::kReceiveLimit);
+    const int again = ExchangeRtuOnce(request, n, settleMs, reply, expect, false, noReply);
+    if (again > 0) FallBack();
+    return again;
+  }
+  return ExchangeRtuOnce(request, n, settleMs, reply, expect, false, noReply);
+}
+
+int RecorderLink::ExchangeRtuOnce(uint8_t* request, int n, int settleMs, uint8_t* reply,
+                                  int expect, bool fast, bool* noReply) {
   checkLo_ = request[n];
   checkHi_ = request[n + 1];
   port_.Write(request, n + 2);
-  Pause(settleMs);
-  const int got = port_.Read(reply, SerialPort::kReceiveLimit);
+  int got = 0;
+  if (fast) {
+    got = port_.ReadReply(reply, SerialPort::kReceiveLimit, settleMs,
+                          [request, expect](const uint8_t* r, int m) {
+                            return expect > 0 && m >= expect &&
+                                   reclink::CheckRtuReply(request, r, m, nullptr);
+                          });
+  } else {
+    Pause(settleMs);
+    got = port_.Read(reply, SerialPort::kReceiveLimit);
+  }
   if (noReply) *noReply = got == 0;
   uint16_t check = 0;
   const bool valid = reclink::CheckRtuReply(request, reply, got, &check);
@@ -73,13 +116,37 @@ int RecorderLink::ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* re
 int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int dataSize) {
   char text[2 * 8 + 5];
   const size_t len = reclink::EncodeAsciiFrame(raw, static_cast<size_t>(n), text);
-  checkHi_ = static_cast<uint8_t>(text[len - 4]);
-  checkLo_ = static_cast<uint8_t>(text[len - 3]);
-  port_.Write(reinterpret_cast<const uint8_t*>(text), static_cast<int>(len));
-  Pause(kSettleAscii);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  if (fast_ == kFastOn) {
+    const int carried = ExchangeAsciiOnce(bytes, static_cast<int>(len), raw, data, dataSize, true);
+    if (carried >= 0) return carried;
+    {
+      uint8_t rest[SerialPort::kReceiveLimit];
+      port_.Read(rest, sizeof rest);
+    }
+    const int again = ExchangeAsciiOnce(bytes, static_cast<int>(len), raw, data, dataSize, false);
+    if (again >= 0) FallBack();
+    return again;
+  }
+  return ExchangeAsciiOnce(bytes, static_cast<int>(len), raw, data, dataSize, false);
+}
 
+int RecorderLink::ExchangeAsciiOnce(const uint8_t* text, int len, const uint8_t* raw,
+                                    uint8_t* data, int dataSize, bool fast) {
+  checkHi_ = text[len - 4];
+  checkLo_ = text[len - 3];
+  port_.Write(text, len);
   uint8_t reply[SerialPort::kReceiveLimit];
-  const int got = port_.Read(reply, sizeof reply);
+  int got = 0;
+  if (fast) {
+    // A reply is whole at its CR LF: the hexadecimal text holds no other.
+    got = port_.ReadReply(reply, sizeof reply, kSettleAscii, [](const uint8_t* r, int m) {
+      return m >= 11 && r[m - 2] == '\r' && r[m - 1] == '\n';
+    });
+  } else {
+    Pause(kSettleAscii);
+    got = port_.Read(reply, sizeof reply);
+  }
   int lrc = -1;
   const int carried = reclink::DecodeAsciiReply(raw, reply, got, data, dataSize, &lrc);
   if (lrc >= 0) {
@@ -87,7 +154,7 @@ int RecorderLink::ExchangeAscii(const uint8_t* raw, int n, uint8_t* data, int da
     checkLo_ = static_cast<uint8_t>(reclink::HexDigit(static_cast<unsigned>(lrc)));
   }
   if (carried < 0) return -1;
-  Pause(30);
+  if (!fast) Pause(30);
   return carried;
 }
 
@@ -116,7 +183,8 @@ bool RecorderLink::ChunkOnce(Chunked kind, uint8_t* out) {
                         static_cast<uint8_t>(count >> 8),
                         static_cast<uint8_t>(count)};
   uint8_t reply[SerialPort::kReceiveLimit];
-  const int got = ExchangeRtu(request, 6, registers ? kSettleRegisters : kSettleBytes, reply);
+  const int got = ExchangeRtu(request, 6, registers ? kSettleRegisters : kSettleBytes, reply,
+                              3 + curLength_ + 2);
   if (got == 0) return false;
   // A chunk of 256 bytes has the count 0 on the wire (its low byte).
   if (reply[2] != (curLength_ & 0xFF)) return false;
@@ -146,9 +214,9 @@ int RecorderLink::ReadChunked(Chunked kind, uint16_t address, uint16_t length, u
       ok = ChunkOnce(kind, out + kChunkSize * i);
     }
     if (!ok) return 0;
-    if (kind != Chunked::Registers) Pause(50);
+    if (kind != Chunked::Registers) Rest(50);
   }
-  Pause(50);
+  Rest(50);
   if (chunks > 1) std::memcpy(buffer, staging.data(), length);
   return 1;
 }
@@ -177,7 +245,7 @@ int RecorderLink::ReadBlock(uint32_t address, uint8_t* buffer, int length, int f
                           static_cast<uint8_t>(address)};
     uint8_t reply[SerialPort::kReceiveLimit];
     bool noReply = false;
-    const int got = ExchangeRtu(request, 6, kSettleBlock, reply, &noReply);
+    const int got = ExchangeRtu(request, 6, kSettleBlock, reply, 3 + kChunkSize + 2, &noReply);
     if (got == 0) {
       if (noReply) Pause(100);
       return 0;
@@ -187,7 +255,7 @@ int RecorderLink::ReadBlock(uint32_t address, uint8_t* buffer, int length, int f
     curLength_ = kChunkSize;
     const int copy = std::min(length, kChunkSize);
     std::memcpy(buffer, reply + 3, static_cast<size_t>(copy));
-    Pause(10);
+    Rest(10);
     return copy;
   }
   if (framing == kAscii) {
@@ -230,9 +298,9 @@ int RecorderLink::ReadRecordsAt(time_t time, int recordsPerRequest, int channelC
                          static_cast<uint8_t>(recordsPerRequest),
                          static_cast<uint8_t>(channelCount)};
   uint8_t reply[SerialPort::kReceiveLimit];
-  const int got = ExchangeRtu(request, 10, kSettleRecords, reply);
-  if (got == 0) return 0;
   const int need = recordsPerRequest * channelCount * 2;
+  const int got = ExchangeRtu(request, 10, kSettleRecords, reply, 10 + need + 2);
+  if (got == 0) return 0;
   if (got - 12 < need) return 0;
   const int copy = std::min(need, bufferSize);
   std::memcpy(buffer, reply + 10, static_cast<size_t>(copy));
@@ -242,11 +310,11 @@ int RecorderLink::ReadRecordsAt(time_t time, int recordsPerRequest, int channelC
 int RecorderLink::ReadIdentity(uint8_t* buffer) {
   uint8_t request[5] = {Station(), 0x41, 0x00};
   uint8_t reply[SerialPort::kReceiveLimit];
-  const int got = ExchangeRtu(request, 3, kSettleIdentity, reply);
+  const int got = ExchangeRtu(request, 3, kSettleIdentity, reply, 4 + kIdentitySize + 2);
   if (got == 0 || got < 4 + kIdentitySize + 2) return 0;
   if (reply[3] != kIdentitySize) return 0;
   std::memcpy(buffer, reply + 4, kIdentitySize);
-  Pause(30);
+  Rest(30);
   return kIdentitySize;
 }
 
@@ -265,11 +333,11 @@ int RecorderLink::ReadClock(uint8_t* stamp6) {
   for (int attempt = 0; attempt < Attempts(); ++attempt) {
     uint8_t request[5] = {Station(), 0x14, 0x00};
     uint8_t reply[SerialPort::kReceiveLimit];
-    const int got = ExchangeRtu(request, 3, kSettleClock, reply);
+    const int got = ExchangeRtu(request, 3, kSettleClock, reply, 3 + 6 + 2);
     if (got == 0 || got - 5 < 6) continue;
     std::memcpy(stamp6, reply + 3, 6);
-    Pause(50);
-    Pause(50);
+    Rest(50);
+    Rest(50);
     return 1;
   }
   return 0;

@@ -77,6 +77,25 @@ class RecorderLink {
   // hour, minute, second), tried ReadDefaultErrorTimes times.
   int ReadClock(uint8_t* stamp6);
 
+  // The fast exchange, off after construction. Every exchange normally
+  // sleeps the command's settle time before it reads the reply; the fast
+  // exchange reads the reply as it arrives instead (ending it as soon as it
+  // is whole, with the same total time-out) and keeps only the inter-frame
+  // gap of the line before the next request. When a fast exchange fails and
+  // the same request then succeeds with the settle time, the recorder does
+  // not keep up: the link goes on with the settle time until it is opened
+  // again, and FallbackNotice() says so once.
+  void SetFastExchange(bool on) { fast_ = on ? kFastOn : kFastOff; }
+  // True while the fast exchange is in use (asked for, not fallen back).
+  bool FastExchange() const { return fast_ == kFastOn; }
+  bool FellBack() const { return fast_ == kFastFellBack; }
+  // True exactly once after a fall-back, for the caller to tell the user.
+  bool FallbackNotice() {
+    if (!fallbackNotice_) return false;
+    fallbackNotice_ = 0;
+    return true;
+  }
+
   // The state of the last exchange, for callers that report what went on.
   uint16_t CurAddress() const { return curAddress_; }
   uint16_t CurLength() const { return curLength_; }
@@ -93,7 +112,19 @@ class RecorderLink {
   // the reply and checks address, function and CRC. Returns the reply length
   // (0 on failure; *noReply tells whether nothing came at all). request has
   // room for the two CRC bytes.
-  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply, bool* noReply = nullptr);
+  // expect: the length of a whole reply (the fast exchange ends there when
+  // the check adds up; 0 ends it only at the silence after it).
+  int ExchangeRtu(uint8_t* request, int n, int settleMs, uint8_t* reply, int expect,
+                  bool* noReply = nullptr);
+  int ExchangeRtuOnce(uint8_t* request, int n, int settleMs, uint8_t* reply, int expect,
+                      bool fast, bool* noReply);
+  int ExchangeAsciiOnce(const uint8_t* text, int len, const uint8_t* raw, uint8_t* data,
+                        int dataSize, bool fast);
+  // A fast exchange failed and its repeat with the settle time succeeded.
+  void FallBack();
+  // The fixed pauses after a reply; the fast exchange keeps the inter-frame
+  // gap instead.
+  void Rest(int ms) const;
   // One ASCII exchange: sends the raw request bytes as text with the LRC,
   // waits 200 ms, reads and checks the reply and decodes its data bytes
   // (count byte, then the data) into data. Returns the number of data bytes
@@ -111,5 +142,10 @@ class RecorderLink {
   int32_t isOpen_;
   uint8_t checkHi_;
   uint8_t checkLo_;
+  // Two bytes that would otherwise be padding before port_ (the object's
+  // size and the offsets of the fields above and below stay as they were).
+  static constexpr uint8_t kFastOff = 0, kFastOn = 1, kFastFellBack = 2;
+  uint8_t fast_;
+  uint8_t fallbackNotice_;
   SerialPort port_;
 };

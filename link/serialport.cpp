@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -237,13 +238,25 @@ int SerialPort::Write(const uint8_t* bytes, int n) {
 }
 
 int SerialPort::Read(uint8_t* buffer, int size) {
+  return ReadReply(buffer, size, -1, nullptr);
+}
+
+int64_t SerialPort::InterFrameGapMicros(uint32_t baudRate) {
+  if (baudRate == 0 || baudRate > 19200) return 1750;
+  return (35LL * 11 * 1000000 / 10 + baudRate - 1) / baudRate;
+}
+
+int SerialPort::ReadReply(uint8_t* buffer, int size, int waitMs,
+                          const std::function<bool(const uint8_t*, int)>& complete) {
   if (handle_ == kInvalidHandle || size < 5) return 0;
   const int limit = std::min(size, kReceiveLimit);
   const auto interval = std::chrono::milliseconds(readInterval_);
+  const bool fast = waitMs >= 0;
   int got = 0;
   Clock::time_point lastByte{};
 
-  // Reads into buffer[got, want) until want is reached or time is up.
+  // Reads into buffer[got, want) until want is reached, the reply is
+  // complete or time is up.
   auto readUntil = [&](int want, Clock::time_point deadline) {
     while (got < want) {
       Clock::time_point until = deadline;
@@ -253,21 +266,29 @@ int SerialPort::Read(uint8_t* buffer, int size) {
       if (r > 0) {
         got += static_cast<int>(r);
         lastByte = Clock::now();
+        if (complete && got >= 5 && complete(buffer, got)) return;
       } else if (r == 0 || (errno != EINTR && errno != EAGAIN)) {
         return;  // hung up or failed
       }
     }
   };
 
-  // The first five bytes, within the read total time-out of a 5-byte read.
+  // The first five bytes, within the read total time-out of a 5-byte read
+  // (after the settle time the fast exchange does not sleep).
   auto start = Clock::now();
   readUntil(5, start + std::chrono::milliseconds(static_cast<long long>(readTotalMultiplier_) * 5 +
-                                                 readTotalConstant_));
+                                                 readTotalConstant_ + (fast ? waitMs : 0)));
   if (got < 5) return 0;
   // The rest, ending at the first silence longer than the interval time-out.
-  start = Clock::now();
-  readUntil(limit, start + std::chrono::milliseconds(static_cast<long long>(readTotalMultiplier_) *
-                                                         kQueueSize +
-                                                     readTotalConstant_));
+  if (!(complete && complete(buffer, got))) {
+    start = Clock::now();
+    readUntil(limit, start + std::chrono::milliseconds(static_cast<long long>(readTotalMultiplier_) *
+                                                           kQueueSize +
+                                                       readTotalConstant_));
+  }
+  if (fast) {
+    const auto quietUntil = lastByte + std::chrono::microseconds(InterFrameGapMicros(baudRate_));
+    if (quietUntil > Clock::now()) std::this_thread::sleep_until(quietUntil);
+  }
   return got;
 }

@@ -4,6 +4,7 @@
 // built around (a reply is complete at the first silence on the line).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class SerialPort {
@@ -63,6 +64,23 @@ class SerialPort {
   // from the last byte received) or when kQueueSize more bytes have come.
   // Returns the number of bytes received (0: no reply).
   int Read(uint8_t* buffer, int size);
+
+  // Reads one reply as it arrives, for the fast exchange: the first 5 bytes
+  // must come within waitMs plus the read total time-out of a 5-byte read
+  // (the time a settle-time exchange gives the recorder in all), with no
+  // silence longer than the interval time-out between them; the reply ends
+  // as soon as complete(buffer, got) says it is whole, else at the first
+  // silence longer than the interval time-out or at the total time-out, as
+  // Read ends it. Before returning it waits until the line has been quiet
+  // for the inter-frame gap since the last byte, so a request that follows
+  // at once keeps the gap. Returns the number of bytes received (0: no
+  // reply).
+  int ReadReply(uint8_t* buffer, int size, int waitMs,
+                const std::function<bool(const uint8_t*, int)>& complete);
+
+  // The least silence between two frames on the line: 3.5 characters of 11
+  // bits at the port's speed, and 1.75 ms at speeds above 19200 baud.
+  static int64_t InterFrameGapMicros(uint32_t baudRate);
 
   // The time-outs in force (ms, after baud scaling).
   int ReadIntervalTimeout() const { return readInterval_; }

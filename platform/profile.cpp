@@ -104,15 +104,8 @@ bool Lookup(const std::vector<std::string>& lines, const std::string& section,
 bool WriteWhole(const std::string& file, const std::string& text) {
   // A unique name beside the file: two writers at once each write their own
   // temporary file, and the last rename wins whole.
-  std::string tmp;
-  int fd = CreateBeside(file, &tmp, 0644);
-  if (fd < 0) return false;
-  const bool written = WriteFully(fd, text.data(), text.size()) && ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !written) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  return ReplaceFile(tmp, file);
+  NewFile out;
+  return out.Open(file, 0644) && out.Write(text.data(), text.size()) && out.Commit();
 }
 
 // Line breaks or NUL in a section, key or value would let the text break out of

@@ -8,6 +8,7 @@
 
 #include "link/comparam.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -23,6 +24,7 @@ enum ComDlgId {
   IDC_COM_PARITY = 1003,
   IDC_COM_INTERVAL = 1004,
   IDC_COM_PICTURE = 1005,
+  IDC_COM_FAST = 1006,  // the fast exchange
 };
 
 // The seven baud rates offered, in list order.
@@ -42,6 +44,9 @@ class CComDlg : public QDialog {
 
   // The edited record (valid after the window closed with OK).
   const _tagComParam& Param() const { return param_; }
+  // The fast-exchange check box, kept beside the record.
+  void SetFast(bool on);
+  bool Fast() const;
 
   void done(int result) override;
 
@@ -58,6 +63,7 @@ class CComDlg : public QDialog {
   QComboBox* baud_ = nullptr;
   QComboBox* parity_ = nullptr;
   QComboBox* interval_ = nullptr;
+  QCheckBox* fast_ = nullptr;
 };
 
 }  // namespace portcfg

@@ -73,3 +73,12 @@ bool CXCom::SetComm(_tagComParam* p) {
          putNum("ReadDefaultErrorTimes", p->ReadDefaultErrorTimes) &&
          putNum("WriteDefaultErrorTimes", p->WriteDefaultErrorTimes);
 }
+
+bool CXCom::GetFastExchange() {
+  return platform::GetPrivateProfileInt(kSection, "FastExchange", 0, GetPrivateFile()) != 0;
+}
+
+bool CXCom::SetFastExchange(bool on) {
+  return platform::WritePrivateProfileString(kSection, "FastExchange", on ? "1" : "0",
+                                             GetPrivateFile());
+}

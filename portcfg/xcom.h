@@ -20,6 +20,12 @@ class CXCom {
   // the record holds a port name that cannot be stored (control characters);
   // the keys written before a failure stay written.
   bool SetComm(_tagComParam* p);
+  // The fast exchange (key "FastExchange" of the same section, 0 or 1;
+  // missing: off): read replies as they arrive instead of sleeping the
+  // settle time first. Kept beside the record, whose layout is fixed.
+  bool GetFastExchange();
+  // false when the file could not be written.
+  bool SetFastExchange(bool on);
   // Shows the settings window modally: 0 in Chinese, any other value in English.
   // Returns 1 when the user confirmed and the settings were saved, else 0.
   int ShowXWnd(int language);

@@ -10,7 +10,10 @@ int CXCom::ShowXWnd(int language) {
   _tagComParam param;
   GetComm(&param);
   portcfg::CComDlg dlg(language == 0 ? 0 : 1, param, QApplication::activeWindow());
-  dlg.SetSaver([this](_tagComParam* edited) { return SetComm(edited); },
+  dlg.SetFast(GetFastExchange());
+  dlg.SetSaver([this, &dlg](_tagComParam* edited) {
+                 return SetComm(edited) && SetFastExchange(dlg.Fast());
+               },
                QString::fromStdString(GetPrivateFile()));
   return dlg.exec() == QDialog::Accepted ? 1 : 0;
 }

@@ -33,10 +33,10 @@
 #include "data/cxfile.h"
 #include "platform/appconfig.h"
 #include "platform/ui/commandids.h"
-#include "platform/ui/stringids.h"
 #include "platform/ui/fonts.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "shell/childframe.h"
 #include "shell/helpwindow.h"
@@ -325,6 +325,21 @@ QString OpenFailureText(const QString& path, const CXFile& file) {
   return lang::Format(IDS_OPEN_FAILED, p.constData(), r.constData());
 }
 
+// A file cut short on disk while it is shown (by another program, a pulled
+// stick, a lost share) cannot be shown any longer: the window says so and
+// closes with its partners, so nothing reads the file on. Until then what is
+// gone reads as zeros.
+void CloseWhenShrunk(QWidget* main, CChildFrame* frame, const CXFile* file, const QString& path) {
+  auto* timer = new QTimer(frame);
+  QObject::connect(timer, &QTimer::timeout, frame, [main, frame, file, path, timer] {
+    if (!file->ChangedOnDisk()) return;
+    timer->stop();
+    MsgBoxText(main, lang::Format(IDS_FILE_SHRANK, path.toUtf8().constData()), IDS_CAPTION, MsgIcon::Warning);
+    frame->close();
+  });
+  timer->start(1000);
+}
+
 }  // namespace
 
 bool CMainFrame::OpenFile(const QString& path, bool quiet) {
@@ -343,6 +358,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       InstallFrameHooks();
       auto* view = new charts::CHCView;
       CChildFrame* frame = AddChild(view, lang::String(IDS_CURVES_TITLE) + " [" + path + "]", 133);
+      CloseWhenShrunk(this, frame, file.get(), path);
       view->SetRecord(file.release());
       // Activation shows the file's channels and times again.
       connect(frame, &QMdiSubWindow::windowStateChanged, view,
@@ -363,7 +379,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
       }
     } else {
       auto* view = new tables::CCumuShowView;
-      AddChild(view, lang::String(IDS_CUM_TITLE) + " [" + path + "]", 154);
+      CloseWhenShrunk(this, AddChild(view, lang::String(IDS_CUM_TITLE) + " [" + path + "]", 154), file.get(), path);
       view->SetFile(file.release());
       opened = true;
     }

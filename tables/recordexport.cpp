@@ -1,15 +1,10 @@
 #include "tables/recordexport.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "data/cxfile.h"
 #include "data/records.h"
+#include "platform/safefile.h"
 #include "tables/sheetwriter.h"
 
 namespace tables {
@@ -112,7 +107,11 @@ ExportResult EachRow(const CXFile& file, const ExportRequest& request, const Exp
   return ExportResult::Done;
 }
 
-bool CheckRequest(const CXFile& file, const ExportRequest& request, std::string* error) {
+bool CheckRequest(const CXFile& file, const ExportRequest& request, const std::string& path, std::string* error) {
+  if (platform::SameFile(path, file.GetPath())) {
+    *error = path + " is the data file being exported; choose another name for the export";
+    return false;
+  }
   // A file without channels still has its records: numbers and times.
   if (file.GetInterval() <= 0) {
     *error = "the file holds no records to export";
@@ -129,13 +128,17 @@ bool CheckRequest(const CXFile& file, const ExportRequest& request, std::string*
   return true;
 }
 
+std::string ChangedText(const CXFile& file) {
+  return file.GetPath() + " changed on disk while it was read (it became shorter); nothing was written";
+}
+
 }  // namespace
 
 ExportResult ExportXlsx(const CXFile& file, const ExportRequest& request, const std::string& path,
                         const ExportHooks& hooks, std::string* error) {
   std::string dummy;
   if (!error) error = &dummy;
-  if (!CheckRequest(file, request, error)) return ExportResult::Failed;
+  if (!CheckRequest(file, request, path, error)) return ExportResult::Failed;
   std::vector<std::string> names, types, values;
   ExportColumns(file, &names, &types);
   CXSheetWriter writer;
@@ -144,7 +147,7 @@ ExportResult ExportXlsx(const CXFile& file, const ExportRequest& request, const 
     return ExportResult::Failed;
   }
   char sheet[32];
-  const ExportResult r = EachRow(file, request, hooks, [&](int64_t n, time_t t) {
+  ExportResult r = EachRow(file, request, hooks, [&](int64_t n, time_t t) {
     if (n % kRowsPerSheet == 1) {
       std::snprintf(sheet, sizeof(sheet), "sheet%lld", static_cast<long long>(n / kRowsPerSheet + 1));
       if (!writer.CreateTable(sheet, names, types)) return false;
@@ -152,8 +155,13 @@ ExportResult ExportXlsx(const CXFile& file, const ExportRequest& request, const 
     ExportRow(file, n, t, &values);
     return writer.InsertRow(values) == 1;
   });
+  if (r == ExportResult::Done && file.ChangedOnDisk()) {
+    *error = ChangedText(file);
+    r = ExportResult::Failed;
+  } else if (r == ExportResult::Failed) {
+    *error = writer.Error();
+  }
   if (r != ExportResult::Done) {
-    if (r == ExportResult::Failed) *error = writer.Error();
     writer.Abandon();
     return r;
   }
@@ -178,55 +186,43 @@ ExportResult ExportCsv(const CXFile& file, const ExportRequest& request, const s
                        const ExportHooks& hooks, std::string* error) {
   std::string dummy;
   if (!error) error = &dummy;
-  if (!CheckRequest(file, request, error)) return ExportResult::Failed;
-  const size_t slash = path.rfind('/');
-  std::string temp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." +
-                     (slash == std::string::npos ? path : path.substr(slash + 1)) + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) {
-    *error = "cannot create " + path + ": " + std::strerror(errno);
-    return ExportResult::Failed;
-  }
-  ::fchmod(fd, 0644);
-  FILE* out = ::fdopen(fd, "wb");
-  if (!out) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    *error = "cannot create " + path + ": " + std::strerror(errno);
+  if (!CheckRequest(file, request, path, error)) return ExportResult::Failed;
+  platform::NewFile out;
+  if (!out.Open(path, 0644)) {
+    *error = out.Error();
     return ExportResult::Failed;
   }
   std::vector<std::string> names, types, values;
   ExportColumns(file, &names, &types);
-  std::string line;
+  // Lines gather in a buffer written in large pieces.
+  std::string text;
+  auto flush = [&](size_t above) {
+    if (text.size() <= above) return true;
+    const bool ok = out.Write(text.data(), text.size());
+    text.clear();
+    return ok;
+  };
   for (size_t i = 0; i < names.size(); ++i) {
-    if (i) line += ',';
-    line += CsvField(CXSheetWriter::PlainName(names[i]));
+    if (i) text += ',';
+    text += CsvField(CXSheetWriter::PlainName(names[i]));
   }
-  line += "\r\n";
-  bool ok = std::fwrite(line.data(), 1, line.size(), out) == line.size();
-  ExportResult r = ok ? EachRow(file, request, hooks,
-                                [&](int64_t n, time_t t) {
-                                  ExportRow(file, n, t, &values);
-                                  line.clear();
-                                  for (size_t i = 0; i < values.size(); ++i) {
-                                    if (i) line += ',';
-                                    line += CsvField(values[i]);
-                                  }
-                                  line += "\r\n";
-                                  return std::fwrite(line.data(), 1, line.size(), out) == line.size();
-                                })
-                      : ExportResult::Failed;
-  if (r == ExportResult::Done && (std::fflush(out) != 0 || ::fsync(fileno(out)) != 0)) r = ExportResult::Failed;
-  if (r == ExportResult::Failed) *error = "cannot write " + path + ": " + std::strerror(errno);
-  if (std::fclose(out) != 0 && r == ExportResult::Done) {
-    r = ExportResult::Failed;
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+  text += "\r\n";
+  ExportResult r = EachRow(file, request, hooks, [&](int64_t n, time_t t) {
+    ExportRow(file, n, t, &values);
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (i) text += ',';
+      text += CsvField(values[i]);
+    }
+    text += "\r\n";
+    return flush(1 << 16);
+  });
+  if (r == ExportResult::Done && !flush(0)) r = ExportResult::Failed;
+  if (r == ExportResult::Done && file.ChangedOnDisk()) {
+    *error = ChangedText(file);
+    return ExportResult::Failed;
   }
-  if (r == ExportResult::Done && ::rename(temp.c_str(), path.c_str()) != 0) {
-    r = ExportResult::Failed;
-    *error = "cannot put the file in place as " + path + ": " + std::strerror(errno);
-  }
-  if (r != ExportResult::Done) ::unlink(temp.c_str());
+  if (r == ExportResult::Done && !out.Commit()) r = ExportResult::Failed;
+  if (r == ExportResult::Failed) *error = out.Error();
   return r;
 }
 

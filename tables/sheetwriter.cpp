@@ -1,8 +1,5 @@
 #include "tables/sheetwriter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -62,34 +59,17 @@ bool CXSheetWriter::Open(const std::string& path) {
     return false;
   }
   path_ = path;
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  // The hidden name beside the target is reserved now, so a folder that
-  // cannot take the file is known before any row is written.
-  std::string pattern = dir + "." + base + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error_ = std::string("cannot create a file in ").append(dir.empty() ? "." : dir).append(": ").append(std::strerror(errno));
+  // The file beside the target is reserved now, so a folder that cannot take
+  // the file is known before any row is written.
+  if (!out_.Open(path)) {
+    error_ = out_.Error();
     return false;
   }
-  // mkstemp makes the file private; the finished file gets the usual rights.
-  static const mode_t mask = [] {
-    const mode_t m = ::umask(022);
-    ::umask(m);
-    return m;
-  }();
-  ::fchmod(fd, 0666 & ~mask);
-  ::close(fd);
-  temp_ = name.data();
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  book_ = workbook_new_opt(temp_.c_str(), &options);
+  book_ = workbook_new_opt(out_.TempPath().c_str(), &options);
   if (!book_) {
-    ::unlink(temp_.c_str());
-    temp_.clear();
+    out_.Abandon();
     error_ = "cannot start a workbook (out of memory?)";
     return false;
   }
@@ -181,27 +161,16 @@ bool CXSheetWriter::Close() {
   formatSlots_.clear();
   if (failed_) {
     lxw_workbook_free(book);
-    ::unlink(temp_.c_str());
-    temp_.clear();
+    out_.Abandon();
     return false;
   }
   const lxw_error e = workbook_close(book);
-  bool ok = e == LXW_NO_ERROR;
-  if (!ok) error_ = std::string("cannot write the file: ") + lxw_strerror(e);
-  if (ok) {
-    // The contents reach the disk before the name does.
-    const int fd = ::open(temp_.c_str(), O_RDONLY);
-    ok = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0) ::close(fd);
-    if (!ok) error_ = std::string("cannot write the file: ") + std::strerror(errno);
+  if (e != LXW_NO_ERROR) out_.Fail(std::string("cannot write the file: ") + lxw_strerror(e));
+  if (!out_.Commit()) {
+    error_ = out_.Error();
+    return false;
   }
-  if (ok && ::rename(temp_.c_str(), path_.c_str()) != 0) {
-    ok = false;
-    error_ = "cannot put the file in place as " + path_ + ": " + std::strerror(errno);
-  }
-  if (!ok) ::unlink(temp_.c_str());
-  temp_.clear();
-  return ok;
+  return true;
 }
 
 void CXSheetWriter::Abandon() {
@@ -212,8 +181,5 @@ void CXSheetWriter::Abandon() {
   sheet_ = nullptr;
   formats_.clear();
   formatSlots_.clear();
-  if (!temp_.empty()) {
-    ::unlink(temp_.c_str());
-    temp_.clear();
-  }
+  out_.Abandon();
 }

@@ -9,12 +9,14 @@
 // value never breaks a file.
 //
 // The workbook is written in constant-memory mode to a hidden file beside the
-// target and renamed over the target by a successful Close; until then an
+// target (platform::NewFile) and renamed over the target by a successful Close; until then an
 // existing file at the target stays as it was. Abandon (or destroying an
 // unclosed writer) deletes the partial file. No Qt; one thread at a time.
 #include <map>
 #include <string>
 #include <vector>
+
+#include "platform/safefile.h"
 
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -65,7 +67,7 @@ class CXSheetWriter {
   std::map<std::string, lxw_format*> formats_;
   std::vector<lxw_format*> formatSlots_;  // by decimals x 2 + exponent
   std::string path_;
-  std::string temp_;
+  platform::NewFile out_;
   std::string error_;
   unsigned row_ = 0;
   bool failed_ = false;

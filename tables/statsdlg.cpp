@@ -244,7 +244,7 @@ bool CStatisticsDlg::WriteSheet(const QString& path, QString* error) const {
 void CStatisticsDlg::OnExport() {
   if (!file_) return;
   const QString path = AskTarget();
-  if (path.isEmpty()) return;
+  if (path.isEmpty() || RefusedAsOutput(this, path, file_->GetPath())) return;
   QString error;
   if (!WriteSheet(path, &error)) {
     MsgBoxText(this, lang::Format(IDS_STATS_EXPORT_FAILED, path.toUtf8().constData(), error.toUtf8().constData()), IDS_CAPTION,

@@ -353,6 +353,7 @@ void CCumuShowView::Export() {
 }
 
 bool CCumuShowView::ExportTo(const QString& path) {
+  if (file_ && RefusedAsOutput(this, path, file_->GetPath())) return false;
   if (!CheckPicked()) return false;
   std::string error;
   if (!ExportCumTable(*file_, RangeStart(), RangeEnd(), CumTextsFromLanguage(), Options(), path.toStdString(),

@@ -335,6 +335,7 @@ charts::PageSource CXListView::Pages() const {
   source.draw = [grid, clock, top, printed](QPainter& p, int page, int width, int height) {
     DrawListPage(p, *grid, QSize(width, height), clock.PageTop(top, page), page, printed);
   };
+  source.file = File();
   return source;
 }
 

@@ -154,10 +154,12 @@ void CRCView::StartRecording() {
         Qt::QueuedConnection);
   };
   observer.cancelled = [cancelled] { return cancelled->load(); };
+  LiveOptions options;
+  options.fastExchange = CXCom().GetFastExchange();
   LiveStatus status = LiveStatus::Cancelled;
   settingUp_ = true;
   std::thread setup([&] {
-    status = session_.Setup(param, view, observer);
+    status = session_.Setup(param, view, observer, options);
     QMetaObject::invokeMethod(&dlg, [&dlg] { dlg.done(QDialog::Accepted); }, Qt::QueuedConnection);
   });
   dlg.exec();
@@ -238,6 +240,10 @@ void CRCView::AfterAppend() {
   chart_->OnRecordAppended();
   RefreshFrameTexts(false);
   emit recordAppended(session_.Records());
+  if (session_.FallbackNotice()) {
+    // Said once, outside the recording tick.
+    QTimer::singleShot(0, this, [this] { MsgBox(this, IDS_FAST_EXCHANGE_OFF, IDS_CAPTION, MsgIcon::Information); });
+  }
 }
 
 void CRCView::StopRecording() {

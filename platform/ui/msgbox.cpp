@@ -1,6 +1,8 @@
 #include "platform/ui/msgbox.h"
 
+#include "platform/safefile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace {
 std::function<QMessageBox::StandardButton(const MsgBoxRequest&)>& Answerer() {
@@ -32,4 +34,10 @@ QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int
 QMessageBox::StandardButton MsgBox(QWidget* parent, int textId, int captionId, MsgIcon icon,
                                    QMessageBox::StandardButtons buttons) {
   return MsgBoxText(parent, lang::String(textId), captionId, icon, buttons);
+}
+
+bool RefusedAsOutput(QWidget* parent, const QString& picked, const std::string& input) {
+  if (!platform::SameFile(picked.toStdString(), input)) return false;
+  MsgBoxText(parent, lang::Format(IDS_SAVE_OVER_SOURCE, picked.toUtf8().constData()), IDS_CAPTION, MsgIcon::Warning);
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <QSpacerItem>
 #include <QString>
 #include <functional>
+#include <string>
 
 enum class MsgIcon { Information, Warning, Error, Question };
 
@@ -16,6 +17,11 @@ QMessageBox::StandardButton MsgBox(QWidget* parent, int textId, int captionId, M
 QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int captionId,
                                        MsgIcon icon,
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// True (after telling the user, string IDS_SAVE_OVER_SOURCE) when the file a save dialog
+// picked is the data file `input` the output is made from, also through a
+// link or another name: the output would replace the recording.
+bool RefusedAsOutput(QWidget* parent, const QString& picked, const std::string& input);
 
 // For tests that drive windows without a person: when set, message boxes are
 // not shown; the answerer gets what would be shown and returns the button.

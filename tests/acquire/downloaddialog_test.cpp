@@ -161,6 +161,25 @@ TEST_F(DownloadDialogTest, RegisterFamilyDownloadsAndHasTheFileOpened) {
   EXPECT_FALSE(dlg.isVisible());
 }
 
+// With the fast exchange set in the serial settings, a recorder that ignores
+// requests coming too soon is still read, and the window says once that the
+// link went back to the settle time.
+TEST_F(DownloadDialogTest, AFallBackFromTheFastExchangeIsShown) {
+  StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00",
+            "--min-gap", "80"});
+  ASSERT_TRUE(CXCom().SetFastExchange(true));
+  DownloadDialog dlg(nullptr, [](const QString&) {});
+  QSignalSpy connected(&dlg, &DownloadDialog::connectionDone);
+  dlg.show();
+  EXPECT_FALSE(Control<QLabel>(dlg, "1031")->isVisible());
+  ASSERT_TRUE(connected.wait(5000));
+  ASSERT_TRUE(connected.at(0).at(0).toBool());
+  EXPECT_TRUE(Control<QLabel>(dlg, "1031")->isVisible());
+  EXPECT_EQ(Control<QLabel>(dlg, "1031")->text(), lang::String(63640));
+  EXPECT_TRUE(messages_.empty());
+  dlg.reject();
+}
+
 TEST_F(DownloadDialogTest, BlockFamilyStopSpanErrorAndReconnect) {
   StartSim({"--model", "KVP6GV1", "--channels", "1", "--clock", "2026-12-07 10:00:00"});
   DownloadDialog dlg(nullptr, [](const QString&) { ADD_FAILURE() << "nothing to open"; });

@@ -87,6 +87,43 @@ TEST_F(RectoolDownload, FolderTakesTheProposedName) {
   CXFile f;
   ASSERT_TRUE(f.Open(path));
   EXPECT_EQ(f.GetRecordCount(), 61);
+  f.Close();
+  // A file of the proposed name is replaced only with --force.
+  const std::string before = testenv::ReadFile(path);
+  const Result again = RunTool(args);
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_EQ(testenv::ReadFile(path), before);
+  args.push_back("--force");
+  EXPECT_EQ(RunTool(args).code, 0);
+}
+
+// The fast exchange, asked for by option or by the settings file, against
+// recorders that ignore a request coming too soon after their last reply:
+// the download is still whole, read the slow way, and the user is told once.
+TEST_F(RectoolDownload, FastExchangeFallsBackAndSaysSoOnce) {
+  for (bool byKey : {false, true}) {
+    StartSim({"--model", byKey ? "KVR6GV2" : "KVP6GV1", "--channels", "2", "--clock",
+              "2026-12-07 10:00:00", "--min-gap", "80"});
+    ASSERT_TRUE(platform::WritePrivateProfileString("ComSet", "FastExchange", byKey ? "1" : "0",
+                                                    platform::SettingsPath("XCom.ini")));
+    const std::string path = dir_ + (byKey ? "key.KVD" : "option.KVD");
+    std::vector<std::string> args{
+        "--out", path, "--from", "2026-12-07 09:59:00", "--to", "2026-12-07 10:00:00"};
+    for (const std::string& a : Port()) args.push_back(a);
+    if (!byKey) args.push_back("--fast");
+    const Result r = RunTool(args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const size_t said = r.err.find("did not keep up");
+    EXPECT_NE(said, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("did not keep up", said + 1), std::string::npos) << r.err;
+    CXFile f;
+    ASSERT_TRUE(f.Open(path));
+    EXPECT_EQ(f.GetRecordCount(), 61);
+    float v = 0;
+    ASSERT_TRUE(f.GetValue(1, Local("2026-12-07 10:00:00"), &v, nullptr));
+    sim_.Stop();
+  }
 }
 
 TEST_F(RectoolDownload, UsageErrorsAndFailuresExitNonZeroWithAMessage) {
@@ -146,7 +183,7 @@ TEST_F(RectoolDownload, InterruptDeletesThePartialFile) {
   EXPECT_FALSE(Exists(path));
   const std::vector<std::string> during = Entries(dir_);
   ASSERT_EQ(during.size(), 1u);
-  EXPECT_EQ(during[0].rfind("long.KVD.", 0), 0u) << during[0];
+  EXPECT_EQ(during[0].rfind(".long.KVD.", 0), 0u) << during[0];
   tool.Signal(SIGINT);
   const Result r = tool.Wait();
   EXPECT_EQ(r.code, 130) << r.err;

@@ -126,17 +126,51 @@ TEST(LiveChart, AWindowMovedBackStaysWhereItIs) {
   EXPECT_EQ(c.following, 1);
 }
 
-// Appending reuses what was read; the picture must be the one a fresh
-// drawing of the same recording gives.
+// Appending reuses what was read and moves the drawn plot on by the new
+// columns; the picture must be the one a fresh drawing of the same
+// recording gives, with the cursor and its read-out over it or the band.
 TEST(LiveChart, RedrawAfterAppendingMatchesAFreshDrawing) {
-  for (int start : {0, 10, 2000}) {
-    Live live(start, 1);
-    live.chart.selecting = 1;  // no cursor read-out in the pictures
-    live.Append(40);
-    const QImage grown = live.chart.PlotImage()->copy();
-    live.chart.InvalidateSamples();
-    live.chart.RedrawAll();
-    EXPECT_TRUE(grown == *live.chart.PlotImage()) << "from " << start << " records";
+  for (int interval : {1, 5}) {
+    for (int start : {0, 10, 2000}) {
+      for (int step : {1, 3}) {
+        Live live(start, interval);
+        charts::CLiveChart& c = live.chart;
+        // Over the newest records: the band, or the cursor and its read-out.
+        const time_t end = live.file->GetEndTime();
+        if (step == 3) {
+          c.SetSelecting(1);
+          c.selStart = std::max(end - 30 * interval, kStart);
+          c.selEnd = std::max(end - 10 * interval, kStart);
+        } else {
+          c.cursorTime = std::max(end - 20 * interval, kStart);
+        }
+        int scrolled = 0;
+        for (int k = 0; k < 12; ++k) {
+          uint8_t record[2 * kChannels];
+          for (int j = 0; j < step; ++j) {
+            const int r = std::max(live.file->GetRecordCount(), 0);
+            Fill(record, r);
+            ASSERT_TRUE(live.file->AppendRecord(record, r));
+          }
+          live.file->SetEndTime(0);
+          c.SetTimeRange(live.file->GetStartTime(), live.file->GetEndTime());
+          c.OnRecordAppended();
+          scrolled += c.LastScrolledColumns();
+        }
+        const QImage plot = c.PlotImage()->copy(), back = c.BackImage()->copy();
+        c.InvalidateSamples();
+        c.RedrawAll();
+        const std::string what = "interval " + std::to_string(interval) + ", from " +
+                                 std::to_string(start) + " records, " + std::to_string(step) +
+                                 " at a time";
+        EXPECT_TRUE(plot == *c.PlotImage()) << what;
+        EXPECT_TRUE(back == *c.BackImage()) << what;
+        // Once the window is full of records, the plot is moved on.
+        if (start == 2000) {
+          EXPECT_EQ(scrolled, 12 * step) << what;
+        }
+      }
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 // dropped files in order, the hand-over of a second start.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <vector>
 
 #include <QMdiArea>
@@ -211,3 +213,26 @@ TEST_F(OpenFileTest, RecordListOpensFromTheHistoryView) {
   EXPECT_TRUE(frame_->MdiArea()->subWindowList().isEmpty());
 }
 
+
+// A file cut short on disk while it is shown (another program, a pulled
+// stick): drawing it reads what is gone without a crash, and the window says
+// that the file changed and closes.
+TEST_F(OpenFileTest, AFileCutShortWhileShownClosesItsWindowWithAMessage) {
+  Recipe s;
+  s.channels = 3;
+  s.records = 20000;  // channel 2 lies pages beyond the header
+  const std::string path = dir_ + "cut.KVD";
+  ASSERT_TRUE(MakeRecording(path, s));
+  ASSERT_TRUE(frame_->OpenFile(QString::fromStdString(path)));
+  auto* frame = qobject_cast<CChildFrame*>(frame_->MdiArea()->subWindowList()[0]);
+  auto* view = qobject_cast<charts::CHCView*>(frame->View());
+  ASSERT_NE(view, nullptr);
+  ASSERT_EQ(::truncate(path.c_str(), 1000), 0);
+  frame_->show();
+  view->Chart()->grab();  // draws every channel from the file
+  QTest::mouseClick(view->Chart(), Qt::LeftButton, {}, view->Chart()->rect().center());
+  for (int i = 0; i < 3000 && !frame_->MdiArea()->subWindowList().isEmpty(); ++i) QTest::qWait(10);
+  EXPECT_TRUE(frame_->MdiArea()->subWindowList().isEmpty());
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_.back().text, lang::Format(63470, path.c_str()));
+}

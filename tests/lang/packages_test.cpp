@@ -100,7 +100,7 @@ TEST(LanguagePackages, FormatsTakeTheArgumentsTheProgramGives) {
       // File damage, port errors, help, download progress, byte limits.
       {63400, "ss"},   {63402, "s"},  {63420, "ss"}, {63421, "s"},  {63422, "s"},
       {63423, "s"},    {63424, "ss"}, {63434, "s"},  {63440, "dd"}, {63441, "fs"},
-      {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"}, {63601, "s"},
+      {63444, "ssdssf"}, {63445, "dd"}, {63451, "ddd"}, {63470, "s"}, {63471, "s"}, {63601, "s"},
       {62608, "ss"},
       {62807, "dddddddddddd"}, {62813, "s"}, {62814, "dd"}, {62900, "d"},
       {62401, "sddss"}, {62402, "s"}, {62404, "s"},

@@ -366,3 +366,86 @@ TEST_F(LinkTest, PausesOfTheProtocolAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every operation of the fast exchange reads what the settle time reads, in
+// both framings and both families; a request that goes unanswered either
+// way (the block family's ASCII identity) is no reason to fall back.
+TEST_F(LinkTest, FastExchangeReadsTheSameAsTheSettleTime) {
+  for (const auto& recorder : {kRegisterRecorder, kBlockRecorder}) {
+    StartSim(With(recorder, {"--channels", "3", "--line-rate"}));
+    const bool block = recorder == kBlockRecorder;
+    std::vector<std::vector<uint8_t>> got[2];
+    for (bool fast : {false, true}) {
+      OpenLink(1);
+      link_.SetFastExchange(fast);
+      auto take = [&](int ok, const uint8_t* b, int n) {
+        EXPECT_NE(ok, 0) << (fast ? "fast" : "settle") << " read " << got[fast].size();
+        got[fast].emplace_back(b, b + n);
+      };
+      uint8_t b[1024];
+      take(link_.ReadIdentity(b), b, 10);
+      take(link_.ReadRegisters(0x24, 300, b), b, 300);
+      if (block) {
+        EXPECT_EQ(link_.ReadIdentityAscii(b, 16), 0);
+        take(link_.ReadBytes(0xC048, 80, b), b, 80);
+        take(link_.ReadClock(b), b, 6);
+        take(link_.ReadRecordsAt(LocalTime(2026, 12, 7, 9, 0, 0), 40, 3, b, sizeof b), b, 240);
+      } else {
+        take(link_.ReadIdentityAscii(b, 16), b, 10);
+        take(link_.ReadRegistersAscii(0x1040, 80, b), b, 80);
+        take(link_.ReadBlock(2 * 262140, b, 256, RecorderLink::kRtu), b, 256);
+        take(link_.ReadBlock(2 * 5, b, 200, RecorderLink::kAscii), b, 200);
+      }
+      EXPECT_EQ(link_.FastExchange(), fast);
+      EXPECT_FALSE(link_.FallbackNotice());
+      link_.Close();
+    }
+    EXPECT_EQ(got[0], got[1]) << (block ? "block family" : "register family");
+    sim_.Stop();
+  }
+}
+
+// A recorder that needs its settle time before it answers is still read
+// fast; one that ignores requests coming too soon after its last reply
+// makes the link fall back, once, and say so once; a recorder that does not
+// answer at all leaves the fast exchange on.
+TEST_F(LinkTest, FastExchangeFallsBackOnceWhenTheRecorderDoesNotKeepUp) {
+  struct Case {
+    std::vector<std::string> pace;
+    bool answers, fellBack;
+  };
+  const Case cases[] = {{{"--answer-after", "100"}, true, false},
+                        {{"--min-gap", "80"}, true, true},
+                        {{"--fault", "drop"}, false, false}};
+  for (const Case& c : cases) {
+    StartSim(With(kBlockRecorder, c.pace));
+    OpenLink(1);
+    link_.SetFastExchange(true);
+    uint8_t b[80];
+    int notices = 0;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(link_.ReadBytes(0xC048, 80, b), c.answers ? 1 : 0) << c.pace[0] << " read " << i;
+      notices += link_.FallbackNotice() ? 1 : 0;
+    }
+    EXPECT_EQ(link_.FellBack(), c.fellBack) << c.pace[0];
+    EXPECT_EQ(notices, c.fellBack ? 1 : 0) << c.pace[0];
+    if (c.fellBack) {
+      // The first request went unanswered, its repeat with the settle time
+      // was answered, and so were the later ones.
+      const std::vector<std::string> log = Log();
+      ASSERT_EQ(log.size(), 4u);
+      EXPECT_NE(log[0].find("-> ok"), std::string::npos);
+      EXPECT_NE(log[1].find("ignored"), std::string::npos);
+      // A new session tries fast again.
+      link_.Close();
+      OpenLink(1);
+      EXPECT_TRUE(link_.FastExchange());
+    }
+    link_.Close();
+    sim_.Stop();
+  }
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The serial settings window, driven offscreen through its controls.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,7 +161,7 @@ TEST_F(ComWindow, CancelWritesNothingAndOkWritesAllTwelveKeys) {
             "[ComSet]\nComPort=COM1\nAddress=8\nBaudrate=9600\nParity=0\nInterval=1\n"
             "ReadIntervalTimeout=20\nReadTotalTimeoutConstant=20\nReadTotalTimeoutMultiplier=5\n"
             "WriteTotalTimeoutConstant=50\nWriteTotalTimeoutMultiplier=5\n"
-            "ReadDefaultErrorTimes=2\nWriteDefaultErrorTimes=3\n");
+            "ReadDefaultErrorTimes=2\nWriteDefaultErrorTimes=3\nFastExchange=0\n");
 
   // Values the window does not show pass through; a Cancel leaves the file as it was.
   testenv::WriteFile(IniPath(), "[ComSet]\nReadIntervalTimeout=77\nWriteDefaultErrorTimes=9\n");
@@ -190,9 +191,22 @@ TEST_F(ComWindow, EditedValuesAreStoredInEitherLanguage) {
                      Ctl<QComboBox>(w, IDC_COM_PARITY)->setCurrentIndex(2);
                      QComboBox* interval = Ctl<QComboBox>(w, IDC_COM_INTERVAL);
                      interval->setCurrentIndex(interval->findText("5"));
+                     QCheckBox* fast = Ctl<QCheckBox>(w, IDC_COM_FAST);
+                     EXPECT_FALSE(fast->isChecked());
+                     EXPECT_FALSE(fast->text().isEmpty());
+                     fast->setChecked(true);
                      Ctl<QPushButton>(w, IDC_COM_OK)->click();
                    }),
               1);
+    EXPECT_TRUE(CXCom().GetFastExchange());
+    // Shown as stored; cleared and stored again.
+    Show(language, [](QWidget* w) {
+      QCheckBox* fast = Ctl<QCheckBox>(w, IDC_COM_FAST);
+      EXPECT_TRUE(fast->isChecked());
+      fast->setChecked(false);
+      Ctl<QPushButton>(w, IDC_COM_OK)->click();
+    });
+    EXPECT_FALSE(CXCom().GetFastExchange());
     _tagComParam p;
     CXCom().GetComm(&p);
     EXPECT_EQ(p.Address, 21);

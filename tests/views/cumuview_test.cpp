@@ -218,7 +218,8 @@ TEST_F(CumuView, ExportWritesTheShownRangeAndSaysSo) {
   Cum c;
   c.period = 2;
   c.periods = 6;
-  auto view = ViewOn(SaveCum(c));
+  const std::string input = SaveCum(c);
+  auto view = ViewOn(input);
   EXPECT_NE(Ctl<QPushButton>(view.get(), 1116), nullptr);
   view->SetRange(T("2024-03-01 12:00:00"), T("2024-03-02 00:00:00"));
   const std::string out = testenv::NewDir("xv") + "v.xlsx";
@@ -237,6 +238,14 @@ TEST_F(CumuView, ExportWritesTheShownRangeAndSaysSo) {
   EXPECT_FALSE(view->ExportTo(QString::fromStdString(none)));
   EXPECT_EQ(messages_[0], lang::String(61249));
   EXPECT_TRUE(testenv::ReadFile(none).empty());
+  // The cumulative file itself is refused with a word why; it stays as it was.
+  messages_.clear();
+  view->SetRange(T("2024-03-01 12:00:00"), T("2024-03-02 00:00:00"));
+  const std::string before = testenv::ReadFile(input);
+  EXPECT_FALSE(view->ExportTo(QString::fromStdString(input)));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], lang::Format(63471, input.c_str()));
+  EXPECT_EQ(testenv::ReadFile(input), before);
 }
 
 TEST(CumuOpen, TheMainFrameOpensCumulativeFilesInTheirView) {

@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
   FrameSplitter splitter(recorder.family());
   Server server(recorder);
   FaultInjector faults(o.seed);
+  Pacer pacer(o.pacing);
   for (const FaultRule& rule : o.faults) faults.Add(rule);
   const auto stopAt =
       o.stopAfter >= 0
@@ -182,6 +183,11 @@ int main(int argc, char** argv) {
     std::fflush(log);
   };
   auto serve = [&](const Request& q) {
+    const auto arrived = Clock::now();
+    if (pacer.TooSoon()) {
+      note(q, "ignored (sooner than --min-gap after the last reply)");
+      return;
+    }
     Answer a = server.Handle(q);
     std::string outcome;
     if (!a.reply) {
@@ -200,6 +206,7 @@ int main(int argc, char** argv) {
       else
         outcome = "ok";
       note(q, outcome);
+      pacer.WaitToAnswer(arrived, &g_stop);
       if (plan.kind == FaultKind::Late) Sleep(plan.rule->ms);
       if (plan.kind == FaultKind::Gap) {
         const size_t first = std::min(
@@ -207,8 +214,9 @@ int main(int argc, char** argv) {
         WriteAll(line.fd, frame.data(), first);
         Sleep(plan.rule->ms);
         WriteAll(line.fd, frame.data() + first, frame.size() - first);
+        pacer.Sent();
       } else if (plan.kind != FaultKind::Drop) {
-        WriteAll(line.fd, frame.data(), frame.size());
+        pacer.Send(line.fd, frame.data(), frame.size(), &g_stop);
       }
     }
   };

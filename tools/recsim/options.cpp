@@ -43,6 +43,11 @@ const char* const kUsage =
     "                      rate, skip, count, ms, bytes, code (see tools/recsim/README.md)\n"
     "  --seed N            seed of the fault rates (default 1)\n"
     "  --ascii-lower       ASCII replies in lower-case hexadecimal\n"
+    "  --answer-after MS   answer each request only MS milliseconds after it came\n"
+    "  --min-gap MS        ignore a request that comes sooner than MS milliseconds\n"
+    "                      after the end of the last reply\n"
+    "  --line-rate         send replies at the speed of --baud (ten bits a character)\n"
+    "                      instead of at once\n"
     "  --demo              the demo recorder: plant-like curves (temperature, pressure,\n"
     "                      flow, humidity) with noise and a few alarms, instead of the\n"
     "                      predictable test pattern\n"
@@ -151,6 +156,17 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       *error = "unexpected argument \"" + arg + "\" (see --help)";
       return false;
     }
+    bool usedValue = false;
+    std::string pacingError;
+    if (ParsePacingOption(arg, i + 1 < argc ? argv[i + 1] : nullptr, &o->pacing, &usedValue,
+                          &pacingError)) {
+      if (usedValue) ++i;
+      continue;
+    }
+    if (!pacingError.empty()) {
+      *error = pacingError;
+      return false;
+    }
     if (arg == "--help" || arg == "-h") {
       o->help = true;
     } else if (arg == "--demo") {
@@ -246,6 +262,7 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       return false;
     }
   }
+  o->pacing.baud = o->baud;
   o->recorder.channels.clear();
   for (int m = 0; m < channels; ++m) o->recorder.channels.push_back(DefaultChannel(m));
   if (demo) MakeDemo(&o->recorder);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "faults.h"
+#include "pacing.h"
 #include "recorder.h"
 
 namespace recsim {
@@ -21,6 +22,7 @@ struct Options {
   uint64_t seed = 1;
   bool asciiLower = false;
   std::vector<FaultRule> faults;
+  Pacing pacing;
   bool help = false;
 };
 

@@ -108,6 +108,7 @@ int Run(const std::vector<std::string>& args) {
                 " .. " + FormatTime(tables::CumLastTime(f)) + ")");
   const tables::CumTexts texts;
   if (opt.Has("xlsx")) {
+    if (SameAsInput(opt.Value("xlsx"), opt.positional[0])) return 1;
     if (!tables::ExportCumTable(f, from, to, texts, tables::CumOptions(), opt.Value("xlsx"), &error))
       return Fail("cannot write " + opt.Value("xlsx") + ": " + error);
     std::fprintf(stderr, "wrote %s\n", opt.Value("xlsx").c_str());

@@ -1,5 +1,5 @@
 // rectool download --out FILE [--all | --from TIME --to TIME]
-//                  [--port NAME] [--baud N] [--address N]
+//                  [--port NAME] [--baud N] [--address N] [--fast]
 // Copies a span of the records a recorder holds into a new data file, with the
 // serial settings of "XCom.ini" unless given. Progress goes to standard error;
 // Ctrl-C stops and deletes the partial file.
@@ -37,7 +37,7 @@ constexpr int kInterrupted = 130;
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all"}, &error))
+  if (!opt.Parse(args, {"out", "from", "to", "port", "baud", "address"}, {"all", "force", "fast"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out")) return Usage(kName, "give the file to write with --out");
@@ -57,6 +57,11 @@ int Run(const std::vector<std::string>& args) {
   if (int usage = SerialSettings(opt, kName, &param)) return usage;
 
   acquire::DownloadSession session;
+  session.Link().SetFastExchange(FastExchange(opt));
+  // Said once, between two progress reports.
+  auto noteFallback = [&session] {
+    if (session.Link().FallbackNotice()) NoteFallback();
+  };
   SignalWatch signals([&session] { session.Stop(); });
   auto interrupted = [] {
     Fail("interrupted; no file was kept");
@@ -78,6 +83,7 @@ int Run(const std::vector<std::string>& args) {
                   "; check the cable, the port, the speed and the station address");
   }
   if (signals.Interrupted()) return interrupted();
+  noteFallback();
   const acquire::RecorderSpan& span = session.Span();
   std::fprintf(stderr, "recorder: %s family, records every %d s from %s to %s\n",
                span.family == acquire::Family::Register ? "register" : "block", span.interval,
@@ -109,6 +115,9 @@ int Run(const std::vector<std::string>& args) {
       return Fail("reading the station number from the recorder failed; check the cable");
     if (path.back() != '/') path += '/';
     path += acquire::ProposedFileName(station, end, "KVD");
+    // A name the user did not give replaces nothing unasked.
+    if (!opt.Has("force") && ::lstat(path.c_str(), &st) == 0)
+      return Fail(path + " exists already; give --force to replace it, or --out with another name");
   }
 
   _tagViewDef view;
@@ -116,7 +125,10 @@ int Run(const std::vector<std::string>& args) {
   acquire::PrepareStatus prepared;
   {
     ProgressLine line("reading channel settings");
-    prepared = session.Prepare(path, start, end, view, std::ref(line));
+    prepared = session.Prepare(path, start, end, view, [&](int value, int maximum) {
+      noteFallback();
+      line(value, maximum);
+    });
   }
   switch (prepared) {
     case acquire::PrepareStatus::Ok:
@@ -138,7 +150,10 @@ int Run(const std::vector<std::string>& args) {
   {
     ProgressLine line("downloading", "records");
     line.Count(session.File().Head().capacity);
-    ran = session.Run(std::ref(line));
+    ran = session.Run([&](int value, int maximum) {
+      noteFallback();
+      line(value, maximum);
+    });
   }
   switch (ran) {
     case acquire::RunStatus::Completed:
@@ -164,16 +179,20 @@ int Run(const std::vector<std::string>& args) {
 }
 
 Registrar reg({kName,
-               "--out FILE|DIR [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
-               "[--address N]",
+               "--out FILE|DIR [--force] [--all | --from TIME --to TIME] [--port NAME] [--baud N] "
+               "[--address N] [--fast]",
                "copy stored records from a recorder into a new data file", &Run,
                "  --out FILE|DIR  the new data file, or a folder for the proposed name\n"
+               "  --force         replace a file of the proposed name in the folder\n"
                "  --all           every record the recorder holds\n"
                "  --from TIME     first record of the span (with --to)\n"
                "  --to TIME       last record of the span\n"
                "  --port NAME     serial port (default: the one in XCom.ini)\n"
                "  --baud N        baud rate (default: XCom.ini)\n"
                "  --address N     station address (default: XCom.ini)\n"
+               "  --fast          read each reply as it arrives instead of waiting the\n"
+               "                  settle time first (also FastExchange=1 in XCom.ini);\n"
+               "                  a recorder that does not keep up is read the slow way\n"
                "Progress (records done of total, rate, time left) goes to standard error;\n"
                "Ctrl-C stops and deletes the incomplete file.\n"});
 

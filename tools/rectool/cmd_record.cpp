@@ -1,5 +1,5 @@
 // rectool record --out FILE [--seconds N | --records N] [--port NAME]
-//                [--baud N] [--address N] [--interval N]
+//                [--baud N] [--address N] [--interval N] [--fast]
 // Records a connected recorder live, one record per interval, into a data
 // file; the same set-up, sampling and appending as the live window. Ctrl-C
 // ends the recording and saves what was recorded.
@@ -29,8 +29,8 @@ constexpr int kInterrupted = 130;
 int Run(const std::vector<std::string>& args) {
   Options opt;
   std::string error;
-  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"}, {},
-                 &error))
+  if (!opt.Parse(args, {"out", "seconds", "records", "port", "baud", "address", "interval"},
+                 {"fast"}, &error))
     return Usage(kName, error);
   if (!opt.positional.empty()) return Usage(kName, "unexpected argument " + opt.positional[0]);
   if (!opt.Has("out") || opt.Value("out").empty())
@@ -70,6 +70,7 @@ int Run(const std::vector<std::string>& args) {
   observer.cancelled = [&] { return stop.load(); };
   acquire::LiveOptions options;
   if (records > 0) options.storeSlots = static_cast<int>(records);
+  options.fastExchange = FastExchange(opt);
   const acquire::LiveStatus status = session.Setup(param, view, observer, options);
   switch (status) {
     case acquire::LiveStatus::Ok:
@@ -115,6 +116,7 @@ int Run(const std::vector<std::string>& args) {
     }
     if (stop) break;
     last = session.Tick();
+    if (session.FallbackNotice()) NoteFallback();
   }
   session.Stop();
 
@@ -138,7 +140,7 @@ int Run(const std::vector<std::string>& args) {
 
 Registrar reg({kName,
                "--out FILE [--seconds N | --records N] [--port NAME] [--baud N] [--address N] "
-               "[--interval N]",
+               "[--interval N] [--fast]",
                "record a connected recorder live into a new data file", &Run,
                "  --out FILE      the data file to write when the recording ends\n"
                "  --seconds N     record for N seconds, then save (default: until Ctrl-C)\n"
@@ -147,6 +149,8 @@ Registrar reg({kName,
                "  --baud N        baud rate (default: XCom.ini)\n"
                "  --address N     station address (default: XCom.ini)\n"
                "  --interval N    seconds between records, 1 to 86400 (default: XCom.ini)\n"
+               "  --fast          read each reply as it arrives instead of waiting the settle\n"
+               "                  time (falls back by itself when the recorder does not keep up)\n"
                "Ctrl-C ends the recording and saves what was recorded. Records wait in the\n"
                "temporary store until then; after a crash, rectool recover saves them.\n"});
 

@@ -13,6 +13,7 @@ namespace rectool {
 namespace {
 
 constexpr char kName[] = "recover";
+constexpr int kNothingToRecover = 3;
 
 int Run(const std::vector<std::string>& args) {
   Options opt;
@@ -26,9 +27,10 @@ int Run(const std::vector<std::string>& args) {
 
   acquire::Interrupted found;
   if (!acquire::FindInterrupted(&found)) {
-    std::fprintf(stderr, "there is no interrupted recording to recover (%s)\n",
+    // A status of its own: "recover --out F && use F" must not go on.
+    std::fprintf(stderr, "rectool: there is no interrupted recording to recover (%s); nothing was written\n",
                  acquire::TempStorePath().c_str());
-    return 0;
+    return kNothingToRecover;
   }
   std::fprintf(stderr, "interrupted recording \"%s\": %d records of %d channels, %s => %s\n",
                found.title.c_str(), found.records, found.chnlCount,
@@ -48,7 +50,9 @@ int Run(const std::vector<std::string>& args) {
 Registrar reg({kName, "--out FILE | --discard",
                "save (or delete) a live recording that was interrupted", &Run,
                "  --out FILE   save the interrupted recording as the data file FILE\n"
-               "  --discard    delete the interrupted recording\n"});
+               "  --discard    delete the interrupted recording\n"
+               "Exit status: 0 saved (or deleted), 1 failed, 2 usage error,\n"
+               "3 no interrupted recording was found (nothing was written).\n"});
 
 }  // namespace
 }  // namespace rectool

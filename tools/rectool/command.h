@@ -12,7 +12,11 @@
 //
 // A command prints its results on standard output, progress on standard
 // error, and returns the process exit code: 0 on success, 1 on failure (after
-// a message from Fail), 2 on a usage error (after a message from Usage).
+// a message from Fail), 2 on a usage error (after a message from Usage), 3
+// when there was nothing to do (recover without an interrupted recording).
+// main, not the command, checks that standard output took everything, and
+// that no data file changed on disk while it was read (a new file is then
+// not put in place either).
 #include <initializer_list>
 #include <map>
 #include <set>
@@ -42,7 +46,8 @@ struct Registrar {
 };
 
 // Command-line options: "--name value" for the names in `valued`, "--name"
-// for the names in `flags`, everything else positional.
+// for the names in `flags`, everything else positional; after "--" every
+// argument is positional.
 struct Options {
   std::vector<std::string> positional;
   std::map<std::string, std::string> values;
@@ -65,6 +70,10 @@ int Usage(const char* command, const std::string& message);
 
 // A whole decimal number from low to high, the whole text; false otherwise.
 bool ParseWhole(const std::string& text, long long low, long long high, long long* out);
+
+// True (after a message) when output names the file input, also through a
+// link or another name: an output never replaces the data it is made from.
+bool SameAsInput(const std::string& output, const std::string& input);
 
 // Opens a data file for reading, with a message saying why when it cannot.
 bool OpenDataFile(const std::string& path, CXFile& file, std::string* error);

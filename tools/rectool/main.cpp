@@ -11,6 +11,7 @@
 
 #include "command.h"
 #include "data/cxfile.h"
+#include "platform/safefile.h"
 
 namespace rectool {
 namespace {
@@ -63,6 +64,11 @@ bool Options::Parse(const std::vector<std::string>& args, std::initializer_list<
   };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--") {
+      // The end of the options: what follows is a name, whatever it looks like.
+      positional.insert(positional.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      break;
+    }
     if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
       const std::string name = a.substr(2);
       if (in(valued, name)) {
@@ -127,7 +133,55 @@ bool ParseWhole(const std::string& text, long long low, long long high, long lon
   return true;
 }
 
+namespace {
+
+// The data files the command opened, for the message when one of them
+// changed on disk while it was read.
+std::vector<std::string>& Inputs() {
+  static std::vector<std::string> inputs;
+  return inputs;
+}
+
+std::string InputsChangedText() {
+  std::string names;
+  for (const std::string& p : Inputs()) names += (names.empty() ? "" : ", ") + p;
+  return (names.empty() ? std::string("a data file") : names) +
+         " changed on disk while it was read (it became shorter: cut by another program, or its "
+         "disk went away); the output would be incomplete and was not kept";
+}
+
+// No output takes its place while an input has changed under the command.
+bool InputsIntact(std::string* why) {
+  if (!AnyMappedFileShrunk()) return true;
+  *why = InputsChangedText();
+  return false;
+}
+
+// Everything written to standard output reached it: flushed and closed
+// without an error (a full disk, /dev/full, a closed pipe end).
+bool StandardOutputWritten(bool report) {
+  errno = 0;
+  bool ok = std::fflush(stdout) == 0;
+  int err = errno;
+  ok = !std::ferror(stdout) && ok;
+  if (std::fclose(stdout) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok && report) Fail(std::string("cannot write the output") + (err ? std::string(": ") + std::strerror(err) : ""));
+  return ok;
+}
+
+}  // namespace
+
+bool SameAsInput(const std::string& output, const std::string& input) {
+  if (!platform::SameFile(output, input)) return false;
+  Fail(output + " is the data file " + input + " itself; choose another name for the output");
+  return true;
+}
+
 bool OpenDataFile(const std::string& path, CXFile& file, std::string* error) {
+  Inputs().push_back(path);
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     *error = "cannot open " + path + ": " + std::strerror(errno);
@@ -188,17 +242,20 @@ std::string JsonNumber(float value) {
 
 }  // namespace rectool
 
-int main(int argc, char** argv) {
+namespace rectool {
+namespace {
+
+int Main(int argc, char** argv) {
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
       !std::strcmp(argv[1], "help")) {
-    rectool::PrintHelp(argc < 2 ? stderr : stdout);
+    PrintHelp(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
   if (!std::strcmp(argv[1], "--version")) {
     std::puts("rectool " RECVIEW_VERSION);
     return 0;
   }
-  const rectool::Command* c = rectool::Find(argv[1]);
+  const Command* c = Find(argv[1]);
   if (!c) {
     std::fprintf(stderr, "rectool: unknown command \"%s\" (rectool --help lists them)\n", argv[1]);
     return 2;
@@ -207,9 +264,23 @@ int main(int argc, char** argv) {
   for (const std::string& a : args) {
     if (a == "--") break;
     if (a == "--help" || a == "-h") {
-      std::fputs(rectool::HelpText(*c).c_str(), stdout);
+      std::fputs(HelpText(*c).c_str(), stdout);
       return 0;
     }
   }
-  return c->run(args);
+  platform::SetCommitCheck(&InputsIntact);
+  const int code = c->run(args);
+  if (code == 0 && AnyMappedFileShrunk()) return Fail(InputsChangedText());
+  return code;
+}
+
+}  // namespace
+}  // namespace rectool
+
+int main(int argc, char** argv) {
+  const int code = rectool::Main(argc, argv);
+  // A command that failed has said why; one that succeeded must have
+  // delivered its output.
+  if (!rectool::StandardOutputWritten(code == 0) && code == 0) return 1;
+  return code;
 }

@@ -35,6 +35,17 @@ int SerialSettings(const Options& opt, const char* command, _tagComParam* param)
   return 0;
 }
 
+bool FastExchange(const Options& opt) { return opt.Has("fast") || CXCom().GetFastExchange(); }
+
+void NoteFallback() {
+  // On a terminal the progress line is rewritten in place: start a new one.
+  std::fprintf(stderr, "%s", ::isatty(STDERR_FILENO) ? "\n" : "");
+  std::fprintf(stderr,
+               "the recorder did not keep up with the fast exchange; going on with the "
+               "settle time (slower). Leave out --fast for this recorder (and clear "
+               "\"FastExchange\" in XCom.ini).\n");
+}
+
 std::string Where(const _tagComParam& p) {
   return std::string(p.ComPort) + " (" + std::to_string(p.Baudrate) + " baud, station " +
          std::to_string(p.Address & 0xFF) + ")";

@@ -14,6 +14,13 @@ namespace rectool {
 // error already reported for command.
 int SerialSettings(const Options& opt, const char* command, _tagComParam* param);
 
+// Whether to use the fast exchange: --fast, or the "FastExchange" key of
+// "XCom.ini".
+bool FastExchange(const Options& opt);
+// Says once, on standard error, that the recorder did not keep up with the
+// fast exchange and the link went back to the settle time.
+void NoteFallback();
+
 // "PORT (BAUD baud, station N)".
 std::string Where(const _tagComParam& p);
 
