@@ -16,31 +16,32 @@
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 
 namespace {
 
 enum : int {
-  kCaption = 61236,
-  kPortOpenFailed = 61217,
-  kStop = 62106,
-  kNoConnection = 62110,
-  kUnknownModel = 62111,  // %s model
-  kCreateFailed = 62116,
-  kPrepareFailed = 62117,
-  kCommFailed = 62118,
-  kWriteFailed = 62119,
-  kRecordsOf = 63440,     // %d done, %d total (for the width of the text)
-  kRateLeft = 63441,      // %.0f records per second, %s left
-  kTitle = 63700,
-  kConnecting = 63701,
-  kNothingNew = 63702,    // %s newest collected, %s deadline
-  kCollected = 63703,     // %d records, %s first, %s last, %s file, %s deadline
-  kLost = 63704,          // %s first, %s last, %d count
-  kBusy = 63705,          // %s folder
-  kArchiveFailed = 63706, // %s why
-  kDownloading = 63707,   // %d records, %s first, %s last
+  kCaption = IDS_CAPTION,
+  kPortOpenFailed = IDS_PORT_OPEN_FAILED,
+  kStop = IDS_DL_STOP,
+  kNoConnection = IDS_DL_NO_CONNECTION,
+  kUnknownModel = IDS_DL_UNKNOWN_MODEL,  // %s model
+  kCreateFailed = IDS_DL_CREATE_FAILED,
+  kPrepareFailed = IDS_DL_PREPARE_FAILED,
+  kCommFailed = IDS_DL_COMM_FAILED,
+  kWriteFailed = IDS_DL_WRITE_FAILED,
+  kRecordsOf = IDS_DL_RECORDS_OF,     // %d done, %d total (for the width of the text)
+  kRateLeft = IDS_DL_RATE_LEFT,      // %.0f records per second, %s left
+  kTitle = IDS_COLLECT_TITLE,
+  kConnecting = IDS_COLLECT_CONNECTING,
+  kNothingNew = IDS_COLLECT_NONE,    // %s newest collected, %s deadline
+  kCollected = IDS_COLLECT_DONE,     // %d records, %s first, %s last, %s file, %s deadline
+  kLost = IDS_COLLECT_LOST,          // %s first, %s last, %d count
+  kBusy = IDS_COLLECT_BUSY,          // %s folder
+  kArchiveFailed = IDS_COLLECT_FOLDER_FAILED, // %s why
+  kDownloading = IDS_COLLECT_DOWNLOADING,   // %d records, %s first, %s last
 };
 
 QByteArray Utf8Time(time_t t) { return QString::fromStdString(FormatTime(t)).toUtf8(); }

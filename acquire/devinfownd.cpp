@@ -14,6 +14,7 @@
 #include "acquire/devinfo.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace acquire {
 
@@ -21,7 +22,7 @@ CDevInfoWnd::CDevInfoWnd(CXFile* file, QWidget* owner) : QWidget(owner, Qt::Wind
   setObjectName("devinfo");
   list_ = new QTableWidget(0, 3, this);
   list_->setObjectName("list");
-  list_->setHorizontalHeaderLabels({lang::String(62701), lang::String(62702), lang::String(62703)});
+  list_->setHorizontalHeaderLabels({lang::String(IDS_DEVINFO_NUMBER), lang::String(IDS_DEVINFO_CHANNEL), lang::String(IDS_DEVINFO_VALUE)});
   list_->setColumnWidth(0, 45);
   list_->setColumnWidth(1, 150);
   list_->setColumnWidth(2, 100);
@@ -29,10 +30,10 @@ CDevInfoWnd::CDevInfoWnd(CXFile* file, QWidget* owner) : QWidget(owner, Qt::Wind
   list_->setShowGrid(true);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  auto* copy = new QPushButton(lang::String(62704), this);
+  auto* copy = new QPushButton(lang::String(IDS_DEVINFO_COPY), this);
   copy->setObjectName("copy");
   connect(copy, &QPushButton::clicked, this, &CDevInfoWnd::Copy);
-  auto* close = new QPushButton(lang::String(62705), this);
+  auto* close = new QPushButton(lang::String(IDS_DEVINFO_CLOSE), this);
   close->setObjectName("2");
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   auto* buttons = new QHBoxLayout;
@@ -47,7 +48,7 @@ CDevInfoWnd::CDevInfoWnd(CXFile* file, QWidget* owner) : QWidget(owner, Qt::Wind
 }
 
 void CDevInfoWnd::Refresh() {
-  QString title = lang::String(62700);
+  QString title = lang::String(IDS_DEVINFO_TITLE);
   if (file_) title += "    Dev:[" + QString::fromStdString(file_->GetTitle()) + "]";
   setWindowTitle(title);
   const std::vector<DevInfoRow> rows = file_ ? DevInfoRows(*file_, words_) : std::vector<DevInfoRow>();

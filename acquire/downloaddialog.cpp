@@ -23,6 +23,7 @@
 #include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 
@@ -30,38 +31,38 @@ namespace {
 
 // String-table entries of the dialog.
 enum : int {
-  kCaption = 61236,         // caption of the message boxes
-  kPortOpenFailed = 61217,  // the serial port cannot be opened
-  kDataFilter = 61253,      // "Data file %s (*.%s)"
-  kExtension = 61275,       // the data-file extension
-  kTitle = 62100,
-  kWholeSpan = 62101,
-  kStartLabel = 62102,
-  kEndLabel = 62103,
-  kOpenWhenDone = 62104,
-  kReconnect = 62105,
-  kStop = 62106,
-  kStart = 62107,
-  kClose = 62108,
-  kWaiting = 62109,
-  kNoConnection = 62110,
-  kUnknownModel = 62111,  // %s: the model the recorder reported
-  kStartAfterEnd = 62112,
-  kStartBeforeSpan = 62113,
-  kEndAfterSpan = 62114,
-  kNoRecord = 62115,
-  kCreateFailed = 62116,
-  kPrepareFailed = 62117,
-  kCommFailed = 62118,
-  kWriteFailed = 62119,
-  kSpanLabel = 62121,
-  kRecordsOf = 63440,       // %d done, %d total
-  kRateLeft = 63441,        // %.0f records per second, %s time left
-  kConnecting = 63442,
-  kConfirmStop = 63443,
-  kCompletedSpan = 63444,   // %s first, %s last record, %d records, %s %s transfer, %.0f bytes/s
-  kReadingChannels = 63445, // %d of %d
-  kFellBack = 63640,
+  kCaption = IDS_CAPTION,         // caption of the message boxes
+  kPortOpenFailed = IDS_PORT_OPEN_FAILED,  // the serial port cannot be opened
+  kDataFilter = IDS_DATA_FILE_FILTER,      // "Data file %s (*.%s)"
+  kExtension = IDS_DATA_EXT,       // the data-file extension
+  kTitle = IDS_DL_TITLE,
+  kWholeSpan = IDS_DL_WHOLE_SPAN,
+  kStartLabel = IDS_DL_START,
+  kEndLabel = IDS_DL_END,
+  kOpenWhenDone = IDS_DL_OPEN_WHEN_DONE,
+  kReconnect = IDS_DL_RECONNECT,
+  kStop = IDS_DL_STOP,
+  kStart = IDS_DL_DOWNLOAD,
+  kClose = IDS_DL_CLOSE,
+  kWaiting = IDS_DL_CONNECTING,
+  kNoConnection = IDS_DL_NO_CONNECTION,
+  kUnknownModel = IDS_DL_UNKNOWN_MODEL,  // %s: the model the recorder reported
+  kStartAfterEnd = IDS_DL_START_AFTER_END,
+  kStartBeforeSpan = IDS_DL_START_BEFORE_SPAN,
+  kEndAfterSpan = IDS_DL_END_AFTER_SPAN,
+  kNoRecord = IDS_DL_NO_RECORD,
+  kCreateFailed = IDS_DL_CREATE_FAILED,
+  kPrepareFailed = IDS_DL_PREPARE_FAILED,
+  kCommFailed = IDS_DL_COMM_FAILED,
+  kWriteFailed = IDS_DL_WRITE_FAILED,
+  kSpanLabel = IDS_DL_STORED_SPAN,
+  kRecordsOf = IDS_DL_RECORDS_OF,       // %d done, %d total
+  kRateLeft = IDS_DL_RATE_LEFT,        // %.0f records per second, %s time left
+  kConnecting = IDS_DL_CONNECTING_SHORT,
+  kConfirmStop = IDS_DL_CONFIRM_STOP,
+  kCompletedSpan = IDS_DL_DONE_SPAN,   // %s first, %s last record, %d records, %s %s transfer, %.0f bytes/s
+  kReadingChannels = IDS_DL_READING_CHANNELS, // %d of %d
+  kFellBack = IDS_FAST_EXCHANGE_OFF,
 };
 
 // How often the progress text is redrawn while a download runs.

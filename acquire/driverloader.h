@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "drivers/devicedriver.h"
+#include "platform/ui/stringids.h"
 
 namespace acquire {
 
@@ -19,7 +20,7 @@ std::string DriverNameOfModel(std::string_view model);
 std::string DriverPath(const std::string& name);
 
 // The message a program shows when LoadDriver gives null.
-inline constexpr int kDriverNotLoadedMessage = 61248;
+inline constexpr int kDriverNotLoadedMessage = IDS_NO_DRIVER;
 
 // Loads the driver plug-in of this name from the program directory (never
 // from the current directory), checks with GetDeviceInterface that it was

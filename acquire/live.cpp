@@ -17,6 +17,7 @@
 #include "drivers/devicedriver.h"
 #include "link/frames.h"
 #include "platform/programdir.h"
+#include "platform/ui/stringids.h"
 #include "viewcfg/viewdef.h"
 
 namespace acquire {
@@ -65,12 +66,12 @@ void Put16(uint8_t* p, uint16_t v) {
 
 int MessageOf(LiveStatus status) {
   switch (status) {
-    case LiveStatus::PortFailed: return 61217;
-    case LiveStatus::CommFailed: return 61219;
-    case LiveStatus::NoDriver: return 61248;
-    case LiveStatus::CreateFailed: return 61221;
-    case LiveStatus::Interrupted: return 62412;
-    case LiveStatus::StoreInUse: return 63602;
+    case LiveStatus::PortFailed: return IDS_PORT_OPEN_FAILED;
+    case LiveStatus::CommFailed: return IDS_LIVE_COMM_FAILED;
+    case LiveStatus::NoDriver: return IDS_NO_DRIVER;
+    case LiveStatus::CreateFailed: return IDS_LIVE_CREATE_FAILED;
+    case LiveStatus::Interrupted: return IDS_LIVE_RESCUE_FIRST;
+    case LiveStatus::StoreInUse: return IDS_LIVE_STORE_BUSY;
     default: return 0;
   }
 }

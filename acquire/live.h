@@ -37,13 +37,13 @@ namespace acquire {
 // Outcome of the set-up; the failures carry the message the user sees.
 enum class LiveStatus {
   Ok,            // the store is made and the link stays open
-  PortFailed,    // 61217: the serial port cannot be opened
-  CommFailed,    // 61219: no model, title, channel count or channel data
-  NoDriver,      // 61248: no driver plug-in for the model
-  CreateFailed,  // 61221: the temporary store cannot be made
-  Interrupted,   // 62412: an interrupted recording waits in "temp.tmp"; it is
+  PortFailed,    // IDS_PORT_OPEN_FAILED: the serial port cannot be opened
+  CommFailed,    // IDS_LIVE_COMM_FAILED: no model, title, channel count or channel data
+  NoDriver,      // IDS_NO_DRIVER: no driver plug-in for the model
+  CreateFailed,  // IDS_LIVE_CREATE_FAILED: the temporary store cannot be made
+  Interrupted,   // IDS_LIVE_RESCUE_FIRST: an interrupted recording waits in "temp.tmp"; it is
                  // saved or deleted first, never recorded over
-  StoreInUse,    // 63602: another recording (recview or rectool record) holds
+  StoreInUse,    // IDS_LIVE_STORE_BUSY: another recording (recview or rectool record) holds
                  // the store; found before the recorder is asked anything
   Cancelled,     // the user cancelled; nothing is left behind
 };
@@ -53,8 +53,8 @@ int MessageOf(LiveStatus status);
 // Outcome of appending a record.
 enum class AppendStatus {
   Appended,
-  Full,     // appended the record that filled the last slot; stop (61262)
-  Lost,     // the recorder has not delivered for five passes; stop (61284)
+  Full,     // appended the record that filled the last slot; stop (IDS_LIVE_STORE_FULL)
+  Lost,     // the recorder has not delivered for five passes; stop (IDS_LIVE_LOST)
   Refused,  // nothing recording, or the store refused the slot
 };
 

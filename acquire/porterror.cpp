@@ -9,6 +9,7 @@
 
 #include "link/serialport.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 QString PortErrorText(const SerialPort& port) {
   const std::string path = SerialPort::DevicePath(port.PortName());
@@ -25,16 +26,16 @@ QString PortErrorText(const SerialPort& port) {
         if (struct group* g = ::getgrgid(st.st_gid)) group = g->gr_name;
       }
       const QByteArray name = QString::fromStdString(group).toUtf8();
-      return lang::Format(63420, dev, name.constData());
+      return lang::Format(IDS_PORT_DENIED, dev, name.constData());
     }
-    case EBUSY: return lang::Format(63421, dev);
+    case EBUSY: return lang::Format(IDS_PORT_BUSY, dev);
     case ENOENT:
     case ENXIO:
-    case ENODEV: return lang::Format(63422, dev);
-    case ENOTTY: return lang::Format(63423, dev);
+    case ENODEV: return lang::Format(IDS_PORT_MISSING, dev);
+    case ENOTTY: return lang::Format(IDS_PORT_NOT_SERIAL, dev);
     default: {
       const QByteArray why = QString::fromLocal8Bit(std::strerror(port.LastErrno())).toUtf8();
-      return lang::Format(63424, dev, why.constData());
+      return lang::Format(IDS_PORT_FAILED, dev, why.constData());
     }
   }
 }

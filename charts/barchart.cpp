@@ -10,6 +10,7 @@
 
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -223,7 +224,7 @@ bool CBarChart::event(QEvent* e) {
     const QPoint at = static_cast<QHelpEvent*>(e)->pos();
     for (const Cell& c : cells_)
       if (c.channel >= 0 && c.signal.ToQRect().adjusted(-2, -2, 2, 2).contains(at)) {
-        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), lang::String(63600), this);
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), lang::String(IDS_BAR_LIMIT_TIP), this);
         return true;
       }
     QToolTip::hideText();

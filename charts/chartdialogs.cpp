@@ -26,6 +26,7 @@
 #include "platform/ui/gbkedit.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -37,10 +38,10 @@ QString S(int id) { return lang::String(id); }
 
 QDialogButtonBox* OkCancel(QDialog* dlg) {
   auto* box = new QDialogButtonBox(dlg);
-  QPushButton* ok = box->addButton(S(62209), QDialogButtonBox::AcceptRole);
+  QPushButton* ok = box->addButton(S(IDS_DLG_OK), QDialogButtonBox::AcceptRole);
   ok->setObjectName("1");
   ok->setDefault(true);
-  box->addButton(S(62210), QDialogButtonBox::RejectRole)->setObjectName("2");
+  box->addButton(S(IDS_DLG_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("2");
   QObject::connect(box, &QDialogButtonBox::accepted, dlg, &QDialog::accept);
   QObject::connect(box, &QDialogButtonBox::rejected, dlg, &QDialog::reject);
   return box;
@@ -85,7 +86,7 @@ static void NewPickers(QWidget* parent, QDateEdit** date, QTimeEdit** time, cons
 QTableWidget* NewMarkList(QWidget* parent) {
   auto* list = new QTableWidget(0, 2, parent);
   list->setObjectName("1090");
-  list->setHorizontalHeaderLabels({S(61255), S(61259)});
+  list->setHorizontalHeaderLabels({S(IDS_COL_NUMBER), S(IDS_COL_TIME)});
   list->setColumnWidth(0, 42);
   list->setColumnWidth(1, 150);
   list->verticalHeader()->hide();
@@ -112,13 +113,13 @@ void FillMarkList(QTableWidget* list, const CXFile& file) {
 
 CMarksDlg::CMarksDlg(CXFile* file, QWidget* parent) : QDialog(parent), file_(file) {
   setObjectName("172");
-  setWindowTitle(S(62200));
+  setWindowTitle(S(IDS_MARKS_TITLE));
   list_ = NewMarkList(this);
-  auto* del = new QPushButton(S(62201), this);
+  auto* del = new QPushButton(S(IDS_MARKS_DELETE), this);
   del->setObjectName("1088");
-  auto* delAll = new QPushButton(S(62202), this);
+  auto* delAll = new QPushButton(S(IDS_MARKS_DELETE_ALL), this);
   delAll->setObjectName("1089");
-  auto* close = new QPushButton(S(62203), this);
+  auto* close = new QPushButton(S(IDS_DLG_CLOSE), this);
   close->setObjectName("2");
   connect(del, &QPushButton::clicked, this, &CMarksDlg::DeleteSelected);
   connect(delAll, &QPushButton::clicked, this, &CMarksDlg::DeleteAll);
@@ -138,20 +139,20 @@ void CMarksDlg::DeleteSelected() {
   if (!file_) return;
   const int row = list_->currentRow();
   if (row < 0 || list_->selectedItems().isEmpty()) {
-    MsgBox(this, 61279, 61236, MsgIcon::Information);
+    MsgBox(this, IDS_SELECT_MARK, IDS_CAPTION, MsgIcon::Information);
     return;
   }
-  if (MsgBox(this, 61280, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
-  if (!file_->DeleteMark(row)) MsgBox(this, 61260, 61236, MsgIcon::Error);
+  if (MsgBox(this, IDS_DELETE_MARK, IDS_CAPTION, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
+  if (!file_->DeleteMark(row)) MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
   FillMarkList(list_, *file_);
 }
 
 void CMarksDlg::DeleteAll() {
   if (!file_) return;
-  if (MsgBox(this, 61280, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
+  if (MsgBox(this, IDS_DELETE_MARK, IDS_CAPTION, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return;
   while (file_->GetMarkCount() > 0) {
     if (!file_->DeleteMark(0)) {
-      MsgBox(this, 61260, 61236, MsgIcon::Error);
+      MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
       break;
     }
   }
@@ -162,12 +163,12 @@ void CMarksDlg::DeleteAll() {
 
 CGotoTimeDlg::CGotoTimeDlg(CXFile* file, QWidget* parent) : QDialog(parent), file_(file) {
   setObjectName("173");
-  setWindowTitle(S(62204));
+  setWindowTitle(S(IDS_GOTO_TITLE));
   list_ = NewMarkList(this);
   NewPickers(this, &date_, &time_, "1052", "1053");
-  byTime_ = new QRadioButton(S(62205), this);
+  byTime_ = new QRadioButton(S(IDS_GOTO_BY_TIME), this);
   byTime_->setObjectName("1091");
-  byMark_ = new QRadioButton(S(62206), this);
+  byMark_ = new QRadioButton(S(IDS_GOTO_BY_MARK), this);
   byMark_->setObjectName("1093");
   auto* group = new QButtonGroup(this);
   group->addButton(byTime_);
@@ -175,9 +176,9 @@ CGotoTimeDlg::CGotoTimeDlg(CXFile* file, QWidget* parent) : QDialog(parent), fil
   connect(byTime_, &QRadioButton::toggled, this, [this](bool on) { SetMode(!on); });
   auto* grid = new QGridLayout(this);
   grid->addWidget(byTime_, 0, 0, 1, 2);
-  grid->addWidget(new QLabel(S(62207), this), 1, 0);
+  grid->addWidget(new QLabel(S(IDS_GOTO_DATE), this), 1, 0);
   grid->addWidget(date_, 1, 1);
-  grid->addWidget(new QLabel(S(62208), this), 2, 0);
+  grid->addWidget(new QLabel(S(IDS_GOTO_TIME), this), 2, 0);
   grid->addWidget(time_, 2, 1);
   grid->addWidget(byMark_, 3, 0, 1, 2);
   grid->addWidget(list_, 4, 0, 1, 2);
@@ -201,7 +202,7 @@ void CGotoTimeDlg::accept() {
   if (byMark_->isChecked()) {
     const int row = list_->currentRow();
     if (row < 0 || list_->selectedItems().isEmpty() || row >= file_->GetMarkCount()) {
-      MsgBox(this, 61279, 61236, MsgIcon::Information);
+      MsgBox(this, IDS_SELECT_MARK, IDS_CAPTION, MsgIcon::Information);
       return;
     }
     result_ = file_->GetMark(row);
@@ -215,7 +216,7 @@ void CGotoTimeDlg::accept() {
   time_t steps = d >= 0 ? d / iv : -((-d + iv - 1) / iv);
   t = start + steps * iv;
   if (t < start || t > file_->GetEndTime()) {
-    MsgBox(this, 61274, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_TIME_OUTSIDE_FILE, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   result_ = t;
@@ -227,10 +228,10 @@ void CGotoTimeDlg::accept() {
 CFindDlg::CFindDlg(CXFile* file, _tagFindQuery* query, std::function<void()> search, QWidget* parent)
     : QDialog(parent), query_(query), search_(std::move(search)) {
   setObjectName("175");
-  setWindowTitle(S(62211));
+  setWindowTitle(S(IDS_FIND_TITLE));
   channel_ = new QComboBox(this);
   channel_->setObjectName("1102");
-  channel_->addItem(S(61281));
+  channel_->addItem(S(IDS_ALL_CHANNELS));
   if (file)
     for (int ch = 0; ch < file->GetChnlCount(); ++ch)
       channel_->addItem(QString::fromStdString(file->GetChnlName(ch)));
@@ -238,37 +239,37 @@ CFindDlg::CFindDlg(CXFile* file, _tagFindQuery* query, std::function<void()> sea
   target_->setObjectName("1094");
   tolerance_ = new QLineEdit(this);
   tolerance_->setObjectName("1095");
-  auto* originBox = new QGroupBox(S(62215), this);
+  auto* originBox = new QGroupBox(S(IDS_FIND_ORIGIN), this);
   auto* originLayout = new QVBoxLayout(originBox);
   auto* originGroup = new QButtonGroup(this);
-  const int originText[3] = {62216, 62217, 62218};
+  const int originText[3] = {IDS_FIND_FROM_START, IDS_FIND_FROM_END, IDS_FIND_FROM_CURSOR};
   for (int i = 0; i < 3; ++i) {
     origin_[i] = new QRadioButton(S(originText[i]), originBox);
     origin_[i]->setObjectName(QString::number(1097 + i));
     originGroup->addButton(origin_[i], i);
     originLayout->addWidget(origin_[i]);
   }
-  auto* dirBox = new QGroupBox(S(62219), this);
+  auto* dirBox = new QGroupBox(S(IDS_FIND_DIRECTION), this);
   auto* dirLayout = new QVBoxLayout(dirBox);
   auto* dirGroup = new QButtonGroup(this);
   for (int i = 0; i < 2; ++i) {
-    direction_[i] = new QRadioButton(S(62220 + i), dirBox);
+    direction_[i] = new QRadioButton(S(IDS_FIND_FORWARD + i), dirBox);
     direction_[i]->setObjectName(QString::number(1100 + i));
     dirGroup->addButton(direction_[i], i);
     dirLayout->addWidget(direction_[i]);
   }
-  auto* find = new QPushButton(S(62222), this);
+  auto* find = new QPushButton(S(IDS_FIND_BUTTON), this);
   find->setObjectName("1096");
   find->setDefault(true);
-  auto* close = new QPushButton(S(62203), this);
+  auto* close = new QPushButton(S(IDS_DLG_CLOSE), this);
   close->setObjectName("2");
   connect(find, &QPushButton::clicked, this, &CFindDlg::Find);
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* form = new QFormLayout;
-  form->addRow(S(62212), channel_);
-  form->addRow(S(62213), target_);
-  form->addRow(S(62214), tolerance_);
+  form->addRow(S(IDS_FIND_CHANNEL), channel_);
+  form->addRow(S(IDS_FIND_VALUE), target_);
+  form->addRow(S(IDS_FIND_TOLERANCE), tolerance_);
   auto* groups = new QHBoxLayout;
   groups->addWidget(originBox);
   groups->addWidget(dirBox);
@@ -295,12 +296,12 @@ void CFindDlg::Find() {
   float target = 0, tolerance = 0;
   if (!ReadFloat(target_, &target)) {
     target_->setFocus();
-    MsgBox(this, 62232, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_ENTER_NUMBER, IDS_CAPTION, MsgIcon::Warning);
     return;
   }
   if (!ReadFloat(tolerance_, &tolerance)) {
     tolerance_->setFocus();
-    MsgBox(this, 62232, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_ENTER_NUMBER, IDS_CAPTION, MsgIcon::Warning);
     return;
   }
   query_->target = target;
@@ -319,16 +320,16 @@ void CFindDlg::Find() {
 CTimeWindowDlg::CTimeWindowDlg(CXFile* file, time_t start, time_t end, QWidget* parent)
     : QDialog(parent), file_(file), start_(start), end_(end) {
   setObjectName("62223");
-  setWindowTitle(S(62223));
+  setWindowTitle(S(IDS_WINDOW_TITLE));
   NewPickers(this, &startDate_, &startTime_, "62240", "62241");
   NewPickers(this, &endDate_, &endTime_, "62242", "62243");
   SetPickers(startDate_, startTime_, start);
   SetPickers(endDate_, endTime_, end);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(S(62224), this), 0, 0);
+  grid->addWidget(new QLabel(S(IDS_WINDOW_START), this), 0, 0);
   grid->addWidget(startDate_, 0, 1);
   grid->addWidget(startTime_, 0, 2);
-  grid->addWidget(new QLabel(S(62225), this), 1, 0);
+  grid->addWidget(new QLabel(S(IDS_WINDOW_END), this), 1, 0);
   grid->addWidget(endDate_, 1, 1);
   grid->addWidget(endTime_, 1, 2);
   grid->addWidget(OkCancel(this), 2, 0, 1, 3);
@@ -342,11 +343,11 @@ void CTimeWindowDlg::accept() {
     e = platform::WithinSpan(e, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::End);
   }
   if (file_ && (s < file_->GetStartTime() || e > file_->GetEndTime())) {
-    MsgBox(this, 61274, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_TIME_OUTSIDE_FILE, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   if (e <= s) {
-    MsgBox(this, 62226, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_WINDOW_REVERSED, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   start_ = s;
@@ -358,13 +359,13 @@ void CTimeWindowDlg::accept() {
 
 CRefLinesDlg::CRefLinesDlg(const _tagDataHead& head, QWidget* parent) : QDialog(parent) {
   setObjectName("185");
-  setWindowTitle(S(62227));
+  setWindowTitle(S(IDS_REFLINES_TITLE));
   auto* grid = new QGridLayout(this);
   // The labels are stored as 10 GBK bytes: the heading says what fits.
-  grid->addWidget(new QLabel(S(63450), this), 0, 2);
-  grid->addWidget(new QLabel(S(62231), this), 0, 3);
+  grid->addWidget(new QLabel(S(IDS_REFLINE_LABEL_BYTES), this), 0, 2);
+  grid->addWidget(new QLabel(S(IDS_REFLINE_VALUE), this), 0, 3);
   for (int k = 0; k < 2; ++k) {
-    shown_[k] = new QCheckBox(S(62228 + k), this);
+    shown_[k] = new QCheckBox(S(IDS_REFLINE_1 + k), this);
     shown_[k]->setObjectName(QString::number(1135 + k));
     label_[k] = new QLineEdit(this);
     label_[k]->setObjectName(QString::number(1131 + k));
@@ -389,7 +390,7 @@ void CRefLinesDlg::accept() {
   for (auto* edit : value_) {
     if (!ReadFloat(edit, &v)) {
       edit->setFocus();
-      MsgBox(this, 62232, 61236, MsgIcon::Warning);
+      MsgBox(this, IDS_ENTER_NUMBER, IDS_CAPTION, MsgIcon::Warning);
       return;
     }
   }

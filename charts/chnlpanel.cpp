@@ -9,6 +9,7 @@
 #include "charts/readabletext.h"
 #include "data/cxfile.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -103,7 +104,7 @@ void CChnlPanel::ToggleChannel(int ch) {
     // Not written: the file and the panel keep showing what they had.
     flag = before;
     if (boxes[ch]) boxes[ch]->setChecked(before != 0);
-    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
   }
 }
 

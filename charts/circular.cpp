@@ -9,6 +9,7 @@
 
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -224,11 +225,11 @@ void DrawReportScreen(QImage& img, const CXFile& file, int ch, time_t start, tim
   auto line = [&](int dx, int row, const QString& text) {
     p.drawText(QRect(x + dx, y + row * 20, 1000, 20), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
   };
-  line(0, 0, lang::Format(62900, ch + 1));
+  line(0, 0, lang::Format(IDS_CC_CHANNEL_N, ch + 1));
   char range[96];
   std::snprintf(range, sizeof range, "%.3f~%.3f", double(file.GetRangeLow(ch)), double(file.GetRangeHigh(ch)));
-  line(0, 1, lang::String(62901) + range);
-  line(0, 2, lang::String(62902) + QString::fromStdString(FormatTime(start)));
+  line(0, 1, lang::String(IDS_CC_RANGE) + range);
+  line(0, 2, lang::String(IDS_CC_SPAN) + QString::fromStdString(FormatTime(start)));
   line(10, 3, "=>" + QString::fromStdString(FormatTime(end)));
 }
 
@@ -259,13 +260,13 @@ void DrawReportPage(QPainter& p, const CXFile& file, int ch, time_t start, time_
   const int top = H / 16;
   const int first = W - W / 40;
   auto column = [&](int x, int y, const QString& text) { TextFrom(p, QPointF(x, y), 90.0, text); };
-  TextWithLineFrom(p, QPointF(first, top), 90.0, lang::String(62903));
-  column(first - W / 40, top, lang::String(62904) + QString::fromStdString(FormatTime(now)));
-  column(first - W / 20, top, lang::String(62902) + QString::fromStdString(FormatTime(start)));
+  TextWithLineFrom(p, QPointF(first, top), 90.0, lang::String(IDS_CC_OPERATOR));
+  column(first - W / 40, top, lang::String(IDS_CC_PRINTED) + QString::fromStdString(FormatTime(now)));
+  column(first - W / 20, top, lang::String(IDS_CC_SPAN) + QString::fromStdString(FormatTime(start)));
   column(first - 3 * W / 40, top + H / 15,
          "=>" + QString::fromStdString(FormatTime(end, "%Y-%m-%d   %H:%M:%S")));
   column(first - W / 10, top,
-         lang::String(62905) + lang::Format(62900, ch + 1) + (darkened ? lang::String(63622) : QString()));
+         lang::String(IDS_CC_CHANNEL) + lang::Format(IDS_CC_CHANNEL_N, ch + 1) + (darkened ? lang::String(IDS_PRINT_DARKER) : QString()));
   p.restore();
 }
 

@@ -19,6 +19,7 @@
 #include "charts/timescroller.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -352,9 +353,9 @@ void CCurveChart::DrawFrame() {
   Draw3dRect(p, r, sc.shadow, sc.light);
   // The caption in its corner; a caption wider than the corner (Chinese
   // captions are) is set smaller until it fits.
-  const QString caption = lang::String(valueMode ? 61268 : 61267);
+  const QString caption = lang::String(valueMode ? IDS_AXIS_VALUES : IDS_AXIS_PERCENT);
   QRect cap(axisRect.left, timeRect.top, axisRect.Width(), timeRect.Height());
-  QFont font = CellFont(lang::String(61264), 12);
+  QFont font = CellFont(lang::String(IDS_TABLE_FONT), 12);
   for (int px = font.pixelSize(); px > 7 && QFontMetrics(font).horizontalAdvance(caption) > cap.width();)
     font.setPixelSize(--px);
   p.setFont(font);
@@ -475,7 +476,7 @@ void CCurveChart::DrawPlot(int /*flag*/) {
     DrawGridAndCurves(img, p, 0, plotWidth + 1);
     // Marks and reference lines, in the inverse of the background.
     const QColor ink = InverseOf(h.clrBack);
-    p.setFont(CellFont(lang::String(61264), 14));
+    p.setFont(CellFont(lang::String(IDS_TABLE_FONT), 14));
     // Labels stay whole inside the plot: a label that would leave it is moved
     // inward, one that would overlap a label already drawn is left out (its
     // mark line still shows).
@@ -891,7 +892,7 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
   p.fillRect(box.ToQRect(), sc.face);
   Draw3dRect(p, box, sc.shadow, sc.light);
   Draw3dRect(p, box.Deflated(1), sc.light, sc.shadow);
-  p.setFont(CellFont(lang::String(61264), 12));
+  p.setFont(CellFont(lang::String(IDS_TABLE_FONT), 12));
   // 5. Title and time.
   p.setPen(Qt::black);
   p.drawText(QRect(box.left, box.top, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,

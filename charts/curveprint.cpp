@@ -12,6 +12,7 @@
 #include "charts/pageprint.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -27,7 +28,7 @@ int RowOf(double v, double viewBottom, double viewTop, int top, int height) {
 }
 
 QFont PageFont(int height) {
-  QFont f = CellFont(lang::String(61264), std::max(height, 1));
+  QFont f = CellFont(lang::String(IDS_TABLE_FONT), std::max(height, 1));
   f.setWeight(QFont::Light);
   return f;
 }
@@ -328,13 +329,13 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
     const int colH = plotB - plotT;
     const int titleCol = right - 2 * unit, spanCol = right - unit;
     ColumnText(p, titleCol, unit, plotT, unit / 4, mid - plotT - unit / 2,
-               lang::String(59143) + QString::fromStdString(f.GetTitle()), Qt::AlignLeft);
+               lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(f.GetTitle()), Qt::AlignLeft);
     ColumnText(p, titleCol, unit, mid, unit / 4, plotB - mid - unit / 2,
-               lang::String(61265) + QString::fromStdString(FormatTime(now)), Qt::AlignLeft);
+               lang::String(IDS_PRINTED_LABEL) + QString::fromStdString(FormatTime(now)), Qt::AlignLeft);
     ColumnText(p, spanCol, unit, plotT, unit / 4, colH * 3 / 4 - unit / 2,
-               lang::String(61266) + QString::fromStdString(FormatTime(ws) + " => " + FormatTime(we)),
+               lang::String(IDS_SPAN_LABEL) + QString::fromStdString(FormatTime(ws) + " => " + FormatTime(we)),
                Qt::AlignLeft);
-    ColumnText(p, spanCol, unit, plotT, colH * 3 / 4, colH / 4 - unit / 4, lang::Format(61283, page),
+    ColumnText(p, spanCol, unit, plotT, colH * 3 / 4, colH / 4 - unit / 4, lang::Format(IDS_PAGE_N, page),
                Qt::AlignRight);
     int shown = 0;
     for (int ch = 0; ch < n; ++ch) {
@@ -353,7 +354,7 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       const int textEnd = withLine ? halfBottom - 420 : halfBottom - unit / 4;
       ColumnText(p, col, unit, halfTop, unit, textEnd - halfTop - unit,
                  QString::fromLatin1(num) + QString::fromStdString(f.GetChnlName(ch)) +
-                     (darkened ? lang::String(63622) : QString()), Qt::AlignLeft);
+                     (darkened ? lang::String(IDS_PRINT_DARKER) : QString()), Qt::AlignLeft);
       if (withLine) {
         p.save();
         p.setPen(QPen(colour, 5 * std::max<int>(def.penWidth, 1), Qt::SolidLine, Qt::FlatCap));
@@ -362,7 +363,7 @@ void PrintCurveWindow(QPainter& p, const CurvePrintState& s, int left, int top, 
       }
     }
     // The mode caption in the bottom-left corner, set smaller until it fits.
-    const QString caption = lang::String(s.valueMode ? 61268 : 61267);
+    const QString caption = lang::String(s.valueMode ? IDS_AXIS_VALUES : IDS_AXIS_PERCENT);
     QFont capFont = axisFont;
     const QRect capBox(left, plotB, m.leftBand, bottom - plotB - 10);
     for (int px = capFont.pixelSize(); px > 4 && QFontMetrics(capFont).horizontalAdvance(caption) > capBox.width() - 10;)

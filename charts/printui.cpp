@@ -15,6 +15,7 @@
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -33,9 +34,9 @@ void PreparePrinter(QPrinter& printer, const PageSource& source) {
 
 void ReportFailure(QWidget* parent, bool stopped, const QString& error) {
   if (stopped)
-    MsgBox(parent, 62815, 61236, MsgIcon::Information);
+    MsgBox(parent, IDS_PR_STOPPED, IDS_CAPTION, MsgIcon::Information);
   else
-    MsgBoxText(parent, lang::Format(62813, error.toUtf8().constData()), 61236, MsgIcon::Error);
+    MsgBoxText(parent, lang::Format(IDS_PR_PDF_FAILED, error.toUtf8().constData()), IDS_CAPTION, MsgIcon::Error);
 }
 
 // The PDF file's name: a save dialog in the folder of the last data file.
@@ -46,8 +47,8 @@ QString AskPdfPath(QWidget* parent, const QString& title) {
   const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
   QString name = title;
   name.replace('/', '_');
-  return QFileDialog::getSaveFileName(parent, lang::String(62802), QDir(folder).filePath(name + ".pdf"),
-                                      lang::String(62812));
+  return QFileDialog::getSaveFileName(parent, lang::String(IDS_PR_PRINT), QDir(folder).filePath(name + ".pdf"),
+                                      lang::String(IDS_PR_PDF_FILTER));
 }
 
 // The progress of a job that has begun: shown at once with its Stop button,
@@ -57,20 +58,20 @@ class JobProgress {
  public:
   JobProgress(QWidget* parent, const QString& title, PageSource& source) : dlg_(parent) {
     dlg_.setWindowTitle(title);
-    dlg_.setCancelButtonText(lang::String(62803));
+    dlg_.setCancelButtonText(lang::String(IDS_PR_CANCEL));
     dlg_.setWindowModality(Qt::WindowModal);
     dlg_.setAutoClose(false);
     dlg_.setAutoReset(false);
     dlg_.setMinimumDuration(0);
     const int total = std::max(source.pages, 1);
     dlg_.setRange(0, total);
-    dlg_.setLabelText(lang::Format(62814, 1, total));
+    dlg_.setLabelText(lang::Format(IDS_PR_PRINTING, 1, total));
     dlg_.setValue(0);
     dlg_.show();
     auto outer = source.progress;
     source.progress = [this, outer](int done, int total) {
       dlg_.setMaximum(total);
-      dlg_.setLabelText(lang::Format(62814, std::min(done + 1, total), total));
+      dlg_.setLabelText(lang::Format(IDS_PR_PRINTING, std::min(done + 1, total), total));
       dlg_.setValue(done);  // lets the Stop button be pressed
       if (outer && !outer(done, total)) return false;
       return !dlg_.wasCanceled();
@@ -93,7 +94,7 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
   QString error;
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // No printer here: the same pages as a PDF file.
-    if (MsgBox(parent, 62811, 61236, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (MsgBox(parent, IDS_PR_NO_PRINTER, IDS_CAPTION, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
     QString path = AskPdfPath(parent, title);
     if (path.isEmpty()) return;
@@ -106,7 +107,7 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
       stopped = progress.Stopped();
     }
     if (ok)
-      MsgBoxText(parent, lang::Format(63620, QDir::toNativeSeparators(path).toUtf8().constData()), 61236,
+      MsgBoxText(parent, lang::Format(IDS_PRINT_SAVED, QDir::toNativeSeparators(path).toUtf8().constData()), IDS_CAPTION,
                  MsgIcon::Information);
     else
       ReportFailure(parent, stopped, error);

@@ -17,17 +17,9 @@
 
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace {
-
-enum : int {
-  kTitle = 63430,
-  kBrowser = 63431,
-  kBack = 63432,
-  kClose = 63433,
-  kNoPage = 63434,  // %s: the page file looked for
-  kNoBrowser = 63601,  // %s: the page file
-};
 
 QString HelpDir() {
   return QString::fromStdString(platform::GetProgramDir()) + "help/" +
@@ -68,7 +60,7 @@ class HelpBrowser : public QTextBrowser {
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("HelpWindow");
-  setWindowTitle(lang::String(kTitle));
+  setWindowTitle(lang::String(IDS_HELP_TITLE));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setAttribute(Qt::WA_DeleteOnClose);
   browser_ = new HelpBrowser(this);
@@ -80,12 +72,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   missing_->setObjectName("helpMissing");
   missing_->setWordWrap(true);
   missing_->hide();
-  back_ = new QPushButton(lang::String(kBack), this);
+  back_ = new QPushButton(lang::String(IDS_HELP_BACK), this);
   back_->setObjectName("helpBack");
   back_->setEnabled(false);
-  external_ = new QPushButton(lang::String(kBrowser), this);
+  external_ = new QPushButton(lang::String(IDS_HELP_BROWSER), this);
   external_->setObjectName("helpBrowser");
-  auto* close = new QPushButton(lang::String(kClose), this);
+  auto* close = new QPushButton(lang::String(IDS_HELP_CLOSE), this);
   close->setObjectName("2");
   close->setDefault(true);
   auto* buttons = new QHBoxLayout;
@@ -128,7 +120,7 @@ bool HelpWindow::ShowPage(const QString& page) {
   const QString file = PageFile(page);
   if (file.isEmpty()) {
     const QByteArray wanted = (HelpDir() + page + ".html").toUtf8();
-    missing_->setText(lang::Format(kNoPage, wanted.constData()));
+    missing_->setText(lang::Format(IDS_HELP_NO_PAGE, wanted.constData()));
     missing_->show();
     browser_->clear();
     external_->setEnabled(false);
@@ -150,6 +142,6 @@ void HelpWindow::OpenInBrowser() {
   if (file.isEmpty() || QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
   // No browser could be started: say so, with the page to open by hand.
   const QByteArray path = file.toUtf8();
-  missing_->setText(lang::Format(kNoBrowser, path.constData()));
+  missing_->setText(lang::Format(IDS_NO_BROWSER, path.constData()));
   missing_->show();
 }

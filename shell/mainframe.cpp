@@ -37,6 +37,7 @@
 #include "platform/ui/fonts.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "shell/childframe.h"
 #include "shell/helpwindow.h"
@@ -71,7 +72,7 @@ class CMdiBackground : public QMdiArea {
     QFont f = FaceFont("Arial");
     f.setPointSize(50);
     p.setFont(f);
-    const QString title = lang::String(128);
+    const QString title = lang::String(IDS_APP_TITLE);
     const QRect big(0, 0, 100000, 100000);
     p.setPen(QColor(0xCC, 0xCC, 0xCC));
     p.drawText(big.translated(12, 12), Qt::AlignLeft | Qt::AlignTop, title);
@@ -121,7 +122,7 @@ bool CMainFrame::Create() {
   // place, and takes the new one after.
   acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
     charts::CBarViewBase* bars = charts::NewBarView(view->File());
-    QWidget* frame = AddChild(bars, lang::String(61290), 133);
+    QWidget* frame = AddChild(bars, lang::String(IDS_BARS_TITLE), 133);
     QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, bars,
                      [bars] { bars->SetRecord(nullptr); });
     QObject::connect(view, &views::RecordView::fileReplaced, bars, [bars, frame, view] {
@@ -167,9 +168,9 @@ bool CMainFrame::Create() {
                      [range] { range->SetRecord(nullptr); });
     QObject::connect(view, &views::RecordView::fileReplaced, range,
                      [range, view] { range->SetRecord(view->File()); });
-    return AddChild(range, lang::String(61291), 155);
+    return AddChild(range, lang::String(IDS_CIRCULAR_TITLE), 155);
   });
-  setWindowTitle(lang::String(128));
+  setWindowTitle(lang::String(IDS_APP_TITLE));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
   router.SetFrameTarget(this);
@@ -204,7 +205,7 @@ bool CMainFrame::Create() {
     if (i > 0) panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusBar()->addWidget(panes_[i]);
   }
-  panes_[0]->setText(lang::String(62004));
+  panes_[0]->setText(lang::String(IDS_READY));
 
   mdi_ = new CMdiBackground(this);
   mdi_->setViewMode(QMdiArea::SubWindowView);
@@ -333,12 +334,12 @@ QString OpenFailureText(const QString& path, const CXFile& file) {
   QString reason;
   if (why == OpenError::CannotRead) {
     const QByteArray sys = QString::fromLocal8Bit(std::strerror(file.GetOpenErrno())).toUtf8();
-    reason = lang::Format(63402, sys.constData());
+    reason = lang::Format(IDS_OPEN_UNREADABLE, sys.constData());
   } else {
-    reason = lang::String(63400 + static_cast<int>(why));
+    reason = lang::String(IDS_OPEN_FAILED + static_cast<int>(why));
   }
   const QByteArray p = path.toUtf8(), r = reason.toUtf8();
-  return lang::Format(63400, p.constData(), r.constData());
+  return lang::Format(IDS_OPEN_FAILED, p.constData(), r.constData());
 }
 
 // A file cut short on disk while it is shown (by another program, a pulled
@@ -350,7 +351,7 @@ void CloseWhenShrunk(QWidget* main, CChildFrame* frame, const CXFile* file, cons
   QObject::connect(timer, &QTimer::timeout, frame, [main, frame, file, path, timer] {
     if (!file->ChangedOnDisk()) return;
     timer->stop();
-    MsgBoxText(main, lang::Format(63470, path.toUtf8().constData()), 61236, MsgIcon::Warning);
+    MsgBoxText(main, lang::Format(IDS_FILE_SHRANK, path.toUtf8().constData()), IDS_CAPTION, MsgIcon::Warning);
     frame->close();
   });
   timer->start(1000);
@@ -364,16 +365,16 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
   bool opened = false;
   if (path.isEmpty()) {
     // Nothing asked for.
-  } else if (ending == lang::String(61275).toUtf8()) {
+  } else if (ending == lang::String(IDS_DATA_EXT).toUtf8()) {
     // Recording files open in the history curve view, which owns the file.
     auto file = std::make_unique<CXFile>();
     if (!file->Open(path.toStdString())) {
-      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), 61236, MsgIcon::Error);
+      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), IDS_CAPTION, MsgIcon::Error);
     } else {
       // Views tell this frame about their file through the hooks.
       InstallFrameHooks();
       auto* view = new charts::CHCView;
-      CChildFrame* frame = AddChild(view, lang::String(61228) + " [" + path + "]", 133);
+      CChildFrame* frame = AddChild(view, lang::String(IDS_CURVES_TITLE) + " [" + path + "]", 133);
       CloseWhenShrunk(this, frame, file.get(), path);
       view->SetRecord(file.release());
       // Activation shows the file's channels and times again.
@@ -383,25 +384,25 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
               });
       opened = true;
     }
-  } else if (ending == lang::String(61286).toUtf8()) {
+  } else if (ending == lang::String(IDS_CUM_EXT).toUtf8()) {
     // Cumulative files open in the cumulative view, which owns the file.
     auto file = std::make_unique<CXFile>();
     if (!file->Open(path.toStdString())) {
-      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), 61236, MsgIcon::Error);
+      if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), IDS_CAPTION, MsgIcon::Error);
     } else if (file->GetLayout() != 3) {
       if (!quiet) {
-        const QByteArray p = path.toUtf8(), r = lang::String(63417).toUtf8();
-        MsgBoxText(this, lang::Format(63400, p.constData(), r.constData()), 61236, MsgIcon::Error);
+        const QByteArray p = path.toUtf8(), r = lang::String(IDS_OPEN_NOT_CUMULATIVE).toUtf8();
+        MsgBoxText(this, lang::Format(IDS_OPEN_FAILED, p.constData(), r.constData()), IDS_CAPTION, MsgIcon::Error);
       }
     } else {
       auto* view = new tables::CCumuShowView;
-      CloseWhenShrunk(this, AddChild(view, lang::String(61288) + " [" + path + "]", 154), file.get(), path);
+      CloseWhenShrunk(this, AddChild(view, lang::String(IDS_CUM_TITLE) + " [" + path + "]", 154), file.get(), path);
       view->SetFile(file.release());
       opened = true;
     }
   } else if (!quiet) {
-    const QByteArray p = path.toUtf8(), r = lang::String(63415).toUtf8();
-    MsgBoxText(this, lang::Format(63400, p.constData(), r.constData()), 61236, MsgIcon::Error);
+    const QByteArray p = path.toUtf8(), r = lang::String(IDS_OPEN_BAD_ENDING).toUtf8();
+    MsgBoxText(this, lang::Format(IDS_OPEN_FAILED, p.constData(), r.constData()), IDS_CAPTION, MsgIcon::Error);
   }
   if (opened) platform::WriteLastDir(path.toStdString());
   emit fileOpenRequested(path, opened);
@@ -472,7 +473,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
       QAction* a = CommandRouter::Instance().Action(ID_RUN_BOX);
       QString tip = a->text();
       tip.remove('&');
-      if (!state.enabled) tip = lang::String(63435);
+      if (!state.enabled) tip = lang::String(IDS_NO_TOOLBOX);
       if (a->toolTip() != tip) {
         a->setToolTip(tip);
         a->setStatusTip(tip);
@@ -496,9 +497,9 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
 
 void CMainFrame::OnFileOpen() {
   const QString last = QString::fromStdString(platform::ReadLastDir());
-  const QString ext = lang::String(61275), cum = lang::String(61286);
+  const QString ext = lang::String(IDS_DATA_EXT), cum = lang::String(IDS_CUM_EXT);
   QByteArray e = ext.toUtf8(), c = cum.toUtf8();
-  QString filter = lang::Format(61287, e.constData(), e.constData(), c.constData(), c.constData());
+  QString filter = lang::Format(IDS_OPEN_FILTER, e.constData(), e.constData(), c.constData(), c.constData());
   // Files on Linux may carry the extension in lower case; the dialog lists both.
   filter.replace("*." + ext, "*." + ext + " *." + ext.toLower());
   filter.replace("*." + cum, "*." + cum + " *." + cum.toLower());
@@ -515,18 +516,18 @@ void CMainFrame::OnFileOpen() {
 void CMainFrame::OnAbout() {
   QDialog dlg(this);
   dlg.setObjectName("100");
-  dlg.setWindowTitle(lang::String(62000));
+  dlg.setWindowTitle(lang::String(IDS_ABOUT_TITLE));
   auto* layout = new QVBoxLayout(&dlg);
-  auto* title = new QLabel(lang::String(128), &dlg);
+  auto* title = new QLabel(lang::String(IDS_APP_TITLE), &dlg);
   QFont big = title->font();
   big.setPointSize(big.pointSize() + 4);
   big.setBold(true);
   title->setFont(big);
   layout->addWidget(title);
-  layout->addWidget(new QLabel(lang::Format(62001, QCoreApplication::applicationVersion().toUtf8().constData()), &dlg));
-  layout->addWidget(new QLabel(lang::String(62002), &dlg));
+  layout->addWidget(new QLabel(lang::Format(IDS_ABOUT_VERSION, QCoreApplication::applicationVersion().toUtf8().constData()), &dlg));
+  layout->addWidget(new QLabel(lang::String(IDS_ABOUT_TEXT), &dlg));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
-  buttons->button(QDialogButtonBox::Ok)->setText(lang::String(62003));
+  buttons->button(QDialogButtonBox::Ok)->setText(lang::String(IDS_ABOUT_OK));
   connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
   layout->addWidget(buttons);
   dlg.exec();
@@ -579,7 +580,7 @@ CChildFrame* CMainFrame::OpenLiveView() {
   }
   InstallFrameHooks();
   auto* view = new acquire::CRCView;
-  CChildFrame* frame = AddChild(view, lang::String(61227), 135, 132, true);
+  CChildFrame* frame = AddChild(view, lang::String(IDS_LIVE_TITLE), 135, 132, true);
   connect(frame, &QMdiSubWindow::windowStateChanged, view,
           [view](Qt::WindowStates, Qt::WindowStates now) {
             if (now & Qt::WindowActive) view->RefreshFrameTexts(true);
@@ -601,9 +602,9 @@ void CMainFrame::OfferRecovery() {
   acquire::Interrupted found;
   if (!acquire::FindInterrupted(&found)) return;
   const QString text = lang::Format(
-      62401, found.title.c_str(), found.records, found.chnlCount, FormatTime(found.start).c_str(),
+      IDS_LIVE_INTERRUPTED, found.title.c_str(), found.records, found.chnlCount, FormatTime(found.start).c_str(),
       FormatTime(found.end).c_str());
-  const auto answer = MsgBoxText(this, text, 61218, MsgIcon::Question,
+  const auto answer = MsgBoxText(this, text, IDS_LIVE_CAPTION, MsgIcon::Question,
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::No) {
     acquire::DiscardInterrupted();
@@ -656,7 +657,7 @@ bool CMainFrame::event(QEvent* event) {
   // Fly-by help goes to pane 0 and leaves the other panes in place.
   if (event->type() == QEvent::StatusTip) {
     QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-    if (panes_[0]) panes_[0]->setText(tip.isEmpty() ? lang::String(62004) : tip);
+    if (panes_[0]) panes_[0]->setText(tip.isEmpty() ? lang::String(IDS_READY) : tip);
     return true;
   }
   return QMainWindow::event(event);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "data/cxfile.h"
+#include "platform/ui/stringids.h"
 #include "tables/recordexport.h"
 
 namespace tables {
@@ -236,9 +237,9 @@ time_t CumLastTime(const CXFile& file) {
 }
 
 int CheckCumRange(const CXFile& file, time_t from, time_t to) {
-  if (from > to) return 61249;
-  if (from < CumFirstTime(file)) return 61250;
-  if (to > CumLastTime(file)) return 61251;
+  if (from > to) return IDS_START_AFTER_END;
+  if (from < CumFirstTime(file)) return IDS_START_BEFORE_FILE;
+  if (to > CumLastTime(file)) return IDS_END_AFTER_FILE;
   return 0;
 }
 

@@ -66,8 +66,8 @@ time_t CumFirstTime(const CXFile& file);
 time_t CumLastTime(const CXFile& file);
 
 // 0 when [from, to] is a range of the file, else the message id that says
-// why not: 61249 (reversed), 61250 (before the first record), 61251 (after
-// the last record).
+// why not: IDS_START_AFTER_END (reversed), IDS_START_BEFORE_FILE (before the
+// first record), IDS_END_AFTER_FILE (after the last record).
 int CheckCumRange(const CXFile& file, time_t from, time_t to);
 
 // The rows of the table for [from, to] (check the range first), one at a

@@ -16,6 +16,7 @@
 #include "charts/bufferdc.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace tables {
 
@@ -300,9 +301,9 @@ void CXGridCtrl::DrawTable(QPainter& p, const int* widths, time_t top, int rows,
     const int in = c < 2 ? inset : 2;
     QString text;
     if (c == 0)
-      text = lang::String(61255);
+      text = lang::String(IDS_COL_NUMBER);
     else if (c == 1)
-      text = lang::String(61259);
+      text = lang::String(IDS_COL_TIME);
     else if (file_)
       text = QString::fromStdString(ChannelHeader(*file_, c - 2));
     p.drawText(QRect(xs[i] + in, 0, xs[i + 1] - xs[i] - 2 * in, g), flags, text);
@@ -399,7 +400,7 @@ void CXGridCtrl::Render() {
   s.bottom = image_.height();
   s.inset = static_cast<int>(0.2 * g);
   s.lineColour = sys.shadow;
-  s.headFont = charts::CellFont(lang::String(61264), static_cast<int>(0.6 * g));
+  s.headFont = charts::CellFont(lang::String(IDS_TABLE_FONT), static_cast<int>(0.6 * g));
   s.dataFont = s.headFont;
   s.fastText = true;
   DrawTable(p, widths_, topTime_, image_.height() / g, s);

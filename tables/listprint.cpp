@@ -5,6 +5,7 @@
 #include "charts/bufferdc.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 #include "tables/gridctrl.h"
 #include "tables/listcore.h"
 
@@ -80,7 +81,7 @@ void DrawListPage(QPainter& p, const CXGridCtrl& grid, QSize size, time_t top, i
   s.inset = static_cast<int>(0.2 * g);
   s.lineWidth = 5;
   s.lineColour = Qt::black;
-  s.headFont = charts::CellFont(lang::String(61264), fontHeight);
+  s.headFont = charts::CellFont(lang::String(IDS_TABLE_FONT), fontHeight);
   s.dataFont = charts::CellFont("System", fontHeight);
   s.channelFrom = from;
   s.channelTo = to;
@@ -93,13 +94,13 @@ void DrawListPage(QPainter& p, const CXGridCtrl& grid, QSize size, time_t top, i
   p.setFont(s.headFont);
   const int y = 42 * g;
   const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
-  QString title = lang::String(59143) + QString::fromStdString(file->GetTitle());
+  QString title = lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle());
   if (bands.bands.size() > 1)
-    title += "   " + lang::Format(63623, from + 1, to + 1, std::min(file->GetChnlCount(), 64));
+    title += "   " + lang::Format(IDS_PRINT_CHANNELS_OF, from + 1, to + 1, std::min(file->GetChnlCount(), 64));
   p.drawText(QRect(g, y, W / 2 - g, g), flags, title);
   p.drawText(QRect(W / 2, y, W / 2 - 600, g), flags,
-             lang::String(61265) + QString::fromStdString(FormatTime(printed)));
-  p.drawText(QRect(W - 600, y, 600, g), flags, lang::Format(61283, page));
+             lang::String(IDS_PRINTED_LABEL) + QString::fromStdString(FormatTime(printed)));
+  p.drawText(QRect(W - 600, y, 600, g), flags, lang::Format(IDS_PAGE_N, page));
   p.restore();
 }
 

@@ -14,6 +14,7 @@
 #include "platform/localspan.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 
 namespace tables {
 
@@ -35,7 +36,7 @@ QString SpanLabel(time_t first, time_t last) {
   struct tm a = {}, b = {};
   localtime_r(&first, &a);
   localtime_r(&last, &b);
-  return lang::Format(62807, a.tm_year + 1900, a.tm_mon + 1, a.tm_mday, a.tm_hour, a.tm_min, a.tm_sec,
+  return lang::Format(IDS_PR_RANGE, a.tm_year + 1900, a.tm_mon + 1, a.tm_mday, a.tm_hour, a.tm_min, a.tm_sec,
                       b.tm_year + 1900, b.tm_mon + 1, b.tm_mday, b.tm_hour, b.tm_min, b.tm_sec);
 }
 
@@ -43,7 +44,7 @@ QString SpanLabel(time_t first, time_t last) {
 
 CPrintRangeDlg::CPrintRangeDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("160");
-  setWindowTitle(S(62800));
+  setWindowTitle(S(IDS_PR_TITLE));
   label_ = new QLabel(this);
   label_->setObjectName("1057");
   NewPickers(this, &startDate_, &startTime_, "1052", "1053");
@@ -55,22 +56,22 @@ CPrintRangeDlg::CPrintRangeDlg(QWidget* parent) : QDialog(parent) {
   pageText_->setObjectName("1056");
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(S(62805), this), 0, 0);
+  grid->addWidget(new QLabel(S(IDS_PR_START), this), 0, 0);
   grid->addWidget(startDate_, 0, 1);
   grid->addWidget(startTime_, 0, 2);
-  grid->addWidget(new QLabel(S(62806), this), 1, 0);
+  grid->addWidget(new QLabel(S(IDS_PR_END), this), 1, 0);
   grid->addWidget(endDate_, 1, 1);
   grid->addWidget(endTime_, 1, 2);
-  grid->addWidget(new QLabel(S(62804), this), 2, 0);
+  grid->addWidget(new QLabel(S(IDS_PR_PAGES), this), 2, 0);
   grid->addWidget(pageText_, 2, 1);
 
   auto* box = new QDialogButtonBox(this);
-  QPushButton* preview = box->addButton(S(62801), QDialogButtonBox::ActionRole);
+  QPushButton* preview = box->addButton(S(IDS_PR_PREVIEW), QDialogButtonBox::ActionRole);
   preview->setObjectName("1");
   preview->setDefault(true);
-  QPushButton* print = box->addButton(S(62802), QDialogButtonBox::ActionRole);
+  QPushButton* print = box->addButton(S(IDS_PR_PRINT), QDialogButtonBox::ActionRole);
   print->setObjectName("1051");
-  box->addButton(S(62803), QDialogButtonBox::RejectRole)->setObjectName("2");
+  box->addButton(S(IDS_PR_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("2");
   connect(preview, &QPushButton::clicked, this, &CPrintRangeDlg::OnPreview);
   connect(print, &QPushButton::clicked, this, &CPrintRangeDlg::OnPrint);
   connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -120,7 +121,7 @@ void CPrintRangeDlg::Recompute() {
     status_->clear();
   } else {
     pages_ = -1;
-    status_->setText(S(62808));
+    status_->setText(S(IDS_PR_TIME_WRONG));
   }
   pageText_->setText(QString::number(pages_));
   inRecompute_ = false;
@@ -128,7 +129,7 @@ void CPrintRangeDlg::Recompute() {
 
 void CPrintRangeDlg::OnPreview() {
   if (pages_ < 0) {
-    MsgBox(this, 62809, 62810, MsgIcon::Error);
+    MsgBox(this, IDS_PR_TIME_INVALID, IDS_PR_CAPTION, MsgIcon::Error);
     return;
   }
   mode_ = 1;
@@ -137,7 +138,7 @@ void CPrintRangeDlg::OnPreview() {
 
 void CPrintRangeDlg::OnPrint() {
   if (pages_ < 0) {
-    MsgBox(this, 61274, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_TIME_OUTSIDE_FILE, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   mode_ = 0;

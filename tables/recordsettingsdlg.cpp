@@ -23,6 +23,7 @@
 #include "platform/gbk.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/colorbutton.h"
 #include "viewcfg/viewdef.h"
 
@@ -76,58 +77,58 @@ void LimitGbkBytes(QLineEdit* edit, int maxBytes) {
 
 CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(parent), file_(file) {
   setObjectName("149");
-  setWindowTitle(S(62710));
+  setWindowTitle(S(IDS_RS_TITLE));
 
   // --- the recording and its chart ---
-  auto* chart = new QGroupBox(S(62754), this);
+  auto* chart = new QGroupBox(S(IDS_RS_CHART), this);
   auto* cg = new QGridLayout(chart);
   int row = 0;
   title_ = new QLineEdit(chart);
   title_->setObjectName("1040");
   LimitGbkBytes(title_, kTitleBytes);
-  cg->addWidget(new QLabel(S(62711), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_FILE_TITLE), chart), row, 0);
   cg->addWidget(title_, row++, 1, 1, 3);
   path_ = new QLabel(chart);
   path_->setObjectName("1039");
   path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   path_->setWordWrap(true);
-  cg->addWidget(new QLabel(S(62712), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_FILE), chart), row, 0);
   cg->addWidget(path_, row++, 1, 1, 3);
   interval_ = new QLabel(chart);
   interval_->setObjectName("1042");
-  cg->addWidget(new QLabel(S(62713), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_INTERVAL), chart), row, 0);
   cg->addWidget(interval_, row++, 1, 1, 3);
   span_ = new QLabel(chart);
   span_->setObjectName("1041");
-  cg->addWidget(new QLabel(S(62714), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_SPAN), chart), row, 0);
   cg->addWidget(span_, row++, 1, 1, 3);
 
   clrBack_ = new CColorButton(chart);
   clrBack_->setObjectName("1014");
   clrGrid_ = new CColorButton(chart);
   clrGrid_->setObjectName("1015");
-  gridShown_ = new QCheckBox(S(62717), chart);
+  gridShown_ = new QCheckBox(S(IDS_RS_SHOW_GRID), chart);
   gridShown_->setObjectName("1016");
-  cg->addWidget(new QLabel(S(62715), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_BACKGROUND), chart), row, 0);
   cg->addWidget(clrBack_, row, 1);
-  cg->addWidget(new QLabel(S(62716), chart), row, 2);
+  cg->addWidget(new QLabel(S(IDS_RS_GRID_COLOUR), chart), row, 2);
   cg->addWidget(clrGrid_, row++, 3);
   cg->addWidget(gridShown_, row++, 1, 1, 3);
 
-  auto* xBox = new QGroupBox(S(62718), chart);
+  auto* xBox = new QGroupBox(S(IDS_RS_TIME_AXIS), chart);
   auto* xl = new QVBoxLayout(xBox);
   auto* xGroup = new QButtonGroup(this);
   for (int i = 0; i < 2; ++i) {
-    xMode_[i] = new QRadioButton(S(62719 + i), xBox);
+    xMode_[i] = new QRadioButton(S(IDS_RS_TIME_OF_DAY + i), xBox);
     xMode_[i]->setObjectName(QString::number(1006 + i));
     xGroup->addButton(xMode_[i], i);
     xl->addWidget(xMode_[i]);
   }
-  auto* yBox = new QGroupBox(S(62721), chart);
+  auto* yBox = new QGroupBox(S(IDS_RS_Y_AXIS), chart);
   auto* yl = new QVBoxLayout(yBox);
   auto* yGroup = new QButtonGroup(this);
   for (int i = 0; i < 2; ++i) {
-    yMode_[i] = new QRadioButton(S(62722 + i), yBox);
+    yMode_[i] = new QRadioButton(S(IDS_RS_PERCENT + i), yBox);
     yMode_[i]->setObjectName(QString::number(1008 + i));
     yGroup->addButton(yMode_[i], i);
     yl->addWidget(yMode_[i]);
@@ -142,39 +143,39 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
 
   yLow_ = NumberEdit(chart, "1010");
   yHigh_ = NumberEdit(chart, "1011");
-  cg->addWidget(new QLabel(S(62724), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_Y_LOW), chart), row, 0);
   cg->addWidget(yLow_, row, 1);
-  cg->addWidget(new QLabel(S(62725), chart), row, 2);
+  cg->addWidget(new QLabel(S(IDS_RS_Y_HIGH), chart), row, 2);
   cg->addWidget(yHigh_, row++, 3);
   xGrids_ = NumberEdit(chart, "1012");
   yGrids_ = NumberEdit(chart, "1013");
   // Grid counts out of 1..100 are typed freely and brought into it on OK.
   xGrids_->setValidator(new QIntValidator(0, 65535, xGrids_));
   yGrids_->setValidator(new QIntValidator(0, 65535, yGrids_));
-  cg->addWidget(new QLabel(S(62726), chart), row, 0);
+  cg->addWidget(new QLabel(S(IDS_RS_TIME_GRIDS), chart), row, 0);
   cg->addWidget(xGrids_, row, 1);
-  cg->addWidget(new QLabel(S(62727), chart), row, 2);
+  cg->addWidget(new QLabel(S(IDS_RS_VALUE_GRIDS), chart), row, 2);
   cg->addWidget(yGrids_, row++, 3);
-  expFormat_ = new QCheckBox(S(62728), chart);
+  expFormat_ = new QCheckBox(S(IDS_RS_EXP_FORMAT), chart);
   expFormat_->setObjectName("1103");
   cg->addWidget(expFormat_, row++, 0, 1, 4);
   tagByte_ = NumberEdit(chart, "1120");
   tagByte_->setValidator(new QIntValidator(0, 255, tagByte_));
   kindByte_ = new QComboBox(chart);
   kindByte_->setObjectName("1124");
-  for (const QString& choice : S(62731).split('|')) kindByte_->addItem(choice);
-  cg->addWidget(new QLabel(S(62729), chart), row, 0);
+  for (const QString& choice : S(IDS_RS_PERIODS).split('|')) kindByte_->addItem(choice);
+  cg->addWidget(new QLabel(S(IDS_RS_RINGS), chart), row, 0);
   cg->addWidget(tagByte_, row, 1);
-  cg->addWidget(new QLabel(S(62730), chart), row, 2);
+  cg->addWidget(new QLabel(S(IDS_RS_PERIOD), chart), row, 2);
   cg->addWidget(kindByte_, row++, 3);
 
   // --- the channel shown ---
-  auto* chnl = new QGroupBox(S(62753), this);
+  auto* chnl = new QGroupBox(S(IDS_RS_CHANNEL), this);
   auto* hg = new QGridLayout(chnl);
   row = 0;
-  auto* prev = new QPushButton(S(62747), chnl);
+  auto* prev = new QPushButton(S(IDS_RS_PREVIOUS), chnl);
   prev->setObjectName("1038");
-  auto* next = new QPushButton(S(62748), chnl);
+  auto* next = new QPushButton(S(IDS_RS_NEXT), chnl);
   next->setObjectName("1037");
   chnlLabel_ = new QLabel(chnl);
   chnlLabel_->setObjectName("1043");
@@ -188,32 +189,32 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
   name_ = new QLineEdit(chnl);
   name_->setObjectName("1017");
   LimitGbkBytes(name_, kNameBytes);
-  hg->addWidget(new QLabel(S(62734), chnl), row, 0);
+  hg->addWidget(new QLabel(S(IDS_RS_NAME), chnl), row, 0);
   hg->addWidget(name_, row++, 1, 1, 3);
   unit_ = new QComboBox(chnl);
   unit_->setObjectName("1025");
   unit_->setEditable(true);
   unit_->setInsertPolicy(QComboBox::NoInsert);
   // The list is written as a format: "%%" stands for "%".
-  for (const QString& u : lang::Format(62752).split('|')) unit_->addItem(u);
+  for (const QString& u : lang::Format(IDS_RS_UNITS).split('|')) unit_->addItem(u);
   LimitGbkBytes(unit_->lineEdit(), kUnitBytes);
   spare_ = new QLineEdit(chnl);
   spare_->setObjectName("1035");
   LimitGbkBytes(spare_, kSpareBytes);
-  hg->addWidget(new QLabel(S(62735), chnl), row, 0);
+  hg->addWidget(new QLabel(S(IDS_RS_UNIT), chnl), row, 0);
   hg->addWidget(unit_, row, 1);
-  hg->addWidget(new QLabel(S(62736), chnl), row, 2);
+  hg->addWidget(new QLabel(S(IDS_RS_NOTE), chnl), row, 2);
   hg->addWidget(spare_, row++, 3);
   colour_ = new CColorButton(chnl);
   colour_->setObjectName("1024");
-  shown_ = new QCheckBox(S(62738), chnl);
+  shown_ = new QCheckBox(S(IDS_RS_SHOW_CHANNEL), chnl);
   shown_->setObjectName("1032");
-  hg->addWidget(new QLabel(S(62737), chnl), row, 0);
+  hg->addWidget(new QLabel(S(IDS_RS_COLOUR), chnl), row, 0);
   hg->addWidget(colour_, row, 1);
   hg->addWidget(shown_, row++, 2, 1, 2);
   penWidth_ = NumberEdit(chnl, "1049");
   penWidth_->setValidator(new QIntValidator(0, 255, penWidth_));
-  hg->addWidget(new QLabel(S(62739), chnl), row, 0);
+  hg->addWidget(new QLabel(S(IDS_RS_PEN_WIDTH), chnl), row, 0);
   hg->addWidget(penWidth_, row++, 1);
   // Range and limits come from the recorder: shown, never edited.
   static const char* const kRangeIds[2] = {"1022", "1023"};
@@ -224,7 +225,7 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
     range_[i] = NumberEdit(chnl, kRangeIds[i]);
     range_[i]->setReadOnly(true);
     range_[i]->setPalette(shownOnly);
-    hg->addWidget(new QLabel(S(62740 + i), chnl), row, i * 2);
+    hg->addWidget(new QLabel(S(IDS_RS_RANGE_LOW + i), chnl), row, i * 2);
     hg->addWidget(range_[i], row, i * 2 + 1);
   }
   ++row;
@@ -232,13 +233,13 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
     limit_[k] = NumberEdit(chnl, kLimitIds[k]);
     limit_[k]->setReadOnly(true);
     limit_[k]->setPalette(shownOnly);
-    hg->addWidget(new QLabel(S(62742 + k), chnl), row + k / 2, (k % 2) * 2);
+    hg->addWidget(new QLabel(S(IDS_RS_LIMIT1 + k), chnl), row + k / 2, (k % 2) * 2);
     hg->addWidget(limit_[k], row + k / 2, (k % 2) * 2 + 1);
   }
   row += 3;
   hg->setRowStretch(row, 1);
 
-  auto* defaults = new QPushButton(S(62749), this);
+  auto* defaults = new QPushButton(S(IDS_RS_DEFAULTS), this);
   defaults->setObjectName("1031");
   connect(defaults, &QPushButton::clicked, this, &CRecordSettingsDlg::TakeDefaults);
   auto* buttons = new QHBoxLayout;
@@ -300,7 +301,7 @@ void CRecordSettingsDlg::LoadChannel() {
     return;
   }
   const _tagChnlDef& d = chnls_[channel_];
-  chnlLabel_->setText(lang::Format(61269, channel_ + 1));
+  chnlLabel_->setText(lang::Format(IDS_CHANNEL_N, channel_ + 1));
   name_->setText(Utf8(GbkField(d.name)));
   unit_->setEditText(Utf8(GbkField(d.unit)));
   spare_->setText(Utf8(GbkField(d.spare)));
@@ -317,7 +318,7 @@ bool CRecordSettingsDlg::ReadInt(QLineEdit* edit, int low, int high, int* out) {
   bool ok = false;
   const int v = edit->text().trimmed().toInt(&ok);
   if (!ok || v < low || v > high) {
-    MsgBoxText(this, lang::Format(62751, low, high), 61236, MsgIcon::Error);
+    MsgBoxText(this, lang::Format(IDS_RS_ENTER_WHOLE, low, high), IDS_CAPTION, MsgIcon::Error);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -328,7 +329,7 @@ bool CRecordSettingsDlg::ReadInt(QLineEdit* edit, int low, int high, int* out) {
 
 bool CRecordSettingsDlg::ReadFloatField(QLineEdit* edit, float* out) {
   if (charts::ReadFloat(edit, out) && std::isfinite(*out)) return true;
-  MsgBox(this, 62750, 61236, MsgIcon::Error);
+  MsgBox(this, IDS_RS_ENTER_NUMBER, IDS_CAPTION, MsgIcon::Error);
   edit->setFocus();
   edit->selectAll();
   return false;
@@ -396,11 +397,11 @@ void CRecordSettingsDlg::accept() {
   if (!ReadInt(tagByte_, 0, 255, &tag)) return;
   const int yMode = yMode_[1]->isChecked() ? 1 : 0;
   if (yMode == 0 && (low < 0 || high > 100)) {
-    MsgBox(this, 61270, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_PERCENT_LIMITS, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   if (low >= high) {
-    MsgBox(this, 61271, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_LOW_NOT_BELOW_HIGH, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   if (!StoreChannel()) return;
@@ -433,7 +434,7 @@ bool EditRecordSettings(CXFile* file, QWidget* parent) {
   CRecordSettingsDlg dlg(file, parent);
   if (dlg.exec() != QDialog::Accepted) return false;
   if (file->PutHead()) return true;
-  MsgBox(parent, 61260, 61236, MsgIcon::Error);
+  MsgBox(parent, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
   file->Head() = before;
   return false;
 }

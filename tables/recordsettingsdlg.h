@@ -97,7 +97,7 @@ class CRecordSettingsDlg : public QDialog {
 };
 
 // Runs the dialog on the file. On OK the header is written (PutHead); when
-// that fails message 61260 is shown and the header in memory is put back as
+// that fails message IDS_HEADER_WRITE_FAILED is shown and the header in memory is put back as
 // it was. True when new settings were written: the caller then refreshes
 // (channel names, chart settings, layout).
 bool EditRecordSettings(CXFile* file, QWidget* parent);

@@ -8,15 +8,16 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "platform/ui/stringids.h"
 
 class CXFile;
 
 namespace tables {
 
 // The string ids of the span checks, in the order they are made.
-constexpr int kStatsStartAfterEnd = 61249;
-constexpr int kStatsBeforeFile = 61250;
-constexpr int kStatsAfterFile = 61251;
+constexpr int kStatsStartAfterEnd = IDS_START_AFTER_END;
+constexpr int kStatsBeforeFile = IDS_START_BEFORE_FILE;
+constexpr int kStatsAfterFile = IDS_END_AFTER_FILE;
 
 // 0 when the span can be computed, else the id of the message that says why.
 int CheckStatsSpan(const CXFile& file, time_t start, time_t end);

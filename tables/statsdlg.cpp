@@ -25,26 +25,15 @@
 #include "platform/localtime.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/sheetwriter.h"
 
 namespace tables {
 
 namespace {
 
-constexpr int kCaption = 61236;
-constexpr int kHeaders[6] = {61255, 61256, 61276, 61277, 61278, 61285};
+constexpr int kHeaders[6] = {IDS_COL_NUMBER, IDS_COL_CHANNEL, IDS_COL_MAXIMUM, IDS_COL_MINIMUM, IDS_COL_MEAN, IDS_COL_SPREAD};
 constexpr int kWidths[6] = {42, 100, 60, 60, 60, 60};
-// Texts of the dialog itself.
-constexpr int kTitle = 62600;
-constexpr int kStartLabel = 62601;
-constexpr int kEndLabel = 62602;
-constexpr int kComputeButton = 62603;
-constexpr int kCopyButton = 62604;
-constexpr int kExportButton = 62605;
-constexpr int kCloseButton = 62606;
-constexpr int kNoValues = 62607;
-constexpr int kExportFailed = 62608;
-constexpr int kExportDone = 62609;
 
 }  // namespace
 
@@ -58,7 +47,7 @@ void RunStatistics(QWidget* parent, CXFile* file, time_t start, time_t end) {
 
 CStatisticsDlg::CStatisticsDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("171");
-  setWindowTitle(lang::String(kTitle));
+  setWindowTitle(lang::String(IDS_STATS_TITLE));
   list_ = new QTableWidget(0, 6, this);
   list_->setObjectName("1086");
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -93,22 +82,22 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent) : QDialog(parent) {
   span_ = new QLabel(this);
   span_->setObjectName("1004");
 
-  auto* compute = new QPushButton(lang::String(kComputeButton), this);
+  auto* compute = new QPushButton(lang::String(IDS_STATS_COMPUTE), this);
   compute->setObjectName("1083");
   compute->setDefault(true);
-  auto* copy = new QPushButton(lang::String(kCopyButton), this);
+  auto* copy = new QPushButton(lang::String(IDS_STATS_COPY), this);
   copy->setObjectName("1084");
-  auto* exportButton = new QPushButton(lang::String(kExportButton), this);
+  auto* exportButton = new QPushButton(lang::String(IDS_STATS_EXPORT), this);
   exportButton->setObjectName("1085");
-  auto* close = new QPushButton(lang::String(kCloseButton), this);
+  auto* close = new QPushButton(lang::String(IDS_STATS_CLOSE), this);
   close->setObjectName("2");
   for (QPushButton* b : {copy, exportButton, close}) b->setAutoDefault(false);
 
   auto* pickers = new QGridLayout;
-  pickers->addWidget(new QLabel(lang::String(kStartLabel), this), 0, 0);
+  pickers->addWidget(new QLabel(lang::String(IDS_STATS_START), this), 0, 0);
   pickers->addWidget(startDate_, 0, 1);
   pickers->addWidget(startTime_, 0, 2);
-  pickers->addWidget(new QLabel(lang::String(kEndLabel), this), 1, 0);
+  pickers->addWidget(new QLabel(lang::String(IDS_STATS_END), this), 1, 0);
   pickers->addWidget(endDate_, 1, 1);
   pickers->addWidget(endTime_, 1, 2);
   pickers->addWidget(span_, 0, 3, 2, 1);
@@ -175,7 +164,7 @@ void CStatisticsDlg::OnCompute() {
   const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
                                           platform::SpanEdge::End);
   if (const int message = CheckStatsSpan(*file_, start, end)) {
-    MsgBox(this, message, kCaption, MsgIcon::Error);
+    MsgBox(this, message, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   StatsResult result;
@@ -195,7 +184,7 @@ void CStatisticsDlg::OnCompute() {
     list_->item(ch, 4)->setText(QString::fromStdString(t.mean));
     list_->item(ch, 5)->setText(QString::fromStdString(t.spread));
   }
-  if (!any && !result.channels.empty()) MsgBox(this, kNoValues, kCaption, MsgIcon::Warning);
+  if (!any && !result.channels.empty()) MsgBox(this, IDS_STATS_NO_VALUES, IDS_CAPTION, MsgIcon::Warning);
 }
 
 QString CStatisticsDlg::ListText() const {
@@ -258,11 +247,11 @@ void CStatisticsDlg::OnExport() {
   if (path.isEmpty() || RefusedAsOutput(this, path, file_->GetPath())) return;
   QString error;
   if (!WriteSheet(path, &error)) {
-    MsgBoxText(this, lang::Format(kExportFailed, path.toUtf8().constData(), error.toUtf8().constData()), kCaption,
+    MsgBoxText(this, lang::Format(IDS_STATS_EXPORT_FAILED, path.toUtf8().constData(), error.toUtf8().constData()), IDS_CAPTION,
                MsgIcon::Error);
     return;
   }
-  MsgBox(this, kExportDone, kCaption, MsgIcon::Information);
+  MsgBox(this, IDS_STATS_EXPORT_DONE, IDS_CAPTION, MsgIcon::Information);
 }
 
 }  // namespace tables

@@ -8,6 +8,7 @@
 #include "charts/barchart.h"
 #include "data/cxfile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace charts {
 
@@ -70,7 +71,7 @@ void CBarView::Rebuild() {
   rebuilding_ = true;
   while (tabs_->count() > 0) tabs_->removeTab(0);
   pageCount = file ? BarPageCount(file->GetChnlCount()) : 0;
-  for (int k = 0; k < pageCount; ++k) tabs_->addTab(lang::Format(61289, k + 1));
+  for (int k = 0; k < pageCount; ++k) tabs_->addTab(lang::Format(IDS_PAGE_TAB, k + 1));
   current = std::clamp(current, 0, std::max(pageCount - 1, 0));
   tabs_->setCurrentIndex(current);
   rebuilding_ = false;

@@ -28,6 +28,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/cumexport.h"
 
 namespace tables {
@@ -39,10 +40,10 @@ QString Utf8(const std::string& s) { return QString::fromStdString(s); }
 
 int PeriodTextId(CumKind kind) {
   switch (kind) {
-    case CumKind::Hourly: return 61295;
-    case CumKind::Shift8: return 61296;
-    case CumKind::Shift12: return 61297;
-    default: return 61298;
+    case CumKind::Hourly: return IDS_CUM_HOURLY;
+    case CumKind::Shift8: return IDS_CUM_SHIFT8;
+    case CumKind::Shift12: return IDS_CUM_SHIFT12;
+    default: return IDS_CUM_DAILY;
   }
 }
 
@@ -50,11 +51,11 @@ int PeriodTextId(CumKind kind) {
 
 CumTexts CumTextsFromLanguage() {
   CumTexts t;
-  t.channelColumn = S(61293).toStdString();
-  t.hourFormat = S(61294).toStdString();
-  t.shiftFormat = S(61299).toStdString();
-  t.channelFormat = S(61300).toStdString();
-  t.total = S(61301).toStdString();
+  t.channelColumn = S(IDS_CUM_COL_CHANNEL).toStdString();
+  t.hourFormat = S(IDS_CUM_HOUR).toStdString();
+  t.shiftFormat = S(IDS_CUM_SHIFT).toStdString();
+  t.channelFormat = S(IDS_CUM_CHANNEL_N).toStdString();
+  t.total = S(IDS_CUM_TOTAL).toStdString();
   return t;
 }
 
@@ -69,7 +70,7 @@ charts::PageSource CumTablePages(const CumTable& table, const QString& title, co
   source.portrait = table.kind != CumKind::Hourly;
   source.draw = [table, title, subtitle, rowsPerPage, rows](QPainter& p, int pageNo, int w, int h) {
     const int page = pageNo - 1;
-    const QString face = S(61264);
+    const QString face = S(IDS_TABLE_FONT);
     // The page: a header of two lines above a frame that holds the table.
     QFont headFont;
     headFont.setFamilies({face, "Noto Sans CJK SC"});
@@ -111,7 +112,7 @@ charts::PageSource CumTablePages(const CumTable& table, const QString& title, co
     p.setPen(Qt::black);
     p.drawText(QRect(20, 10, w - 40, h / 30 + 10), Qt::AlignLeft | Qt::AlignVCenter, title);
     p.drawText(QRect(20, 10, w - 40, h / 30 + 10), Qt::AlignRight | Qt::AlignVCenter,
-               lang::Format(61283, page + 1));
+               lang::Format(IDS_PAGE_N, page + 1));
     p.drawText(QRect(20, 20 + h / 30, w - 40, h / 10 - 10), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                subtitle);
     p.setPen(QPen(Qt::black, 5));
@@ -170,7 +171,7 @@ CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
   span_ = new QLabel(this);
   span_->setObjectName("1004");
   for (int i = 0; i < 4; ++i) {
-    options_[i] = new QCheckBox(S(63005 + i), this);
+    options_[i] = new QCheckBox(S(IDS_CUM_CHANNEL_TITLES + i), this);
     options_[i]->setObjectName(QString::number(1107 + i));
     options_[i]->setChecked(i < 3);
   }
@@ -186,13 +187,13 @@ CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
     d->setCalendarPopup(true);
   }
   for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat("HH:mm:ss");
-  auto* show = new QPushButton(S(63002), this);
+  auto* show = new QPushButton(S(IDS_CUM_SHOW), this);
   show->setObjectName("1115");
   show->setDefault(true);
-  auto* exportButton = new QPushButton(S(63003), this);
+  auto* exportButton = new QPushButton(S(IDS_CUM_EXPORT), this);
   exportButton->setObjectName("1116");
   connect(exportButton, &QPushButton::clicked, this, &CCumuShowView::Export);
-  auto* preview = new QPushButton(S(63004), this);
+  auto* preview = new QPushButton(S(IDS_CUM_PREVIEW), this);
   preview->setObjectName("1051");
   connect(show, &QPushButton::clicked, this, [this] { Show(); });
   connect(preview, &QPushButton::clicked, this, &CCumuShowView::PrintPreview);
@@ -205,21 +206,21 @@ CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
 
   auto* info = new QGridLayout;
   info->addWidget(title_, 0, 0, 1, 4);
-  info->addWidget(new QLabel(S(63013), this), 1, 0);
+  info->addWidget(new QLabel(S(IDS_CUM_DAY_START), this), 1, 0);
   info->addWidget(dayStart_, 1, 1);
   info->addWidget(period_, 1, 2);
-  info->addWidget(new QLabel(S(63015), this), 2, 0, Qt::AlignTop);
+  info->addWidget(new QLabel(S(IDS_CUM_RANGE), this), 2, 0, Qt::AlignTop);
   info->addWidget(span_, 2, 1, 1, 3);
   info->setColumnStretch(3, 1);
   auto* checks = new QHBoxLayout;
   for (QCheckBox* c : options_) checks->addWidget(c);
   checks->addStretch();
   auto* range = new QHBoxLayout;
-  range->addWidget(new QLabel(S(63000), this));
+  range->addWidget(new QLabel(S(IDS_CUM_FROM), this));
   range->addWidget(startDate_);
   range->addWidget(startTime_);
   range->addSpacing(12);
-  range->addWidget(new QLabel(S(63001), this));
+  range->addWidget(new QLabel(S(IDS_CUM_TO), this));
   range->addWidget(endDate_);
   range->addWidget(endTime_);
   range->addSpacing(12);
@@ -246,7 +247,7 @@ void CCumuShowView::SetFile(CXFile* file) {
   if (!file_) return;
   const _tagDataHead& h = file_->Head();
   title_->setText(Utf8(file_->GetTitle()));
-  dayStart_->setText(lang::Format(61294, int(h.cumByte1)));
+  dayStart_->setText(lang::Format(IDS_CUM_HOUR, int(h.cumByte1)));
   period_->setText(S(PeriodTextId(CumKindOf(h.cumPeriod))));
   const time_t first = CumFirstTime(*file_), last = CumLastTime(*file_);
   span_->setText(Utf8(FormatTime(first, "%Y-%m-%d %H-%M-%S")) + "\n" +
@@ -284,7 +285,7 @@ CumOptions CCumuShowView::Options() const {
 bool CCumuShowView::CheckPicked() {
   if (!file_) return false;
   if (const int refusal = CheckCumRange(*file_, RangeStart(), RangeEnd())) {
-    MsgBox(this, refusal, 61236, MsgIcon::Error);
+    MsgBox(this, refusal, IDS_CAPTION, MsgIcon::Error);
     return false;
   }
   return true;
@@ -334,8 +335,8 @@ void CCumuShowView::Fill() {
 
 QString CCumuShowView::Subtitle(const CumTable& table) const {
   if (!file_) return QString();
-  return S(PeriodTextId(table.kind)) + "    " + S(63013) + " " +
-         lang::Format(61294, int(file_->Head().cumByte1)) + "    " + S(63015) + " " +
+  return S(PeriodTextId(table.kind)) + "    " + S(IDS_CUM_DAY_START) + " " +
+         lang::Format(IDS_CUM_HOUR, int(file_->Head().cumByte1)) + "    " + S(IDS_CUM_RANGE) + " " +
          Utf8(FormatTime(RangeStart(), "%Y-%m-%d %H-%M-%S")) + " => " +
          Utf8(FormatTime(RangeEnd(), "%Y-%m-%d %H-%M-%S"));
 }
@@ -361,17 +362,17 @@ bool CCumuShowView::ExportTo(const QString& path) {
   std::string error;
   if (!ExportCumTable(*file_, RangeStart(), RangeEnd(), CumTextsFromLanguage(), Options(), path.toStdString(),
                       &error)) {
-    MsgBox(this, 61302, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_XLS_CREATE_FAILED, IDS_CAPTION, MsgIcon::Error);
     return false;
   }
-  MsgBox(this, 61303, 61236, MsgIcon::Information);
+  MsgBox(this, IDS_XLS_DONE, IDS_CAPTION, MsgIcon::Information);
   return true;
 }
 
 bool CCumuShowView::PickedPages(charts::PageSource* source) {
   CumTable table;
   if (!file_ || !BuildPicked(&table)) return false;
-  *source = CumTablePages(table, S(61288) + " [" + Utf8(file_->GetTitle()) + "]", Subtitle(table));
+  *source = CumTablePages(table, S(IDS_CUM_TITLE) + " [" + Utf8(file_->GetTitle()) + "]", Subtitle(table));
   return true;
 }
 

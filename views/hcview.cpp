@@ -26,6 +26,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/recordsettingsdlg.h"
 #include "views/framehooks.h"
 #include "views/rangeview.h"
@@ -143,11 +144,11 @@ void CHCView::RefreshFrameTexts() {
     }
   }
   if (hooks.setPaneText) {
-    hooks.setPaneText(1, lang::String(59143) + QString::fromStdString(file->GetTitle()));
-    hooks.setPaneText(2, lang::String(59144) + QString::number(file->GetChnlCount()));
-    hooks.setPaneText(3, lang::String(59145) + QString::fromStdString(FormatTime(file->GetStartTime())) +
+    hooks.setPaneText(1, lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
+    hooks.setPaneText(2, lang::String(ID_INDICATOR_CHANNELS) + QString::number(file->GetChnlCount()));
+    hooks.setPaneText(3, lang::String(ID_INDICATOR_TIME) + QString::fromStdString(FormatTime(file->GetStartTime())) +
                              " => " + QString::fromStdString(FormatTime(file->GetEndTime())));
-    hooks.setPaneText(4, lang::String(59146) + QString::number(file->GetInterval()) + "S");
+    hooks.setPaneText(4, lang::String(ID_INDICATOR_INTERVAL) + QString::number(file->GetInterval()) + "S");
   }
 }
 
@@ -298,7 +299,7 @@ bool CHCView::OnCommand(int id) {
       const time_t t = chart_->GetCursorTime();
       if (t == 0) return true;  // no cursor placed yet
       if (!file->AddMark(t)) {
-        MsgBox(this, 61260, 61236, MsgIcon::Error);
+        MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
         return true;
       }
       chart_->Relayout();
@@ -449,7 +450,7 @@ void CHCView::OpenChnlWindow(int k) {
   if (chart_->IsSelecting() && HasSelection()) chart_->GetSelection(start, end);
   view->SetSpan(start, end);
   view->SetChannel(k);
-  const QString title = lang::Format(62900, k + 1);
+  const QString title = lang::Format(IDS_CC_CHANNEL_N, k + 1);
   QWidget* frame = nullptr;
   if (GetFrameHooks().addChild) {
     frame = GetFrameHooks().addChild(view, title, 133);
@@ -474,7 +475,7 @@ void CHCView::ForgetChnlFrames() {
 
 bool CHCView::WriteHead() {
   if (file->PutHead()) return true;
-  MsgBox(this, 61260, 61236, MsgIcon::Error);
+  MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
   return false;
 }
 
@@ -541,8 +542,8 @@ static bool FindInFile(QWidget* parent, const CXFile& file, _tagFindQuery& query
   *cancelled = false;
   const bool found = file.FindValue(query, [&] {
     if (!busy && clock.elapsed() > 300) {
-      busy = std::make_unique<QProgressDialog>(lang::String(62300), lang::String(62301), 0, 0, parent);
-      busy->setWindowTitle(lang::String(61236));
+      busy = std::make_unique<QProgressDialog>(lang::String(IDS_SEARCHING_VALUE), lang::String(IDS_SEARCH_CANCEL), 0, 0, parent);
+      busy->setWindowTitle(lang::String(IDS_CAPTION));
       busy->setWindowModality(Qt::WindowModal);
       busy->setMinimumDuration(0);
       busy->show();
@@ -575,7 +576,7 @@ void CHCView::OnSearchRequest() {
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
     query.time += query.direction ? -iv : iv;
   } else {
-    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_NOT_FOUND, IDS_CAPTION, MsgIcon::Warning);
   }
 }
 
@@ -586,7 +587,7 @@ void CHCView::FindNext() {
     const int iv = file->GetInterval() > 0 ? file->GetInterval() : 1;
     query.time += query.direction ? -iv : iv;
   } else if (!cancelled) {
-    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_NOT_FOUND, IDS_CAPTION, MsgIcon::Warning);
   }
 }
 

@@ -27,6 +27,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "tables/listprint.h"
 #include "tables/statsdlg.h"
 #include "views/framehooks.h"
@@ -119,7 +120,7 @@ std::string CXListView::SelectionText() const {
   if (!File() || !grid_->HasValidSelection()) return std::string();
   time_t a = 0, b = 0;
   grid_->GetSelection(a, b);
-  return CopyText(*File(), a, b, lang::String(61259).toStdString());
+  return CopyText(*File(), a, b, lang::String(IDS_COL_TIME).toStdString());
 }
 
 void CXListView::Copy() {
@@ -289,7 +290,7 @@ bool CXListView::Search() {
   while (!done && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   if (!done) {
-    QProgressDialog progress(lang::String(62500), lang::String(62501), 0, 0, this);
+    QProgressDialog progress(lang::String(IDS_LIST_SEARCHING), lang::String(IDS_LIST_SEARCH_STOP), 0, 0, this);
     progress.setObjectName("62500");
     // Nothing may close the file's view while the walk reads it.
     progress.setWindowModality(Qt::ApplicationModal);
@@ -308,7 +309,7 @@ bool CXListView::Search() {
   if (result == FindResult::Stopped) return false;
   q.time = work.time;
   if (result == FindResult::Missed) {
-    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_NOT_FOUND, IDS_CAPTION, MsgIcon::Warning);
     return false;
   }
   grid_->GoToTime(q.time);
@@ -331,7 +332,7 @@ void CXListView::FindNext() {
   if (!HasHistory() || !File() || !history_->searched) return;
   if (history_->query.time == 0) {
     // The last walk left the file: say so again rather than start over.
-    MsgBox(this, 61282, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_NOT_FOUND, IDS_CAPTION, MsgIcon::Warning);
     return;
   }
   Search();
@@ -379,10 +380,10 @@ void CXListView::Print(bool preview) {
 
 CRowStepDlg::CRowStepDlg(int step, QWidget* parent) : QDialog(parent), step_(step) {
   setObjectName("180");
-  setWindowTitle(lang::String(62502));
+  setWindowTitle(lang::String(IDS_ROW_STEP_TITLE));
   auto* layout = new QVBoxLayout(this);
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(lang::String(62503), this));
+  row->addWidget(new QLabel(lang::String(IDS_ROW_STEP_LABEL), this));
   edit_ = new QLineEdit(QString::number(step), this);
   edit_->setObjectName("1119");
   row->addWidget(edit_);
@@ -397,7 +398,7 @@ void CRowStepDlg::accept() {
   bool ok = false;
   const int v = edit_->text().trimmed().toInt(&ok);
   if (!ok || v < 1) {
-    MsgBox(this, 62504, 61236, MsgIcon::Warning);
+    MsgBox(this, IDS_ROW_STEP_INVALID, IDS_CAPTION, MsgIcon::Warning);
     edit_->setFocus();
     edit_->selectAll();
     return;
@@ -452,7 +453,7 @@ void OpenListView(charts::CHCView* owner) {
   }
   auto* list = new CXListView;
   const QString title =
-      lang::String(61273) + " [" + QFileInfo(QString::fromStdString(owner->file->GetPath())).fileName() + "]";
+      lang::String(IDS_LIST_TITLE) + " [" + QFileInfo(QString::fromStdString(owner->file->GetPath())).fileName() + "]";
   owner->listFrame = Place(list, title);
   list->SetHistoryOwner(owner, owner->file);
 }
@@ -464,7 +465,7 @@ QWidget* OpenLiveListView(views::RecordView* owner, CXFile* file, QWidget* frame
   }
   if (!owner || !file) return nullptr;
   auto* list = new CXListView;
-  frame = Place(list, lang::String(61261));
+  frame = Place(list, lang::String(IDS_LIVE_LIST_TITLE));
   list->SetLiveOwner(owner, file);
   return frame;
 }

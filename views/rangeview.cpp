@@ -7,6 +7,7 @@
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 #include "views/hcview.h"
 
 namespace charts {
@@ -102,7 +103,7 @@ bool CRangeView::OnCommand(int id) {
 void CRangeView::Print() {
   if (!file_) return;
   PrintPagesWithDialog(this, ReportPages(file_, report_->Channel(), report_->SpanStart(), report_->SpanEnd()),
-                       lang::Format(62900, report_->Channel() + 1));
+                       lang::Format(IDS_CC_CHANNEL_N, report_->Channel() + 1));
 }
 
 void CRangeView::PrintPreview() {

@@ -27,6 +27,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
 #include "views/framehooks.h"
@@ -114,9 +115,9 @@ void CRCView::mouseReleaseEvent(QMouseEvent* e) {
 // ---------------------------------------------------------------- recording
 
 QString AskSavePath(QWidget* parent) {
-  const QString ext = lang::String(61275);
-  QFileDialog dlg(parent, lang::String(62403), QString::fromStdString(platform::ReadLastDir()),
-                  lang::Format(61253, ext.toUtf8().constData(), ext.toUtf8().constData()));
+  const QString ext = lang::String(IDS_DATA_EXT);
+  QFileDialog dlg(parent, lang::String(IDS_LIVE_SAVE_AS), QString::fromStdString(platform::ReadLastDir()),
+                  lang::Format(IDS_DATA_FILE_FILTER, ext.toUtf8().constData(), ext.toUtf8().constData()));
   dlg.setObjectName("saveas");
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -133,7 +134,7 @@ QString SaveInterrupted(QWidget* parent) {
   if (path.isEmpty()) return path;
   std::string error;
   if (!RecoverInterrupted(path.toStdString(), &error)) {
-    MsgBoxText(parent, lang::Format(62404, error.c_str()), 61236, MsgIcon::Error);
+    MsgBoxText(parent, lang::Format(IDS_LIVE_RESCUE_FAILED, error.c_str()), IDS_CAPTION, MsgIcon::Error);
     return QString();
   }
   return path;
@@ -143,16 +144,16 @@ bool CRCView::MayStartOver() {
   Interrupted found;
   if (!session_.HasStore() && FindInterrupted(&found)) {
     const QString text =
-        lang::Format(62410, found.title.c_str(), found.records, found.chnlCount,
+        lang::Format(IDS_LIVE_WAITING, found.title.c_str(), found.records, found.chnlCount,
                      FormatTime(found.start).c_str(), FormatTime(found.end).c_str());
-    const auto answer = MsgBoxText(this, text, 61218, MsgIcon::Question,
+    const auto answer = MsgBoxText(this, text, IDS_LIVE_CAPTION, MsgIcon::Question,
                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) return !SaveInterrupted(this).isEmpty();
     if (answer == QMessageBox::No) return DiscardInterrupted();
     return false;
   }
   if (startedOk && !saved) {
-    const auto answer = MsgBox(this, 62411, 61218, MsgIcon::Question,
+    const auto answer = MsgBox(this, IDS_LIVE_REPLACE_UNSAVED, IDS_LIVE_CAPTION, MsgIcon::Question,
                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) return SaveAs();
     return answer == QMessageBox::No;
@@ -171,14 +172,14 @@ void CRCView::StartRecording() {
   // The progress dialog: a text, a bar and a stop button.
   QDialog dlg(this);
   dlg.setObjectName("147");
-  dlg.setWindowTitle(lang::String(61218));
+  dlg.setWindowTitle(lang::String(IDS_LIVE_CAPTION));
   auto* text = new QLabel(&dlg);
   text->setObjectName("1004");
   text->setMinimumWidth(320);
   auto* bar = new QProgressBar(&dlg);
   bar->setObjectName("1002");
   bar->setRange(0, 0);
-  auto* stop = new QPushButton(lang::String(62400), &dlg);
+  auto* stop = new QPushButton(lang::String(IDS_LIVE_STOP), &dlg);
   stop->setObjectName("1003");
   auto* layout = new QVBoxLayout(&dlg);
   layout->addWidget(text);
@@ -210,7 +211,7 @@ void CRCView::StartRecording() {
     if (progress.count > 0) {
       bar->setRange(0, progress.count);
       bar->setValue(progress.index);
-      if (progress.index < progress.count) text->setText(lang::Format(61246, progress.index + 1));
+      if (progress.index < progress.count) text->setText(lang::Format(IDS_READING_CHANNEL, progress.index + 1));
     }
     if (progress.done) dlg.done(QDialog::Accepted);
   });
@@ -236,7 +237,7 @@ void CRCView::StartRecording() {
       QString text = lang::String(message);
       const QString why = status == LiveStatus::PortFailed ? PortErrorText(session_.Link().Port()) : QString();
       if (!why.isEmpty()) text += "\n\n" + why;
-      MsgBoxText(this, text, 61236, MsgIcon::Error);
+      MsgBoxText(this, text, IDS_CAPTION, MsgIcon::Error);
     }
     return;
   }
@@ -295,11 +296,11 @@ void CRCView::OnRecordTimer() {
     case AppendStatus::Full:
       AfterAppend();
       StopRecording();
-      MsgBox(this, 61262, 61236, MsgIcon::Information);
+      MsgBox(this, IDS_LIVE_STORE_FULL, IDS_CAPTION, MsgIcon::Information);
       break;
     case AppendStatus::Lost:
       StopRecording();
-      MsgBox(this, 61284, 61236, MsgIcon::Error);
+      MsgBox(this, IDS_LIVE_LOST, IDS_CAPTION, MsgIcon::Error);
       break;
     case AppendStatus::Refused:
       StopRecording();
@@ -315,7 +316,7 @@ void CRCView::AfterAppend() {
   emit recordAppended(session_.Records());
   if (session_.FallbackNotice()) {
     // Said once, outside the recording tick.
-    QTimer::singleShot(0, this, [this] { MsgBox(this, 63640, 61236, MsgIcon::Information); });
+    QTimer::singleShot(0, this, [this] { MsgBox(this, IDS_FAST_EXCHANGE_OFF, IDS_CAPTION, MsgIcon::Information); });
   }
 }
 
@@ -340,7 +341,7 @@ void CRCView::KeepForNextStart() {
 bool CRCView::SaveAs() {
   if (!startedOk) return false;
   if (recording) {
-    if (MsgBox(this, 61226, 61218, MsgIcon::Information,
+    if (MsgBox(this, IDS_LIVE_STOP_AND_SAVE, IDS_LIVE_CAPTION, MsgIcon::Information,
                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return false;
     StopRecording();
@@ -348,7 +349,7 @@ bool CRCView::SaveAs() {
   const QString path = AskSavePath(this);
   if (path.isEmpty()) return false;
   if (!session_.SaveAs(path.toStdString())) {
-    MsgBoxText(this, lang::Format(62402, path.toUtf8().constData()), 61236, MsgIcon::Error);
+    MsgBoxText(this, lang::Format(IDS_LIVE_SAVE_FAILED, path.toUtf8().constData()), IDS_CAPTION, MsgIcon::Error);
     return false;
   }
   saved = 1;
@@ -357,7 +358,7 @@ bool CRCView::SaveAs() {
 
 bool CRCView::CanClose() {
   if (saved) return true;
-  const auto answer = MsgBox(this, 61222, 61218, MsgIcon::Information,
+  const auto answer = MsgBox(this, IDS_LIVE_CLOSE_UNSAVED, IDS_LIVE_CAPTION, MsgIcon::Information,
                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   if (answer == QMessageBox::Yes) {
     StopRecording();
@@ -372,7 +373,7 @@ bool CRCView::CanClose() {
 
 void CRCView::ApplyRecordSettings() {
   if (!File()->PutHead()) {
-    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   chart_->ApplyRecordSettings();
@@ -398,12 +399,12 @@ void CRCView::RefreshFrameTexts(bool menuToo) {
     }
   }
   if (hooks.setPaneText) {
-    hooks.setPaneText(1, lang::String(59143) + QString::fromStdString(file->GetTitle()));
-    hooks.setPaneText(2, lang::String(59144) + QString::number(file->GetChnlCount()));
-    hooks.setPaneText(3, lang::String(59145) +
+    hooks.setPaneText(1, lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
+    hooks.setPaneText(2, lang::String(ID_INDICATOR_CHANNELS) + QString::number(file->GetChnlCount()));
+    hooks.setPaneText(3, lang::String(ID_INDICATOR_TIME) +
                              QString::fromStdString(FormatTime(file->GetStartTime())) + " => " +
                              QString::fromStdString(FormatTime(file->GetEndTime())));
-    hooks.setPaneText(4, lang::String(59146) + QString::number(file->GetInterval()) + "S");
+    hooks.setPaneText(4, lang::String(ID_INDICATOR_INTERVAL) + QString::number(file->GetInterval()) + "S");
   }
 }
 
@@ -505,7 +506,7 @@ bool CRCView::OnCommand(int id) {
       StartRecording();
       return true;
     case ID_REC_STOP:
-      if (recording && MsgBox(this, 61263, 61236, MsgIcon::Information,
+      if (recording && MsgBox(this, IDS_LIVE_STOP_CONFIRM, IDS_CAPTION, MsgIcon::Information,
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
         StopRecording();
       return true;
@@ -581,7 +582,7 @@ void CRCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
   }
   if (!File()->PutHead()) {
     for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
-    MsgBox(this, 61260, 61236, MsgIcon::Error);
+    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
     return;
   }
   groupIndex = newGroupIndex;

@@ -58,7 +58,7 @@ class CRCView : public views::RecordView, public CommandTarget {
   // The open side frame of a command (null when closed).
   QWidget* SideFrame(int commandId) const;
   // After the record settings changed the header: writes it into the store
-  // (message 61260 when it cannot) and shows the new display settings.
+  // (message IDS_HEADER_WRITE_FAILED when it cannot) and shows the new display settings.
   void ApplyRecordSettings();
 
   // ---- commands ----

@@ -10,6 +10,7 @@
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 #include "tables/recordsettingsdlg.h"
 
 namespace charts {
@@ -51,7 +52,7 @@ void CRRangeView::RefreshTabs() {
   if (timer_->interval() != iv * 1000 || !timer_->isActive()) timer_->start(iv * 1000);
   pages = (file->GetChnlCount() + 3) / 4;
   while (tabs_->count() > 0) tabs_->removeTab(0);
-  for (int i = 0; i < pages; ++i) tabs_->addTab(lang::Format(61289, i + 1));
+  for (int i = 0; i < pages; ++i) tabs_->addTab(lang::Format(IDS_PAGE_TAB, i + 1));
   if (page >= pages) page = std::max(pages - 1, 0);
   tabs_->setCurrentIndex(page);
   tabs_->resize(std::max(width() - 4, 1), tabs_->sizeHint().height());

@@ -64,11 +64,3 @@ enum CommandId : int {
   ID_APP_ABOUT = 57664,
   ID_APP_EXIT = 57665,
 };
-
-// Status bar indicators.
-enum IndicatorId : int {
-  ID_INDICATOR_TITLE = 59143,
-  ID_INDICATOR_CHANNELS = 59144,
-  ID_INDICATOR_TIME = 59145,
-  ID_INDICATOR_INTERVAL = 59146,
-};

@@ -4,6 +4,7 @@
 
 #include "platform/gbk.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 GbkBytesValidator::GbkBytesValidator(int maxBytes, QObject* parent)
     : QValidator(parent), maxBytes_(maxBytes) {}
@@ -20,5 +21,5 @@ void LimitToGbkBytes(QLineEdit* edit, int maxBytes) {
   edit->setValidator(new GbkBytesValidator(maxBytes, edit));
   // No text of maxBytes bytes has more characters than that.
   edit->setMaxLength(maxBytes);
-  edit->setToolTip(lang::Format(63451, maxBytes, maxBytes, maxBytes / 2));
+  edit->setToolTip(lang::Format(IDS_GBK_LIMIT, maxBytes, maxBytes, maxBytes / 2));
 }

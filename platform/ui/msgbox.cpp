@@ -2,6 +2,7 @@
 
 #include "platform/safefile.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace {
 std::function<QMessageBox::StandardButton(const MsgBoxRequest&)>& Answerer() {
@@ -37,6 +38,6 @@ QMessageBox::StandardButton MsgBox(QWidget* parent, int textId, int captionId, M
 
 bool RefusedAsOutput(QWidget* parent, const QString& picked, const std::string& input) {
   if (!platform::SameFile(picked.toStdString(), input)) return false;
-  MsgBoxText(parent, lang::Format(63471, picked.toUtf8().constData()), 61236, MsgIcon::Warning);
+  MsgBoxText(parent, lang::Format(IDS_SAVE_OVER_SOURCE, picked.toUtf8().constData()), IDS_CAPTION, MsgIcon::Warning);
   return true;
 }

@@ -18,7 +18,7 @@ QMessageBox::StandardButton MsgBoxText(QWidget* parent, const QString& text, int
                                        MsgIcon icon,
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-// True (after telling the user, string 63471) when the file a save dialog
+// True (after telling the user, string IDS_SAVE_OVER_SOURCE) when the file a save dialog
 // picked is the data file `input` the output is made from, also through a
 // link or another name: the output would replace the recording.
 bool RefusedAsOutput(QWidget* parent, const QString& picked, const std::string& input);

@@ -9,6 +9,7 @@
 #include "command.h"
 #include "data/cxfile.h"
 #include "platform/localspan.h"
+#include "platform/ui/stringids.h"
 #include "tables/cumexport.h"
 #include "tables/cumtable.h"
 
@@ -26,8 +27,8 @@ const char* KindName(tables::CumKind kind) {
 
 const char* RangeMessage(int id) {
   switch (id) {
-    case 61249: return "the start time is later than the end time";
-    case 61250: return "the start time is earlier than the first record of the file";
+    case IDS_START_AFTER_END: return "the start time is later than the end time";
+    case IDS_START_BEFORE_FILE: return "the start time is earlier than the first record of the file";
     default: return "the end time is later than the last record of the file";
   }
 }

@@ -11,6 +11,7 @@
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 #include "tables/listcore.h"
 
 namespace rectool {
@@ -28,7 +29,7 @@ bool ParseFloat(const std::string& text, float* out) {
 std::string TimeLabel() {
   const int language = platform::ReadLanguage();
   if (language >= 0 && lang::Register(language)) {
-    const QString label = lang::String(61259);
+    const QString label = lang::String(IDS_COL_TIME);
     if (!label.isEmpty()) return label.toStdString();
   }
   return "Time";

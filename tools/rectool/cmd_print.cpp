@@ -18,6 +18,7 @@
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/ui/lang.h"
+#include "platform/ui/stringids.h"
 
 namespace rectool {
 namespace {
@@ -111,7 +112,7 @@ int Run(const std::vector<std::string>& input) {
     const int ch = int(circular) - 1;
     if (!charts::PrintPagesToPdf(opt.Value("out"), charts::ReportPages(&file, ch, from, to),
                                  QString::fromStdString(page), opt.Has("portrait"), 600,
-                                 lang::Format(62900, ch + 1), &message))
+                                 lang::Format(IDS_CC_CHANNEL_N, ch + 1), &message))
       return Fail("cannot write " + opt.Value("out") + ": " + message.toStdString() + "; nothing was written");
     std::printf("%s: 1 page\n", opt.Value("out").c_str());
     return 0;
