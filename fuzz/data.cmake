@@ -2,7 +2,7 @@
 # compiled into the target so that the fuzzer sees their coverage.
 recview_fuzz_target(fuzz_data ${CMAKE_CURRENT_LIST_DIR}/data_fuzz.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_exercise.cpp
-  ${CMAKE_SOURCE_DIR}/data/cxfile.cpp ${CMAKE_SOURCE_DIR}/data/records.cpp)
+  ${CMAKE_SOURCE_DIR}/data/cxfile.cpp ${CMAKE_SOURCE_DIR}/data/filehandles.cpp ${CMAKE_SOURCE_DIR}/data/records.cpp)
 target_link_libraries(fuzz_data PRIVATE platform)
 
 # TIME arguments of rectool.
@@ -13,5 +13,5 @@ target_link_libraries(fuzz_time PRIVATE platform)
 # The cumulative tables over arbitrary bytes opened as a cumulative file.
 recview_fuzz_target(fuzz_cumtable ${CMAKE_CURRENT_LIST_DIR}/cumtable_fuzz.cpp
   ${CMAKE_SOURCE_DIR}/tables/cumtable.cpp
-  ${CMAKE_SOURCE_DIR}/data/cxfile.cpp ${CMAKE_SOURCE_DIR}/data/records.cpp)
+  ${CMAKE_SOURCE_DIR}/data/cxfile.cpp ${CMAKE_SOURCE_DIR}/data/filehandles.cpp ${CMAKE_SOURCE_DIR}/data/records.cpp)
 target_link_libraries(fuzz_cumtable PRIVATE tables_core platform)
