@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
@@ -26,6 +27,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "acquire/collectdialog.h"
 #include "acquire/downloaddialog.h"
@@ -93,8 +95,12 @@ CMainFrame::CMainFrame() { g_frame = this; }
 
 CMainFrame::~CMainFrame() {
   // The views go while the frame they ask is whole.
-  if (mdi_)
-    for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
+  // (A view may take windows of its own along: each is deleted once.)
+  if (mdi_) {
+    std::vector<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) windows.emplace_back(w);
+    for (QPointer<QMdiSubWindow>& w : windows) delete w.data();
+  }
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
