@@ -21,6 +21,7 @@
 #include "data/records.h"
 #include "platform/appconfig.h"
 #include "platform/localtime.h"
+#include "platform/ui/dialogfields.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/stringids.h"
@@ -231,18 +232,6 @@ void DownloadDialog::OnWholeSpan(bool whole) {
     w->setEnabled(!whole);
 }
 
-time_t DownloadDialog::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
-void DownloadDialog::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
-  date->setDate(dt.date());
-  time->setTime(dt.time());
-}
-
 QString DownloadDialog::AskFileName(int station, time_t end) {
   const QString ext = lang::String(kExtension);
   const QByteArray e = ext.toUtf8();
@@ -270,8 +259,8 @@ void DownloadDialog::OnStart() {
     return;
   }
 
-  time_t start = PickerTime(startDate_, startTime_);
-  time_t end = PickerTime(endDate_, endTime_);
+  time_t start = PickedTime(startDate_, startTime_);
+  time_t end = PickedTime(endDate_, endTime_);
   const acquire::SpanStatus span = session_.CheckSpan(whole_->isChecked(), &start, &end);
   if (span != acquire::SpanStatus::Ok) {
     int text = kNoRecord;

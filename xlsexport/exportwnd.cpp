@@ -26,6 +26,7 @@
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/localtime.h"
+#include "platform/ui/dialogfields.h"
 #include "platform/ui/msgbox.h"
 #include "tables/recordexport.h"
 
@@ -176,18 +177,6 @@ ExportWnd::ExportWnd(int language, CXFile* file, time_t start, time_t end, QWidg
 
 ExportWnd::~ExportWnd() { StopWorker(); }
 
-void ExportWnd::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
-  date->setDate(dt.date());
-  time->setTime(dt.time());
-}
-
-time_t ExportWnd::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
 void ExportWnd::Message(const QString& text, bool information, const char* caption) {
   QMessageBox box(information ? QMessageBox::Information : QMessageBox::Warning,
                   QString::fromUtf8(caption ? caption : Texts(language_).messageCaption), text, QMessageBox::Ok, this);
@@ -219,9 +208,9 @@ QString ExportWnd::AskTarget() {
 void ExportWnd::OnExport() {
   if (!file_ || Exporting()) return;
   const WindowTexts& t = Texts(language_);
-  const time_t start = platform::WithinSpan(PickerTime(startDate_, startTime_), file_->GetStartTime(),
+  const time_t start = platform::WithinSpan(PickedTime(startDate_, startTime_), file_->GetStartTime(),
                                             file_->GetEndTime(), platform::SpanEdge::Start);
-  const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
+  const time_t end = platform::WithinSpan(PickedTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
                                           platform::SpanEdge::End);
   if (start > end) return Message(QString::fromUtf8(t.startAfterEnd), false);
   if (start < file_->GetStartTime()) return Message(QString::fromUtf8(t.outOfStart), false);
