@@ -19,6 +19,7 @@
 
 #include "acquire/porterror.h"
 #include "data/records.h"
+#include "platform/ui/postto.h"
 #include "platform/appconfig.h"
 #include "platform/localtime.h"
 #include "platform/ui/dialogfields.h"
@@ -309,14 +310,11 @@ void DownloadDialog::OnStart() {
   auto progress = [this, self](int value, int maximum) {
     // The worker owns the link while it runs: the fall-back is asked here.
     const bool fellBack = session_.Link().FallbackNotice();
-    QMetaObject::invokeMethod(
-        self.data(),
-        [self, value, maximum, fellBack] {
-          if (!self) return;
-          if (fellBack) self->ShowFallback();
-          self->SetProgress(value, maximum);
-        },
-        Qt::QueuedConnection);
+    platform::PostTo(self.data(), [self, value, maximum, fellBack] {
+      if (!self) return;
+      if (fellBack) self->ShowFallback();
+      self->SetProgress(value, maximum);
+    });
   };
   const std::string file = path.toStdString();
   worker_ = std::thread([this, self, progress, file, start, end, view] {
@@ -325,20 +323,14 @@ void DownloadDialog::OnStart() {
     if (prepared == acquire::PrepareStatus::Ok) {
       // The header is written: the span's records are known.
       const int64_t records = session_.File().Head().capacity;
-      QMetaObject::invokeMethod(
-          self.data(),
-          [self, records] {
-            if (self) self->BeginRecords(records);
-          },
-          Qt::QueuedConnection);
+      platform::PostTo(self.data(), [self, records] {
+        if (self) self->BeginRecords(records);
+      });
       ran = session_.Run(progress);
     }
-    QMetaObject::invokeMethod(
-        self.data(),
-        [self, prepared, ran] {
-          if (self) self->OnWorkerDone(prepared, ran);
-        },
-        Qt::QueuedConnection);
+    platform::PostTo(self.data(), [self, prepared, ran] {
+      if (self) self->OnWorkerDone(prepared, ran);
+    });
   });
 }
 

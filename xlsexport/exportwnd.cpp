@@ -23,6 +23,7 @@
 
 #include "data/cxfile.h"
 #include "data/records.h"
+#include "platform/ui/postto.h"
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/localtime.h"
@@ -235,16 +236,12 @@ void ExportWnd::OnExport() {
     tables::ExportHooks hooks;
     hooks.cancel = &cancel_flag_;
     hooks.progress = [this](int64_t done, int64_t) {
-      QMetaObject::invokeMethod(
-          this, [this, done] { progress_->setValue(static_cast<int>(std::min<int64_t>(done, INT32_MAX))); },
-          Qt::QueuedConnection);
+      platform::PostTo(this, [this, done] { progress_->setValue(static_cast<int>(std::min<int64_t>(done, INT32_MAX))); });
     };
     std::string error;
     const tables::ExportResult r = tables::ExportXlsx(*file, request, path, hooks, &error);
     const QString message = QString::fromStdString(error);
-    QMetaObject::invokeMethod(
-        this, [this, r, message, target] { Finished(static_cast<int>(r), message, target); },
-        Qt::QueuedConnection);
+    platform::PostTo(this, [this, r, message, target] { Finished(static_cast<int>(r), message, target); });
   });
 }
 
