@@ -13,6 +13,7 @@
 #include "acquire/downloaddialog.h"
 #include "acquire/porterror.h"
 #include "data/records.h"
+#include "platform/ui/postto.h"
 #include "platform/appconfig.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
@@ -117,12 +118,9 @@ void CollectDialog::Begin() {
   busy_ = true;
   QPointer<CollectDialog> self(this);
   auto post = [self](std::function<void(CollectDialog*)> f) {
-    QMetaObject::invokeMethod(
-        self.data(),
-        [self, f] {
-          if (self) f(self.data());
-        },
-        Qt::QueuedConnection);
+    platform::PostTo(self.data(), [self, f] {
+      if (self) f(self.data());
+    });
   };
   auto begin = [this, post](int64_t records) {
     // On the worker, whose session holds the prepared file.

@@ -19,8 +19,10 @@
 
 #include "acquire/porterror.h"
 #include "data/records.h"
+#include "platform/ui/postto.h"
 #include "platform/appconfig.h"
 #include "platform/localtime.h"
+#include "platform/ui/dialogfields.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/stringids.h"
@@ -231,18 +233,6 @@ void DownloadDialog::OnWholeSpan(bool whole) {
     w->setEnabled(!whole);
 }
 
-time_t DownloadDialog::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
-void DownloadDialog::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
-  date->setDate(dt.date());
-  time->setTime(dt.time());
-}
-
 QString DownloadDialog::AskFileName(int station, time_t end) {
   const QString ext = lang::String(kExtension);
   const QByteArray e = ext.toUtf8();
@@ -270,8 +260,8 @@ void DownloadDialog::OnStart() {
     return;
   }
 
-  time_t start = PickerTime(startDate_, startTime_);
-  time_t end = PickerTime(endDate_, endTime_);
+  time_t start = PickedTime(startDate_, startTime_);
+  time_t end = PickedTime(endDate_, endTime_);
   const acquire::SpanStatus span = session_.CheckSpan(whole_->isChecked(), &start, &end);
   if (span != acquire::SpanStatus::Ok) {
     int text = kNoRecord;
@@ -320,14 +310,11 @@ void DownloadDialog::OnStart() {
   auto progress = [this, self](int value, int maximum) {
     // The worker owns the link while it runs: the fall-back is asked here.
     const bool fellBack = session_.Link().FallbackNotice();
-    QMetaObject::invokeMethod(
-        self.data(),
-        [self, value, maximum, fellBack] {
-          if (!self) return;
-          if (fellBack) self->ShowFallback();
-          self->SetProgress(value, maximum);
-        },
-        Qt::QueuedConnection);
+    platform::PostTo(self.data(), [self, value, maximum, fellBack] {
+      if (!self) return;
+      if (fellBack) self->ShowFallback();
+      self->SetProgress(value, maximum);
+    });
   };
   const std::string file = path.toStdString();
   worker_ = std::thread([this, self, progress, file, start, end, view] {
@@ -336,20 +323,14 @@ void DownloadDialog::OnStart() {
     if (prepared == acquire::PrepareStatus::Ok) {
       // The header is written: the span's records are known.
       const int64_t records = session_.File().Head().capacity;
-      QMetaObject::invokeMethod(
-          self.data(),
-          [self, records] {
-            if (self) self->BeginRecords(records);
-          },
-          Qt::QueuedConnection);
+      platform::PostTo(self.data(), [self, records] {
+        if (self) self->BeginRecords(records);
+      });
       ran = session_.Run(progress);
     }
-    QMetaObject::invokeMethod(
-        self.data(),
-        [self, prepared, ran] {
-          if (self) self->OnWorkerDone(prepared, ran);
-        },
-        Qt::QueuedConnection);
+    platform::PostTo(self.data(), [self, prepared, ran] {
+      if (self) self->OnWorkerDone(prepared, ran);
+    });
   });
 }
 

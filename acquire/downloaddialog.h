@@ -78,8 +78,6 @@ class DownloadDialog : public QDialog {
   void ShowSpanText();
   void ShowError(int textId);
   QString AskFileName(int station, time_t end);
-  time_t PickerTime(QDateEdit* date, QTimeEdit* time) const;
-  void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t);
 
   acquire::DownloadSession session_;
   _tagComParam param_;

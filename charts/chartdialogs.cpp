@@ -36,42 +36,6 @@ QString S(int id) { return lang::String(id); }
 
 }  // namespace
 
-QDialogButtonBox* OkCancel(QDialog* dlg) {
-  auto* box = new QDialogButtonBox(dlg);
-  QPushButton* ok = box->addButton(S(IDS_DLG_OK), QDialogButtonBox::AcceptRole);
-  ok->setObjectName("1");
-  ok->setDefault(true);
-  box->addButton(S(IDS_DLG_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("2");
-  QObject::connect(box, &QDialogButtonBox::accepted, dlg, &QDialog::accept);
-  QObject::connect(box, &QDialogButtonBox::rejected, dlg, &QDialog::reject);
-  return box;
-}
-
-// A number typed by the user: plain decimal notation, either decimal mark.
-bool ReadFloat(const QLineEdit* edit, float* out) {
-  QString text = edit->text().trimmed();
-  text.replace(',', '.');
-  bool ok = false;
-  float v = text.toFloat(&ok);
-  if (ok) *out = v;
-  return ok;
-}
-
-QString FloatText(float v) { return QString::number(double(v), 'g', 7); }
-
-time_t PickedTime(const QDateEdit* date, const QTimeEdit* time) {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
-void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  struct tm tm = {};
-  localtime_r(&t, &tm);
-  date->setDate(QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday));
-  time->setTime(QTime(tm.tm_hour, tm.tm_min, tm.tm_sec));
-}
-
 static void NewPickers(QWidget* parent, QDateEdit** date, QTimeEdit** time, const char* dateId,
                        const char* timeId) {
   *date = new QDateEdit(parent);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "data/records.h"
+#include "platform/ui/dialogfields.h"
 
 class CXFile;
 class QTableWidget;
@@ -111,16 +112,5 @@ class CRefLinesDlg : public QDialog {
   QLineEdit* label_[2];
   QLineEdit* value_[2];
 };
-
-// OK (1) and Cancel (2) of a dialog, wired to accept and reject.
-QDialogButtonBox* OkCancel(QDialog* dlg);
-// A number typed by the user: plain decimal notation, either decimal mark.
-bool ReadFloat(const QLineEdit* edit, float* out);
-// A float as the dialogs show it (up to 7 significant digits).
-QString FloatText(float v);
-
-// Local time from a date and a time of day, and back.
-time_t PickedTime(const QDateEdit* date, const QTimeEdit* time);
-void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t);
 
 }  // namespace charts

@@ -21,11 +21,6 @@ namespace charts {
 
 namespace {
 
-PdfPathAsk& PdfAsk() {
-  static PdfPathAsk ask;
-  return ask;
-}
-
 // Landscape pages unless the job wants them upright or the user turns them.
 void PreparePrinter(QPrinter& printer, const PageSource& source) {
   printer.setPageOrientation(source.portrait ? QPageLayout::Portrait : QPageLayout::Landscape);
@@ -39,9 +34,9 @@ void ReportFailure(QWidget* parent, bool stopped, const QString& error) {
     MsgBoxText(parent, lang::Format(IDS_PR_PDF_FAILED, error.toUtf8().constData()), IDS_CAPTION, MsgIcon::Error);
 }
 
-// The PDF file's name: a save dialog in the folder of the last data file.
+}  // namespace
+
 QString AskPdfPath(QWidget* parent, const QString& title) {
-  if (PdfAsk()) return PdfAsk()(parent);
   const QString last = QString::fromStdString(platform::ReadLastDir());
   const QFileInfo info(last);
   const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
@@ -50,6 +45,8 @@ QString AskPdfPath(QWidget* parent, const QString& title) {
   return QFileDialog::getSaveFileName(parent, lang::String(IDS_PR_PRINT), QDir(folder).filePath(name + ".pdf"),
                                       lang::String(IDS_PR_PDF_FILTER));
 }
+
+namespace {
 
 // The progress of a job that has begun: shown at once with its Stop button,
 // gone when the job ends. Made only when the pages start, so no window of it
@@ -86,9 +83,7 @@ class JobProgress {
 
 }  // namespace
 
-void SetPdfPathAsk(PdfPathAsk ask) { PdfAsk() = std::move(ask); }
-
-void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& title) {
+void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& title, const PdfPathAsk& askPdf) {
   // One step after the other: the question, the file or print dialog, the
   // pages with their progress, the result.
   QString error;
@@ -96,7 +91,7 @@ void PrintPagesWithDialog(QWidget* parent, PageSource source, const QString& tit
     // No printer here: the same pages as a PDF file.
     if (MsgBox(parent, IDS_PR_NO_PRINTER, IDS_CAPTION, MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
       return;
-    QString path = AskPdfPath(parent, title);
+    QString path = askPdf ? askPdf(parent, title) : AskPdfPath(parent, title);
     if (path.isEmpty()) return;
     if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
     if (source.file && RefusedAsOutput(parent, path, source.file->GetPath())) return;

@@ -35,16 +35,22 @@ function(recview_test)
     RECVIEW_BIN_DIR="${RECVIEW_BIN_DIR}"
     RECVIEW_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # THREADS marks the tests of threaded work (label "threads", run by make tsan).
+  # One value a property: the discovered tests' properties are passed on as a
+  # flat list, so a list value would swallow the properties after it (TZ is
+  # fixed by the test environment itself).
+  # A sanitizer build runs several times slower: its tests get longer.
+  set(timeout 300)
+  if(RECVIEW_SANITIZE OR RECVIEW_TSAN)
+    set(timeout 900)
+  endif()
   if(T_THREADS)
     gtest_discover_tests(${T_NAME}
       DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
-                 TIMEOUT 300 LABELS threads)
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${timeout} LABELS threads)
   else()
     gtest_discover_tests(${T_NAME}
       DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Asia/Shanghai"
-                 TIMEOUT 300)
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${timeout})
   endif()
 endfunction()
 

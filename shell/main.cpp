@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "data/filehandles.h"
+#include "platform/ui/postto.h"
 #include "platform/programdir.h"
 #include "shell/app.h"
 
@@ -19,7 +20,7 @@ extern "C" __attribute__((visibility("default"))) int RecviewMessageBox(const ch
   const QString t = QString::fromUtf8(text ? text : ""), c = QString::fromUtf8(caption ? caption : "");
   auto show = [&] { QMessageBox(QMessageBox::Information, c, t, QMessageBox::Ok).exec(); };
   if (QThread::currentThread() == qApp->thread()) show();
-  else QMetaObject::invokeMethod(qApp, show, Qt::BlockingQueuedConnection);
+  else platform::PostTo(qApp, show, Qt::BlockingQueuedConnection);
   return 1;
 }
 

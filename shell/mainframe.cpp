@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
@@ -26,8 +27,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
-#include "acquire/devinfownd.h"
 #include "acquire/collectdialog.h"
 #include "acquire/downloaddialog.h"
 #include "acquire/live.h"
@@ -41,17 +42,10 @@
 #include "portcfg/xcom.h"
 #include "shell/childframe.h"
 #include "shell/helpwindow.h"
-#include "tables/printrangedlg.h"
-#include "tables/recordsettingsdlg.h"
-#include "tables/statsdlg.h"
 #include "viewcfg/viewdef.h"
-#include "views/barview.h"
 #include "views/cumuview.h"
-#include "views/framehooks.h"
 #include "views/hcview.h"
-#include "views/listview.h"
 #include "views/rcview.h"
-#include "views/rrangeview.h"
 
 namespace {
 
@@ -97,18 +91,16 @@ const int kPaneIds[5] = {0, ID_INDICATOR_TITLE, ID_INDICATOR_CHANNELS, ID_INDICA
 
 }  // namespace
 
-CMainFrame::CMainFrame() {
-  g_frame = this;
-  // The history views ask the print range through the table windows' dialog.
-  charts::CHCView::SetPrintRangeAsk(&tables::RunPrintRangeDlg);
-}
+CMainFrame::CMainFrame() { g_frame = this; }
 
 CMainFrame::~CMainFrame() {
-  acquire::CRCView::SetSideOpener(ID_REC_BARS, nullptr);
-  acquire::CRCView::SetSideOpener(ID_REC_INFO, nullptr);
-  acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, nullptr);
-  acquire::CRCView::SetSideOpener(ID_REC_RANGE, nullptr);
-  acquire::CRCView::SetSideOpener(ID_REC_LIST, nullptr);
+  // The views go while the frame they ask is whole.
+  // (A view may take windows of its own along: each is deleted once.)
+  if (mdi_) {
+    std::vector<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) windows.emplace_back(w);
+    for (QPointer<QMdiSubWindow>& w : windows) delete w.data();
+  }
   CommandRouter::Instance().SetFrameTarget(nullptr);
   CommandRouter::Instance().SetActiveViewProvider(nullptr);
   if (g_frame == this) g_frame = nullptr;
@@ -117,65 +109,10 @@ CMainFrame::~CMainFrame() {
 CMainFrame* CMainFrame::Instance() { return g_frame; }
 
 bool CMainFrame::Create() {
-  // The side windows of the live recording that have their views.
-  // Each side window lets go of the live file before a new recording takes its
-  // place, and takes the new one after.
-  acquire::CRCView::SetSideOpener(ID_REC_BARS, [this](acquire::CRCView* view) -> QWidget* {
-    charts::CBarViewBase* bars = charts::NewBarView(view->File());
-    QWidget* frame = AddChild(bars, lang::String(IDS_BARS_TITLE), 133);
-    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, bars,
-                     [bars] { bars->SetRecord(nullptr); });
-    QObject::connect(view, &views::RecordView::fileReplaced, bars, [bars, frame, view] {
-      // The other kind of bar view for the new channel count: opened anew.
-      const bool wide = view->File()->GetChnlCount() >= 13;
-      if (wide == (qobject_cast<charts::CBarView*>(bars) != nullptr))
-        bars->SetRecord(view->File());
-      else
-        frame->close();
-    });
-    return frame;
-  });
-  // The device information of the recorder being recorded, kept up to date
-  // with every record.
-  acquire::CRCView::SetSideOpener(ID_REC_INFO, [](acquire::CRCView* view) -> QWidget* {
-    auto* wnd = new acquire::CDevInfoWnd(view->File(), view);
-    wnd->setAttribute(Qt::WA_DeleteOnClose);
-    auto refresh = [view, wnd] {
-      std::vector<uint64_t> words;
-      for (int ch = 0; ch < view->File()->GetChnlCount(); ++ch) words.push_back(view->DevWord(ch));
-      wnd->Refresh(std::move(words));
-    };
-    refresh();
-    QObject::connect(view, &views::RecordView::recordAppended, wnd, refresh);
-    // The window describes one recording; it goes with it.
-    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, wnd, &QWidget::close);
-    wnd->show();
-    return wnd;
-  });
-  // The record settings of the live recording: the view writes the header.
-  acquire::CRCView::SetSideOpener(ID_RECORD_SETTINGS, [](acquire::CRCView* view) -> QWidget* {
-    tables::CRecordSettingsDlg dlg(view->File(), view);
-    if (dlg.exec() == QDialog::Accepted) view->ApplyRecordSettings();
-    return nullptr;
-  });
-  acquire::CRCView::SetSideOpener(ID_REC_LIST, [](acquire::CRCView* view) -> QWidget* {
-    return tables::OpenLiveListView(view, view->File());
-  });
-  acquire::CRCView::SetSideOpener(ID_REC_RANGE, [this](acquire::CRCView* view) -> QWidget* {
-    auto* range = new charts::CRRangeView;
-    range->SetRecord(view->File());
-    QObject::connect(view, &views::RecordView::fileAboutToBeReplaced, range,
-                     [range] { range->SetRecord(nullptr); });
-    QObject::connect(view, &views::RecordView::fileReplaced, range,
-                     [range, view] { range->SetRecord(view->File()); });
-    return AddChild(range, lang::String(IDS_CIRCULAR_TITLE), 155);
-  });
   setWindowTitle(lang::String(IDS_APP_TITLE));
   setWindowIcon(lang::Icon(ID_LIVE_VIEW));
   CommandRouter& router = CommandRouter::Instance();
   router.SetFrameTarget(this);
-  // The history view's record list lives in the tables layer.
-  charts::CHCView::SetOpener(ID_OPEN_LIST, tables::OpenListView);
   router.SetActiveViewProvider([this]() -> CommandTarget* {
     CChildFrame* child = ActiveChild();
     return child ? child->Target() : nullptr;
@@ -371,16 +308,14 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
     if (!file->Open(path.toStdString())) {
       if (!quiet) MsgBoxText(this, OpenFailureText(path, *file), IDS_CAPTION, MsgIcon::Error);
     } else {
-      // Views tell this frame about their file through the hooks.
-      InstallFrameHooks();
-      auto* view = new charts::CHCView;
+      auto* view = new charts::CHCView(*this);
       CChildFrame* frame = AddChild(view, lang::String(IDS_CURVES_TITLE) + " [" + path + "]", 133);
       CloseWhenShrunk(this, frame, file.get(), path);
       view->SetRecord(file.release());
       // Activation shows the file's channels and times again.
       connect(frame, &QMdiSubWindow::windowStateChanged, view,
               [view](Qt::WindowStates, Qt::WindowStates now) {
-                if (now & Qt::WindowActive) view->RefreshFrameTexts();
+                if (now & Qt::WindowActive) view->RefreshFrameTexts(true);
               });
       opened = true;
     }
@@ -395,7 +330,7 @@ bool CMainFrame::OpenFile(const QString& path, bool quiet) {
         MsgBoxText(this, lang::Format(IDS_OPEN_FAILED, p.constData(), r.constData()), IDS_CAPTION, MsgIcon::Error);
       }
     } else {
-      auto* view = new tables::CCumuShowView;
+      auto* view = new tables::CCumuShowView(*this);
       CloseWhenShrunk(this, AddChild(view, lang::String(IDS_CUM_TITLE) + " [" + path + "]", 154), file.get(), path);
       view->SetFile(file.release());
       opened = true;
@@ -563,13 +498,8 @@ void CMainFrame::OnLanguage(int language) {
   if (!close()) restart_ = false;
 }
 
-void CMainFrame::InstallFrameHooks() {
-  charts::SetFrameHooks({[this](int pane, const QString& text) { SetPaneText(pane, text); },
-                         [this] { return ChannelMenu(); },
-                         [this](QWidget* view, const QString& title, int resource) -> QWidget* {
-                           return AddChild(view, title, resource);
-                         },
-                         [](QWidget* parent, CXFile* f) { tables::RunStatistics(parent, f); }});
+QWidget* CMainFrame::AddChildWindow(QWidget* view, const QString& title, int resource) {
+  return AddChild(view, title, resource);
 }
 
 CChildFrame* CMainFrame::OpenLiveView() {
@@ -578,8 +508,7 @@ CChildFrame* CMainFrame::OpenLiveView() {
     liveFrame_->showMaximized();
     return liveFrame_;
   }
-  InstallFrameHooks();
-  auto* view = new acquire::CRCView;
+  auto* view = new acquire::CRCView(*this);
   CChildFrame* frame = AddChild(view, lang::String(IDS_LIVE_TITLE), 135, 132, true);
   connect(frame, &QMdiSubWindow::windowStateChanged, view,
           [view](Qt::WindowStates, Qt::WindowStates now) {

@@ -7,13 +7,14 @@
 #include <QString>
 
 #include "platform/ui/command.h"
+#include "views/viewhost.h"
 
 class QLabel;
 class QMdiArea;
 class QMenu;
 class CChildFrame;
 
-class CMainFrame : public QMainWindow, public CommandTarget {
+class CMainFrame : public QMainWindow, public CommandTarget, public views::ViewHost {
   Q_OBJECT
  public:
   CMainFrame();
@@ -44,9 +45,6 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   CChildFrame* LiveFrame() const { return liveFrame_; }
   // Opens the live-recording window, or brings the one there is forward.
   CChildFrame* OpenLiveView();
-  // What the views ask of this window (status panes, channel menu, child
-  // frames, statistics), installed before a view is made.
-  void InstallFrameHooks();
   // Opens the live-recording window and starts recording in it.
   void StartLiveRecording();
   // A live recording that was interrupted (the program was killed, the power
@@ -59,11 +57,13 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   void SetLiveFrame(CChildFrame* frame) { liveFrame_ = frame; }
 
   // Status bar panes 0-4; panes 1-4 show the recording shown.
-  void SetPaneText(int pane, const QString& text);
+  void SetPaneText(int pane, const QString& text) override;
   QString PaneText(int pane) const;
   // The channel submenu: item 5 of the first of the top-level menus 4 and 5
   // that has a submenu there. Null when the menus have none.
-  QMenu* ChannelMenu() const;
+  QMenu* ChannelMenu() const override;
+  // A view's window into a child frame of the MDI area.
+  QWidget* AddChildWindow(QWidget* view, const QString& title, int resource) override;
 
   // The language change asked the program to start again after it exits.
   bool RestartRequested() const { return restart_; }

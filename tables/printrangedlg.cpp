@@ -8,7 +8,7 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "charts/chartdialogs.h"
+#include "platform/ui/dialogfields.h"
 #include "charts/curveprint.h"
 #include "data/cxfile.h"
 #include "platform/localspan.h"
@@ -92,21 +92,21 @@ void CPrintRangeDlg::SetFile(CXFile* file) {
   const time_t first = file_->GetStartTime(), last = file_->GetEndTime();
   label_->setText(SpanLabel(first, last));
   inRecompute_ = true;
-  charts::SetPickers(endDate_, endTime_, last);
+  SetPickers(endDate_, endTime_, last);
   // The start 1000 seconds before the end, or the first record when that is
   // later. Date and time move together, so a span over midnight stays valid.
-  charts::SetPickers(startDate_, startTime_, std::max<time_t>(last - 1000, first));
+  SetPickers(startDate_, startTime_, std::max<time_t>(last - 1000, first));
   inRecompute_ = false;
   Recompute();
 }
 
 time_t CPrintRangeDlg::Start() const {
-  const time_t t = charts::PickedTime(startDate_, startTime_);
+  const time_t t = PickedTime(startDate_, startTime_);
   return file_ ? platform::WithinSpan(t, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::Start) : t;
 }
 
 time_t CPrintRangeDlg::End() const {
-  const time_t t = charts::PickedTime(endDate_, endTime_);
+  const time_t t = PickedTime(endDate_, endTime_);
   return file_ ? platform::WithinSpan(t, file_->GetStartTime(), file_->GetEndTime(), platform::SpanEdge::End) : t;
 }
 
@@ -115,8 +115,8 @@ void CPrintRangeDlg::Recompute() {
   inRecompute_ = true;
   charts::PrintRange r;
   if (charts::SnapPrintRange(*file_, Start(), End(), &r)) {
-    charts::SetPickers(startDate_, startTime_, r.start);
-    charts::SetPickers(endDate_, endTime_, r.end);
+    SetPickers(startDate_, startTime_, r.start);
+    SetPickers(endDate_, endTime_, r.end);
     pages_ = r.pages;
     status_->clear();
   } else {

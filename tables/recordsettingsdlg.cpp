@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "charts/chartdialogs.h"
+#include "platform/ui/dialogfields.h"
 #include "data/cxfile.h"
 #include "platform/gbk.h"
 #include "platform/ui/lang.h"
@@ -134,8 +134,8 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
     yl->addWidget(yMode_[i]);
     // Choosing a mode starts the axis over at 0..100.
     connect(yMode_[i], &QRadioButton::clicked, this, [this] {
-      yLow_->setText(charts::FloatText(0));
-      yHigh_->setText(charts::FloatText(100));
+      yLow_->setText(FloatText(0));
+      yHigh_->setText(FloatText(100));
     });
   }
   cg->addWidget(xBox, row, 0, 1, 2);
@@ -245,7 +245,7 @@ CRecordSettingsDlg::CRecordSettingsDlg(CXFile* file, QWidget* parent) : QDialog(
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(defaults);
   buttons->addStretch();
-  buttons->addWidget(charts::OkCancel(this));
+  buttons->addWidget(OkCancel(this));
 
   auto* columns = new QHBoxLayout;
   columns->addWidget(chart, 1);
@@ -282,8 +282,8 @@ void CRecordSettingsDlg::LoadHeader() {
   gridShown_->setChecked(h.gridShown != 0);
   xMode_[h.xMode ? 1 : 0]->setChecked(true);
   yMode_[h.yMode ? 1 : 0]->setChecked(true);
-  yLow_->setText(charts::FloatText(h.yLow));
-  yHigh_->setText(charts::FloatText(h.yHigh));
+  yLow_->setText(FloatText(h.yLow));
+  yHigh_->setText(FloatText(h.yHigh));
   xGrids_->setText(QString::number(h.xGrids));
   yGrids_->setText(QString::number(h.yGrids));
   expFormat_->setChecked(h.expFormat != 0);
@@ -328,7 +328,7 @@ bool CRecordSettingsDlg::ReadInt(QLineEdit* edit, int low, int high, int* out) {
 }
 
 bool CRecordSettingsDlg::ReadFloatField(QLineEdit* edit, float* out) {
-  if (charts::ReadFloat(edit, out) && std::isfinite(*out)) return true;
+  if (ReadFloat(edit, out) && std::isfinite(*out)) return true;
   MsgBox(this, IDS_RS_ENTER_NUMBER, IDS_CAPTION, MsgIcon::Error);
   edit->setFocus();
   edit->selectAll();
@@ -372,8 +372,8 @@ void CRecordSettingsDlg::TakeDefaults() {
   gridShown_->setChecked(true);
   clrBack_->SetColor(v.ClrBK);
   clrGrid_->SetColor(v.ClrGrid);
-  yLow_->setText(charts::FloatText(v.YLow));
-  yHigh_->setText(charts::FloatText(v.YHi));
+  yLow_->setText(FloatText(v.YLow));
+  yHigh_->setText(FloatText(v.YHi));
   xMode_[v.XMode ? 1 : 0]->setChecked(true);
   xGrids_->setText(QString::number(v.XGrids));
   yMode_[v.YMode ? 1 : 0]->setChecked(true);

@@ -23,6 +23,7 @@
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/localtime.h"
+#include "platform/ui/dialogfields.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/stringids.h"
@@ -121,18 +122,6 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent) : QDialog(parent) {
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void CStatisticsDlg::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
-  date->setDate(dt.date());
-  time->setTime(dt.time());
-}
-
-time_t CStatisticsDlg::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
 void CStatisticsDlg::SetFile(CXFile* file) {
   file_ = file;
   list_->setRowCount(0);
@@ -159,9 +148,9 @@ void CStatisticsDlg::SetSpan(time_t start, time_t end) {
 
 void CStatisticsDlg::OnCompute() {
   if (!file_) return;
-  const time_t start = platform::WithinSpan(PickerTime(startDate_, startTime_), file_->GetStartTime(),
+  const time_t start = platform::WithinSpan(PickedTime(startDate_, startTime_), file_->GetStartTime(),
                                             file_->GetEndTime(), platform::SpanEdge::Start);
-  const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
+  const time_t end = platform::WithinSpan(PickedTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
                                           platform::SpanEdge::End);
   if (const int message = CheckStatsSpan(*file_, start, end)) {
     MsgBox(this, message, IDS_CAPTION, MsgIcon::Error);

@@ -45,9 +45,6 @@ class CStatisticsDlg : public QDialog {
   void OnExport();
 
  private:
-  time_t PickerTime(QDateEdit* date, QTimeEdit* time) const;
-  void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t);
-
   CXFile* file_ = nullptr;
   QTableWidget* list_ = nullptr;
   QProgressBar* progress_ = nullptr;

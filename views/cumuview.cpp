@@ -156,7 +156,7 @@ int PrintCumTable(QPagedPaintDevice* device, const CumTable& table, const QStrin
 
 // ---------------------------------------------------------------------- view
 
-CCumuShowView::CCumuShowView(QWidget* parent) : QWidget(parent) {
+CCumuShowView::CCumuShowView(views::ViewHost& host, QWidget* parent) : QWidget(parent), host_(&host) {
   setObjectName("178");
   title_ = new QLabel(this);
   title_->setObjectName("1104");
@@ -259,18 +259,18 @@ void CCumuShowView::SetFile(CXFile* file) {
 }
 
 time_t CCumuShowView::RangeStart() const {
-  const time_t t = charts::PickedTime(startDate_, startTime_);
+  const time_t t = PickedTime(startDate_, startTime_);
   return file_ ? platform::WithinSpan(t, CumFirstTime(*file_), CumLastTime(*file_), platform::SpanEdge::Start) : t;
 }
 
 time_t CCumuShowView::RangeEnd() const {
-  const time_t t = charts::PickedTime(endDate_, endTime_);
+  const time_t t = PickedTime(endDate_, endTime_);
   return file_ ? platform::WithinSpan(t, CumFirstTime(*file_), CumLastTime(*file_), platform::SpanEdge::End) : t;
 }
 
 void CCumuShowView::SetRange(time_t from, time_t to) {
-  charts::SetPickers(startDate_, startTime_, from);
-  charts::SetPickers(endDate_, endTime_, to);
+  SetPickers(startDate_, startTime_, from);
+  SetPickers(endDate_, endTime_, to);
 }
 
 CumOptions CCumuShowView::Options() const {
@@ -395,7 +395,7 @@ bool CCumuShowView::OnCommand(int id) {
       return true;
     case ID_FILE_PRINT: {
       charts::PageSource source;
-      if (PickedPages(&source)) charts::PrintPagesWithDialog(this, source, Utf8(file_->GetTitle()));
+      if (PickedPages(&source)) host_->Print(this, source, Utf8(file_->GetTitle()));
       return true;
     }
     default:

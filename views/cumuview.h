@@ -8,6 +8,7 @@
 #include "charts/pageprint.h"
 #include "platform/ui/command.h"
 #include "tables/cumtable.h"
+#include "views/viewhost.h"
 
 class CXFile;
 class QCheckBox;
@@ -38,7 +39,7 @@ class CCumuShowView : public QWidget, public CommandTarget {
   Q_OBJECT
 
  public:
-  explicit CCumuShowView(QWidget* parent = nullptr);
+  explicit CCumuShowView(views::ViewHost& host = views::ViewHost::Standalone(), QWidget* parent = nullptr);
   ~CCumuShowView() override;
 
   // Gives the view its file (owned from now on): texts, pickers over the
@@ -73,6 +74,7 @@ class CCumuShowView : public QWidget, public CommandTarget {
   bool OnUpdateCommand(int id, CommandState& state) override;
 
  private:
+  views::ViewHost* host_;
   CumOptions Options() const;
   // Checks the picked range and tells the user when it is refused.
   bool CheckPicked();

@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QProgressDialog>
 
-#include <map>
 #include <memory>
 
 #include <algorithm>
@@ -28,72 +27,16 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/stringids.h"
 #include "tables/recordsettingsdlg.h"
-#include "views/framehooks.h"
+#include "views/listview.h"
 #include "views/rangeview.h"
 #include "xlsexport/cxexcel.h"
 
 namespace charts {
 
-namespace {
-FrameHooks& Hooks() {
-  static FrameHooks hooks;
-  return hooks;
-}
-
-CHCView::PrintRangeAsk& RangeAsk() {
-  static CHCView::PrintRangeAsk ask;
-  return ask;
-}
-
-std::map<int, std::function<void(CHCView*)>>& Openers() {
-  static std::map<int, std::function<void(CHCView*)>> openers;
-  return openers;
-}
-}  // namespace
-
-namespace {
-
-// The band at the bottom of the view that holds the time scroller.
-constexpr int kScrollerBand = 20;
-
-}  // namespace
-void CHCView::SetPrintRangeAsk(PrintRangeAsk ask) { RangeAsk() = std::move(ask); }
-void CHCView::SetPdfPathAsk(PdfPathAsk ask) { charts::SetPdfPathAsk(std::move(ask)); }
-
-void CHCView::SetOpener(int commandId, std::function<void(CHCView*)> opener) {
-  if (opener)
-    Openers()[commandId] = std::move(opener);
-  else
-    Openers().erase(commandId);
-}
-
-void SetFrameHooks(FrameHooks hooks) { Hooks() = std::move(hooks); }
-const FrameHooks& GetFrameHooks() { return Hooks(); }
-
-CHCView::CHCView(QWidget* parent) : QWidget(parent) {
+CHCView::CHCView(views::ViewHost& host, QWidget* parent) : CurveView(host, parent) {
   setObjectName("101");
-  resize(800, 600);
-  // The chart fills the view from the top, the scroller runs along the
-  // bottom under it (time runs left to right in both), and the panel takes
-  // the band at the right edge.
-  scroller_ = new CTimeScroller(this);
-  scroller_->setObjectName("1000");
-  scroller_->setGeometry(2, height() - kScrollerBand, width() - 4, kScrollerBand - 2);
   chart_ = new CCurveChart(this);
-  chart_->setObjectName("1001");
-  chart_->move(2, 2);
-  chart_->bottomReserve = kScrollerBand;
-  panel_ = new CChnlPanel(this);
-  panel_->setObjectName("1128");
-  panel_->move(width() - 150, 0);
-  connect(chart_, &CCurveChart::RightButtonReleased, this, [this] { ContextMenu(QCursor::pos()); });
-  // After the form is made: the side-panel flag to the three controls.
-  scroller_->SetSidePanel(sidePanel);
-  chart_->SetSidePanel(sidePanel);
-  panel_->SetShown(sidePanel);
-  scroller_->Refresh(1);
-  chart_->Relayout();
-  panel_->Rebuild(1);
+  SetUpControls(chart_, false, "1128");
 }
 
 CHCView::~CHCView() {
@@ -115,75 +58,25 @@ CHCView::~CHCView() {
 void CHCView::SetRecord(CXFile* f) {
   file = f;
   if (!file) return;
-  scroller_->SetChart(chart_);
-  scroller_->SetFixedSize(0);
-  scroller_->SetOffset(0.0f);
-  scroller_->SetFraction(1.0f);
-  chart_->SetRecord(file);
-  chart_->ApplyRecordSettings();
-  chart_->SetCompanion(scroller_);
-  panel_->SetRecord(file);
-  panel_->SetNotify(chart_);
+  AttachControls(file);
   chart_->Relayout();
   panel_->Rebuild(1);
-  RefreshFrameTexts();
+  RefreshFrameTexts(true);
 }
 
-void CHCView::RefreshFrameTexts() {
-  if (!file) return;
-  const FrameHooks& hooks = GetFrameHooks();
-  if (hooks.channelMenu) {
-    if (QMenu* menu = hooks.channelMenu()) {
-      menu->clear();
-      CommandRouter& router = CommandRouter::Instance();
-      for (int ch = 0; ch < file->GetChnlCount() && ch < 64; ++ch) {
-        QAction* a = router.Action(ID_CHNL_WINDOW + ch);
-        router.SetText(ID_CHNL_WINDOW + ch, QString::fromStdString(file->GetChnlName(ch)));
-        menu->addAction(a);
-      }
-    }
-  }
-  if (hooks.setPaneText) {
-    hooks.setPaneText(1, lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
-    hooks.setPaneText(2, lang::String(ID_INDICATOR_CHANNELS) + QString::number(file->GetChnlCount()));
-    hooks.setPaneText(3, lang::String(ID_INDICATOR_TIME) + QString::fromStdString(FormatTime(file->GetStartTime())) +
-                             " => " + QString::fromStdString(FormatTime(file->GetEndTime())));
-    hooks.setPaneText(4, lang::String(ID_INDICATOR_INTERVAL) + QString::number(file->GetInterval()) + "S");
-  }
-}
-
-void CHCView::resizeEvent(QResizeEvent* e) {
-  QWidget::resizeEvent(e);
-  scroller_->move(2, height() - kScrollerBand);
-  scroller_->Refresh(1);
-  chart_->Relayout();
-  panel_->Rebuild(1);
-}
-
-void CHCView::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::RightButton) ContextMenu(e->globalPosition().toPoint());
+void CHCView::RefreshFrameTexts(bool menuToo) {
+  if (file) ShowFrameTexts(menuToo ? ID_CHNL_WINDOW : 0);
 }
 
 QMenu* CHCView::ContextMenu(const QPoint& globalPos, bool run) {
-  // The view's own rules decide; commands of other windows ask the router.
-  return CommandRouter::Instance().ContextMenu(158, 0, this, globalPos, run, [this](int id) {
-    CommandState state;
-    if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
+  return ShowContextMenu(0, globalPos, run, [](int id, CommandState& state) {
     if (id == ID_CURVE_PROPERTIES) state.enabled = false;
-    return state;
   });
 }
 
-bool CHCView::HasSelection() const {
-  time_t s = 0, e = 0;
-  chart_->GetSelection(s, e);
-  return s != e && s != 0;
-}
-
 bool CHCView::OnUpdateCommand(int id, CommandState& state) {
+  if (UpdateCommonCommand(id, state, file != nullptr)) return true;
   const bool selecting = chart_->IsSelecting() != 0;
-  state.checkable = false;
-  state.checked = false;
   switch (id) {
     case ID_WINDOW_FROM_CURSOR:
     case ID_WINDOW_TO_CURSOR:
@@ -191,16 +84,11 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
       state.enabled = !selecting;
       return true;
     case ID_ZOOM_SELECTION:
-    case ID_EDIT_COPY:
       state.enabled = selecting && HasSelection();
       return true;
-    case ID_SELECT_ALL_RECORDS:
-      state.enabled = selecting;
+    case ID_OPEN_LIST:
+      state.enabled = file != nullptr;
       return true;
-    case ID_SHOW_ALL_CHNL:
-    case ID_HIDE_ALL_CHNL:
-    case ID_NEXT_CHNL_GROUP:
-    case ID_PREV_CHNL_GROUP:
     case ID_EDIT_MARKS:
     case ID_GOTO_TIME:
     case ID_SET_WINDOW:
@@ -220,27 +108,8 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_FIND_NEXT:
       state.enabled = searched != 0;
       return true;
-    case ID_SELECT_OFF:
-      state.enabled = true;
-      state.checkable = true;
-      state.checked = !selecting;
-      return true;
-    case ID_SELECT_ON:
-      state.enabled = true;
-      state.checkable = true;
-      state.checked = selecting;
-      return true;
-    case ID_SIDE_PANEL:
-      state.enabled = true;
-      state.checkable = true;
-      state.checked = sidePanel != 0;
-      return true;
     default:
       break;
-  }
-  if (Openers().count(id)) {
-    state.enabled = file != nullptr;
-    return true;
   }
   if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
     const int k = id - ID_CHNL_WINDOW;
@@ -249,36 +118,19 @@ bool CHCView::OnUpdateCommand(int id, CommandState& state) {
     state.checked = chnlOpen[k] != 0;
     return true;
   }
-  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
-    const int ch = id - ID_CHNL_TOGGLE;
-    state.enabled = file && ch < file->GetChnlCount();
-    state.checkable = true;
-    state.checked = state.enabled && file->Head().channels[ch].shown != 0;
-    return true;
-  }
   return false;
 }
 
 bool CHCView::OnCommand(int id) {
-  if (auto it = Openers().find(id); it != Openers().end()) {
-    if (file) it->second(this);
-    return true;
-  }
+  if (CommonCommand(id, file != nullptr)) return true;
   if (id >= ID_CHNL_WINDOW && id <= ID_CHNL_WINDOW_LAST) {
     OpenChnlWindow(id - ID_CHNL_WINDOW);
     return true;
   }
-  if ((id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) || id == ID_SHOW_ALL_CHNL ||
-      id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP || id == ID_PREV_CHNL_GROUP) {
-    if (!file) return true;
-    uint8_t current[64], flags[64];
-    for (int i = 0; i < 64; ++i) current[i] = file->Head().channels[i].shown;
-    int next = groupIndex;
-    if (ShownFlagsOfCommand(id, file->GetChnlCount(), current, groupIndex, flags, &next))
-      ApplyShown(flags, next);
-    return true;
-  }
   switch (id) {
+    case ID_OPEN_LIST:
+      if (file) tables::OpenListView(this);
+      return true;
     case ID_WINDOW_FROM_CURSOR:
       if (file) chart_->SetWindowStart(0);
       return true;
@@ -287,12 +139,6 @@ bool CHCView::OnCommand(int id) {
       return true;
     case ID_ZOOM_SELECTION:
       if (file && chart_->IsSelecting() && HasSelection()) chart_->ZoomToSelection(0, 0);
-      return true;
-    case ID_EDIT_COPY:
-      if (file && chart_->IsSelecting() && HasSelection()) chart_->CopySelectionToClipboard();
-      return true;
-    case ID_SELECT_ALL_RECORDS:
-      if (file) chart_->SelectAll();
       return true;
     case ID_ADD_MARK: {
       if (!file) return true;
@@ -335,15 +181,6 @@ bool CHCView::OnCommand(int id) {
     case ID_FIND_NEXT:
       if (file && searched) FindNext();
       return true;
-    case ID_SELECT_OFF:
-      chart_->SetSelecting(0);
-      return true;
-    case ID_SELECT_ON:
-      chart_->SetSelecting(1);
-      return true;
-    case ID_SIDE_PANEL:
-      ToggleSidePanel();
-      return true;
     case ID_REF_LINES:
       if (file) EditRefLines();
       return true;
@@ -357,13 +194,13 @@ bool CHCView::OnCommand(int id) {
       if (file) ExportExcel();
       return true;
     case ID_STATISTICS:
-      if (file && Hooks().statistics) Hooks().statistics(this, file);
+      if (file) Host().Statistics(this, file);
       return true;
     case ID_PRINT_PREVIEW_ALL: {
-      if (!file || !RangeAsk()) return true;
+      if (!file) return true;
       time_t start = 0, end = 0;
       int pages = 0, mode = 0;
-      if (!RangeAsk()(this, file, &start, &end, &pages, &mode)) return true;
+      if (!Host().AskPrintRange(this, file, &start, &end, &pages, &mode)) return true;
       printStart = start;
       printEnd = end;
       printPages = pages;
@@ -422,13 +259,13 @@ CurvePrintJob CHCView::PrintJob() const {
 void CHCView::Print() {
   if (!file) return;
   if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
-  PrintPagesWithDialog(this, CurvePages(PrintJob()), QString::fromStdString(file->GetTitle()));
+  PrintCurves(PrintJob(), false);
 }
 
 void CHCView::PrintPreview() {
   if (!file) return;
   if (rangeMode) chart_->SetPrintParams(printStart, printEnd, printPages);
-  PreviewPages(this, CurvePages(PrintJob()));
+  PrintCurves(PrintJob(), true);
 }
 
 void CHCView::OpenChnlWindow(int k) {
@@ -443,7 +280,7 @@ void CHCView::OpenChnlWindow(int k) {
     frame->activateWindow();
     return;
   }
-  auto* view = new CRangeView;
+  auto* view = new CRangeView(Host());
   view->SetOwner(this);
   view->SetRecord(file);
   time_t start = file->GetStartTime(), end = file->GetEndTime();
@@ -451,16 +288,7 @@ void CHCView::OpenChnlWindow(int k) {
   view->SetSpan(start, end);
   view->SetChannel(k);
   const QString title = lang::Format(IDS_CC_CHANNEL_N, k + 1);
-  QWidget* frame = nullptr;
-  if (GetFrameHooks().addChild) {
-    frame = GetFrameHooks().addChild(view, title, 133);
-  } else {
-    // Without a main window (tools, tests) the view is a window of its own.
-    view->setAttribute(Qt::WA_DeleteOnClose);
-    view->setWindowTitle(title);
-    view->show();
-    frame = view;
-  }
+  QWidget* frame = Host().AddChildWindow(view, title, 133);
   chnlFrames[k] = frame;
   chnlOpen[k] = 1;
   rangeFrames_.emplace_back(frame);
@@ -471,38 +299,6 @@ void CHCView::ForgetChnlFrames() {
     chnlFrames[i] = nullptr;
     chnlOpen[i] = 0;
   }
-}
-
-bool CHCView::WriteHead() {
-  if (file->PutHead()) return true;
-  MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
-  return false;
-}
-
-void CHCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
-  _tagDataHead& h = file->Head();
-  uint8_t before[64];
-  for (int i = 0; i < 64; ++i) {
-    before[i] = h.channels[i].shown;
-    h.channels[i].shown = flags[i];
-  }
-  if (!WriteHead()) {
-    for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
-    return;
-  }
-  groupIndex = newGroupIndex;
-  chart_->Relayout();
-  panel_->Rebuild(0);
-}
-
-void CHCView::ToggleSidePanel() {
-  sidePanel = sidePanel ? 0 : 1;
-  scroller_->SetSidePanel(sidePanel);
-  chart_->SetSidePanel(sidePanel);
-  panel_->SetShown(sidePanel);
-  panel_->Rebuild(1);
-  scroller_->Refresh(1);
-  chart_->Relayout();
 }
 
 void CHCView::EditRefLines() {
@@ -527,7 +323,7 @@ void CHCView::EditRefLines() {
 void CHCView::EditRecordSettings() {
   // The dialog writes the header and reports a failed write itself.
   if (!tables::EditRecordSettings(file, this)) return;
-  RefreshFrameTexts();
+  RefreshFrameTexts(true);
   chart_->ApplyRecordSettings();
   chart_->Relayout();
   panel_->Rebuild(0);

@@ -30,7 +30,7 @@
 #include "platform/ui/stringids.h"
 #include "tables/listprint.h"
 #include "tables/statsdlg.h"
-#include "views/framehooks.h"
+#include "views/viewhost.h"
 #include "views/hcview.h"
 #include "xlsexport/cxexcel.h"
 
@@ -108,9 +108,15 @@ void CXListView::changeEvent(QEvent* e) {
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) Activated();
 }
 
+views::ViewHost& CXListView::Host() const {
+  if (history_) return history_->Host();
+  if (live_) return live_->Host();
+  return views::ViewHost::Standalone();
+}
+
 void CXListView::Activated() {
   if (history_) {
-    history_->RefreshFrameTexts();
+    history_->RefreshFrameTexts(true);
   } else if (live_) {
     live_->RefreshFrameTexts(true);
   }
@@ -373,7 +379,7 @@ void CXListView::Print(bool preview) {
   if (preview)
     charts::PreviewPages(this, Pages());
   else
-    charts::PrintPagesWithDialog(this, Pages(), QString::fromStdString(File()->GetTitle()));
+    Host().Print(this, Pages(), QString::fromStdString(File()->GetTitle()));
 }
 
 // ------------------------------------------------------------ row step (180)
@@ -424,16 +430,9 @@ void Activate(QWidget* frame) {
 
 // Puts a new list into a child window of the main window, or into a window of
 // its own without one (tools, tests); returns that window.
-QWidget* Place(CXListView* list, const QString& title) {
-  const charts::FrameHooks& hooks = charts::GetFrameHooks();
-  QWidget* frame = hooks.addChild ? hooks.addChild(list, title, 154) : nullptr;
-  if (!frame) {
-    list->setAttribute(Qt::WA_DeleteOnClose);
-    list->setWindowTitle(title);
-    list->resize(900, 600);
-    list->show();
-    frame = list;
-  }
+QWidget* Place(CXListView* list, const QString& title, views::ViewHost& host) {
+  list->resize(900, 600);  // its size as a window of its own
+  QWidget* frame = host.AddChildWindow(list, title, 154);
   if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
     QObject::connect(sub, &QMdiSubWindow::windowStateChanged, list,
                      [list](Qt::WindowStates, Qt::WindowStates now) {
@@ -454,7 +453,7 @@ void OpenListView(charts::CHCView* owner) {
   auto* list = new CXListView;
   const QString title =
       lang::String(IDS_LIST_TITLE) + " [" + QFileInfo(QString::fromStdString(owner->file->GetPath())).fileName() + "]";
-  owner->listFrame = Place(list, title);
+  owner->listFrame = Place(list, title, owner->Host());
   list->SetHistoryOwner(owner, owner->file);
 }
 
@@ -465,7 +464,7 @@ QWidget* OpenLiveListView(views::RecordView* owner, CXFile* file, QWidget* frame
   }
   if (!owner || !file) return nullptr;
   auto* list = new CXListView;
-  frame = Place(list, lang::String(IDS_LIVE_LIST_TITLE));
+  frame = Place(list, lang::String(IDS_LIVE_LIST_TITLE), owner->Host());
   list->SetLiveOwner(owner, file);
   return frame;
 }

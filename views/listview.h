@@ -35,6 +35,8 @@ class CXListView : public QWidget, public CommandTarget {
   charts::CHCView* HistoryOwner() const { return history_; }
   views::RecordView* LiveOwner() const { return live_; }
   CXFile* File() const;
+  // The owner's host (the program's own dialogs once the owner is gone).
+  views::ViewHost& Host() const;
   CXGridCtrl* Grid() const { return grid_; }
 
   // The file changed (new live samples, new settings): attach again, redraw.
@@ -103,7 +105,7 @@ class CRowStepDlg : public QDialog {
 };
 
 // Opens the record list of a history view, or brings its list back to the
-// front. The main window installs it as the view's list command.
+// front (the view's list command).
 void OpenListView(charts::CHCView* owner);
 // The same for a live-recording view: opens the list of its file (following
 // the newest records), or brings back `frame`, the window an earlier call

@@ -46,7 +46,7 @@ void CChnlReport::resizeEvent(QResizeEvent* e) {
   Relayout();
 }
 
-CRangeView::CRangeView(QWidget* parent) : QWidget(parent) {
+CRangeView::CRangeView(views::ViewHost& host, QWidget* parent) : QWidget(parent), host_(&host) {
   setObjectName("179");
   resize(800, 600);
   report_ = new CChnlReport(this);
@@ -102,7 +102,7 @@ bool CRangeView::OnCommand(int id) {
 
 void CRangeView::Print() {
   if (!file_) return;
-  PrintPagesWithDialog(this, ReportPages(file_, report_->Channel(), report_->SpanStart(), report_->SpanEnd()),
+  host_->Print(this, ReportPages(file_, report_->Channel(), report_->SpanStart(), report_->SpanEnd()),
                        lang::Format(IDS_CC_CHANNEL_N, report_->Channel() + 1));
 }
 

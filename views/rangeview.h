@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "platform/ui/command.h"
+#include "views/viewhost.h"
 
 class CXFile;
 
@@ -46,7 +47,7 @@ class CChnlReport : public QWidget {
 class CRangeView : public QWidget, public CommandTarget {
   Q_OBJECT
  public:
-  explicit CRangeView(QWidget* parent = nullptr);
+  explicit CRangeView(views::ViewHost& host = views::ViewHost::Standalone(), QWidget* parent = nullptr);
   ~CRangeView() override;
 
   // Given in this order by the opener.
@@ -65,6 +66,7 @@ class CRangeView : public QWidget, public CommandTarget {
   void resizeEvent(QResizeEvent*) override;
 
  private:
+  views::ViewHost* host_;
   QPointer<CHCView> owner_;
   CXFile* file_ = nullptr;
   CChnlReport* report_;

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <atomic>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -30,7 +29,11 @@
 #include "platform/ui/stringids.h"
 #include "portcfg/xcom.h"
 #include "viewcfg/viewdef.h"
-#include "views/framehooks.h"
+#include "acquire/devinfownd.h"
+#include "tables/recordsettingsdlg.h"
+#include "views/barview.h"
+#include "views/listview.h"
+#include "views/rrangeview.h"
 
 namespace acquire {
 
@@ -46,50 +49,19 @@ int SideSlot(int id) {
   return -1;
 }
 
-std::map<int, CRCView::SideOpener>& Openers() {
-  static std::map<int, CRCView::SideOpener> openers;
-  return openers;
-}
-
 }  // namespace
-
-void CRCView::SetSideOpener(int commandId, SideOpener opener) {
-  if (SideSlot(commandId) < 0) return;
-  if (opener)
-    Openers()[commandId] = std::move(opener);
-  else
-    Openers().erase(commandId);
-}
-
-bool CRCView::HasSideOpener(int commandId) { return Openers().count(commandId) != 0; }
 
 QWidget* CRCView::SideFrame(int commandId) const {
   const int slot = SideSlot(commandId);
   return slot < 0 ? nullptr : sideFrames_[slot].data();
 }
 
-CRCView::CRCView(QWidget* parent) : RecordView(parent) {
+CRCView::CRCView(views::ViewHost& host, QWidget* parent) : CurveView(host, parent) {
   setObjectName("102");
-  resize(800, 600);
-  scroller_ = new charts::CTimeScroller(this);
-  scroller_->setObjectName("1000");
-  scroller_->setGeometry(2, 2, width() - 4, 18);
   chart_ = new charts::CLiveChart(this);
-  chart_->setObjectName("1001");
-  chart_->move(2, 22);
-  panel_ = new charts::CChnlPanel(this);
-  panel_->setObjectName("1129");
-  panel_->move(width() - 150, 0);
-  connect(chart_, &charts::CCurveChart::RightButtonReleased, this,
-          [this] { ContextMenu(QCursor::pos()); });
+  SetUpControls(chart_, true, "1129");
   timer_.setTimerType(Qt::PreciseTimer);
   connect(&timer_, &QTimer::timeout, this, &CRCView::OnRecordTimer);
-  scroller_->SetSidePanel(sidePanel);
-  chart_->SetSidePanel(sidePanel);
-  panel_->SetShown(sidePanel);
-  scroller_->Refresh(1);
-  chart_->Relayout();
-  panel_->Rebuild(1);
 }
 
 CRCView::~CRCView() {
@@ -99,17 +71,6 @@ CRCView::~CRCView() {
   // The controls only borrow the recording.
   chart_->SetRecord(nullptr);
   chart_->SetScroller(nullptr);
-}
-
-void CRCView::resizeEvent(QResizeEvent* e) {
-  QWidget::resizeEvent(e);
-  scroller_->Refresh(1);
-  chart_->Relayout();
-  panel_->Rebuild(1);
-}
-
-void CRCView::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::RightButton) ContextMenu(e->globalPosition().toPoint());
 }
 
 // ---------------------------------------------------------------- recording
@@ -262,17 +223,9 @@ void CRCView::BeginRecording() {
   recording = 1;
 
   CXFile* file = File();
-  scroller_->SetChart(chart_);
-  scroller_->SetFixedSize(0);
-  scroller_->SetOffset(0.0f);
-  scroller_->SetFraction(1.0f);
-  chart_->SetRecord(file);
-  chart_->ApplyRecordSettings();
-  chart_->SetCompanion(scroller_);
+  AttachControls(file);
   chart_->SetScroller(scroller_);
   chart_->following = 1;
-  panel_->SetRecord(file);
-  panel_->SetNotify(chart_);
   scroller_->setEnabled(true);
   emit fileReplaced();
   emit stateChanged();
@@ -385,36 +338,10 @@ void CRCView::ApplyRecordSettings() {
 // ---------------------------------------------------------------- frame texts
 
 void CRCView::RefreshFrameTexts(bool menuToo) {
-  if (!startedOk) return;
-  CXFile* file = File();
-  const charts::FrameHooks& hooks = charts::GetFrameHooks();
-  if (menuToo && recording && hooks.channelMenu) {
-    if (QMenu* menu = hooks.channelMenu()) {
-      menu->clear();
-      CommandRouter& router = CommandRouter::Instance();
-      for (int ch = 0; ch < file->GetChnlCount() && ch < 64; ++ch) {
-        router.SetText(ID_CHNL_TOGGLE + ch, QString::fromStdString(file->GetChnlName(ch)));
-        menu->addAction(router.Action(ID_CHNL_TOGGLE + ch));
-      }
-    }
-  }
-  if (hooks.setPaneText) {
-    hooks.setPaneText(1, lang::String(ID_INDICATOR_TITLE) + QString::fromStdString(file->GetTitle()));
-    hooks.setPaneText(2, lang::String(ID_INDICATOR_CHANNELS) + QString::number(file->GetChnlCount()));
-    hooks.setPaneText(3, lang::String(ID_INDICATOR_TIME) +
-                             QString::fromStdString(FormatTime(file->GetStartTime())) + " => " +
-                             QString::fromStdString(FormatTime(file->GetEndTime())));
-    hooks.setPaneText(4, lang::String(ID_INDICATOR_INTERVAL) + QString::number(file->GetInterval()) + "S");
-  }
+  if (startedOk) ShowFrameTexts(menuToo && recording ? ID_CHNL_TOGGLE : 0);
 }
 
 // ---------------------------------------------------------------- commands
-
-bool CRCView::HasSelection() const {
-  time_t s = 0, e = 0;
-  chart_->GetSelection(s, e);
-  return s != e && s != 0;
-}
 
 bool CRCView::OnUpdateCommand(int id, CommandState& state) {
   if (settingUp_) {
@@ -423,9 +350,7 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
     state.enabled = false;
     return true;
   }
-  const bool selecting = chart_->IsSelecting() != 0;
-  state.checkable = false;
-  state.checked = false;
+  if (UpdateCommonCommand(id, state, recording != 0)) return true;
   switch (id) {
     case ID_REC_START:
       state.enabled = !recording && !session_.LinkOpen();
@@ -438,12 +363,12 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case ID_RECORD_SETTINGS:
     case ID_REC_INFO:
-      state.enabled = recording && HasSideOpener(id);
+      state.enabled = recording != 0;
       return true;
     case ID_REC_LIST:
     case ID_REC_BARS:
     case ID_REC_RANGE:
-      state.enabled = startedOk && HasSideOpener(id);
+      state.enabled = startedOk != 0;
       return true;
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
@@ -451,56 +376,16 @@ bool CRCView::OnUpdateCommand(int id, CommandState& state) {
     case ID_FILE_PRINT_PREVIEW:
       state.enabled = recording != 0;
       return true;
-    case ID_EDIT_COPY:
-      state.enabled = selecting && HasSelection();
-      return true;
-    case ID_SELECT_ALL_RECORDS:
-      state.enabled = selecting;
-      return true;
-    case ID_SHOW_ALL_CHNL:
-    case ID_HIDE_ALL_CHNL:
-    case ID_NEXT_CHNL_GROUP:
-    case ID_PREV_CHNL_GROUP:
-      state.enabled = true;
-      return true;
-    case ID_SELECT_OFF:
-    case ID_SELECT_ON:
-      state.enabled = true;
-      state.checkable = true;
-      state.checked = (id == ID_SELECT_ON) == selecting;
-      return true;
-    case ID_SIDE_PANEL:
-      state.enabled = true;
-      state.checkable = true;
-      state.checked = sidePanel != 0;
-      return true;
     default:
-      break;
+      return false;
   }
-  if (id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST) {
-    const int ch = id - ID_CHNL_TOGGLE;
-    state.enabled = recording && ch < File()->GetChnlCount();
-    state.checkable = true;
-    state.checked = state.enabled && File()->Head().channels[ch].shown != 0;
-    return true;
-  }
-  return false;
 }
 
 bool CRCView::OnCommand(int id) {
   if (settingUp_) return true;
+  // A channel is toggled only while recording; the groups once there is a recording.
   const bool toggle = id >= ID_CHNL_TOGGLE && id <= ID_CHNL_TOGGLE_LAST;
-  if (toggle || id == ID_SHOW_ALL_CHNL || id == ID_HIDE_ALL_CHNL || id == ID_NEXT_CHNL_GROUP ||
-      id == ID_PREV_CHNL_GROUP) {
-    // A channel is toggled only while recording; the groups once there is a recording.
-    if (toggle ? !recording : !startedOk) return true;
-    uint8_t current[64], flags[64];
-    for (int i = 0; i < 64; ++i) current[i] = File()->Head().channels[i].shown;
-    int next = groupIndex;
-    if (charts::ShownFlagsOfCommand(id, File()->GetChnlCount(), current, groupIndex, flags, &next))
-      ApplyShown(flags, next);
-    return true;
-  }
+  if (CommonCommand(id, toggle ? recording != 0 : startedOk != 0)) return true;
   switch (id) {
     case ID_REC_START:
       StartRecording();
@@ -520,45 +405,25 @@ bool CRCView::OnCommand(int id) {
     case ID_RECORD_SETTINGS:
       OpenSide(id);
       return true;
-    case ID_EDIT_COPY:
-      if (chart_->IsSelecting() && HasSelection()) chart_->CopySelectionToClipboard();
-      return true;
-    case ID_SELECT_ALL_RECORDS:
-      if (startedOk) chart_->SelectAll();
-      return true;
-    case ID_SELECT_OFF:
-      chart_->SetSelecting(0);
-      return true;
-    case ID_SELECT_ON:
-      chart_->SetSelecting(1);
-      return true;
-    case ID_SIDE_PANEL:
-      ToggleSidePanel();
-      return true;
     case ID_LIST_PRINT:
     case ID_LIST_PRINT_PREVIEW:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
-      if (recording) PrintWindow(id == ID_LIST_PRINT_PREVIEW || id == ID_FILE_PRINT_PREVIEW);
+      if (recording) {
+        // The chart's current window on one page, as the history view prints it.
+        charts::CurvePrintJob job;
+        job.state = chart_->PrintState();
+        PrintCurves(job, id == ID_LIST_PRINT_PREVIEW || id == ID_FILE_PRINT_PREVIEW);
+      }
       return true;
     default:
       return false;
   }
 }
 
-void CRCView::PrintWindow(bool preview) {
-  // The chart's current window on one page, as the history view prints it.
-  charts::CurvePrintJob job;
-  job.state = chart_->PrintState();
-  if (preview)
-    charts::PreviewPages(this, charts::CurvePages(job));
-  else
-    charts::PrintPagesWithDialog(this, charts::CurvePages(job), QString::fromStdString(File()->GetTitle()));
-}
-
 void CRCView::OpenSide(int id) {
   const int slot = SideSlot(id);
-  if (slot < 0 || !HasSideOpener(id) || !startedOk) return;
+  if (slot < 0 || !startedOk) return;
   if (QWidget* open = sideFrames_[slot].data()) {
     // The device information is made anew; the others are brought forward.
     if (id != ID_REC_INFO) {
@@ -570,41 +435,65 @@ void CRCView::OpenSide(int id) {
     open->close();
     sideFrames_[slot] = nullptr;
   }
-  sideFrames_[slot] = Openers()[id](this);
+  sideFrames_[slot] = NewSide(id);
 }
 
-void CRCView::ApplyShown(const uint8_t* flags, int newGroupIndex) {
-  _tagDataHead& h = File()->Head();
-  uint8_t before[64];
-  for (int i = 0; i < 64; ++i) {
-    before[i] = h.channels[i].shown;
-    h.channels[i].shown = flags[i];
+QWidget* CRCView::NewSide(int id) {
+  // Each side window lets go of the live file before a new recording takes
+  // its place, and takes the new one after.
+  switch (id) {
+    case ID_REC_BARS: {
+      charts::CBarViewBase* bars = charts::NewBarView(File());
+      QWidget* frame = Host().AddChildWindow(bars, lang::String(IDS_BARS_TITLE), 133);
+      connect(this, &RecordView::fileAboutToBeReplaced, bars, [bars] { bars->SetRecord(nullptr); });
+      connect(this, &RecordView::fileReplaced, bars, [this, bars, frame] {
+        // The other kind of bar view for the new channel count: opened anew.
+        const bool wide = File()->GetChnlCount() >= 13;
+        if (wide == (qobject_cast<charts::CBarView*>(bars) != nullptr))
+          bars->SetRecord(File());
+        else
+          frame->close();
+      });
+      return frame;
+    }
+    case ID_REC_INFO: {
+      // The device information of the recorder being recorded, kept up to
+      // date with every record; it describes one recording and goes with it.
+      auto* wnd = new CDevInfoWnd(File(), this);
+      wnd->setAttribute(Qt::WA_DeleteOnClose);
+      auto refresh = [this, wnd] {
+        std::vector<uint64_t> words;
+        for (int ch = 0; ch < File()->GetChnlCount(); ++ch) words.push_back(DevWord(ch));
+        wnd->Refresh(std::move(words));
+      };
+      refresh();
+      connect(this, &RecordView::recordAppended, wnd, refresh);
+      connect(this, &RecordView::fileAboutToBeReplaced, wnd, &QWidget::close);
+      wnd->show();
+      return wnd;
+    }
+    case ID_RECORD_SETTINGS: {
+      // The view writes the header the dialog changed.
+      tables::CRecordSettingsDlg dlg(File(), this);
+      if (dlg.exec() == QDialog::Accepted) ApplyRecordSettings();
+      return nullptr;
+    }
+    case ID_REC_LIST:
+      return tables::OpenLiveListView(this, File());
+    case ID_REC_RANGE: {
+      auto* range = new charts::CRRangeView;
+      range->SetRecord(File());
+      connect(this, &RecordView::fileAboutToBeReplaced, range, [range] { range->SetRecord(nullptr); });
+      connect(this, &RecordView::fileReplaced, range, [this, range] { range->SetRecord(File()); });
+      return Host().AddChildWindow(range, lang::String(IDS_CIRCULAR_TITLE), 155);
+    }
+    default:
+      return nullptr;
   }
-  if (!File()->PutHead()) {
-    for (int i = 0; i < 64; ++i) h.channels[i].shown = before[i];
-    MsgBox(this, IDS_HEADER_WRITE_FAILED, IDS_CAPTION, MsgIcon::Error);
-    return;
-  }
-  groupIndex = newGroupIndex;
-  chart_->Relayout();
-  panel_->Rebuild(0);
-}
-
-void CRCView::ToggleSidePanel() {
-  sidePanel = sidePanel ? 0 : 1;
-  scroller_->SetSidePanel(sidePanel);
-  chart_->SetSidePanel(sidePanel);
-  panel_->SetShown(sidePanel);
-  if (!panel_->HasRecord() && startedOk) panel_->SetRecord(File());
-  panel_->Rebuild(1);
-  scroller_->Refresh(1);
-  chart_->Relayout();
 }
 
 QMenu* CRCView::ContextMenu(const QPoint& globalPos, bool run) {
-  return CommandRouter::Instance().ContextMenu(158, 1, this, globalPos, run, [this](int id) {
-    CommandState state;
-    if (!OnUpdateCommand(id, state)) state = CommandRouter::Instance().Query(id);
+  return ShowContextMenu(1, globalPos, run, [this](int id, CommandState& state) {
     switch (id) {
       case ID_REC_STOP:
       case ID_RECORD_SETTINGS:
@@ -625,7 +514,6 @@ QMenu* CRCView::ContextMenu(const QPoint& globalPos, bool run) {
       default:
         break;
     }
-    return state;
   });
 }
 

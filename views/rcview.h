@@ -3,29 +3,24 @@
 // following curve chart, stops, and saves the recording. The work itself
 // (set-up, sampling, appending) is LiveSession's; this view shows it.
 //
-// For the side windows (record list, bars, range view, device information):
-// each registers an opener for its command with SetSideOpener. The view calls
-// it with itself when the user asks for that window and keeps the returned
-// frame (a QPointer: it forgets a frame that closes); the window uses the
-// view through RecordView: File() and DevWord(), recordAppended(),
-// stateChanged(), and the swap of the file when a new recording begins
+// The side windows (record list, bars, range view, device information) are
+// opened by the view into child windows of its host; it keeps their frames (a
+// QPointer: it forgets a frame that closes). A side window uses the view
+// through RecordView: File() and DevWord(), recordAppended(), stateChanged(),
+// and the swap of the file when a new recording begins
 // (fileAboutToBeReplaced(), fileReplaced()). It drops its pointer to the view
 // on QObject::destroyed. The view closes its side frames when it goes.
 #include <QPointer>
 #include <QTimer>
-#include <functional>
 
 #include "acquire/live.h"
-#include "platform/ui/command.h"
-#include "views/recordview.h"
+#include "views/curveview.h"
 
 class QDialog;
 class QMenu;
 
 namespace charts {
 class CLiveChart;
-class CTimeScroller;
-class CChnlPanel;
 }  // namespace charts
 
 namespace acquire {
@@ -37,10 +32,10 @@ QString AskSavePath(QWidget* parent);
 // the path it was saved at, or empty when not saved (a failure says why).
 QString SaveInterrupted(QWidget* parent);
 
-class CRCView : public views::RecordView, public CommandTarget {
+class CRCView : public views::CurveView {
   Q_OBJECT
  public:
-  explicit CRCView(QWidget* parent = nullptr);
+  explicit CRCView(views::ViewHost& host = views::ViewHost::Standalone(), QWidget* parent = nullptr);
   ~CRCView() override;
 
   // ---- the interface of the side windows ----
@@ -49,13 +44,8 @@ class CRCView : public views::RecordView, public CommandTarget {
   // The latest device word of a channel, as the recorder reports it now.
   uint64_t DevWord(int ch) const override { return session_.DevWord(ch); }
   int Records() const { return session_.Records(); }
-  // Opens the side window of a command (ID_REC_LIST, ID_REC_BARS,
-  // ID_REC_RANGE, ID_REC_INFO, ID_RECORD_SETTINGS) for a view; returns its
-  // frame, or null. Until one is registered the command stays greyed.
-  using SideOpener = std::function<QWidget*(CRCView* view)>;
-  static void SetSideOpener(int commandId, SideOpener opener);
-  static bool HasSideOpener(int commandId);
-  // The open side frame of a command (null when closed).
+  // The open side frame of a command (ID_REC_LIST, ID_REC_BARS, ID_REC_RANGE,
+  // ID_REC_INFO; null when closed).
   QWidget* SideFrame(int commandId) const;
   // After the record settings changed the header: writes it into the store
   // (message IDS_HEADER_WRITE_FAILED when it cannot) and shows the new display settings.
@@ -64,8 +54,7 @@ class CRCView : public views::RecordView, public CommandTarget {
   // ---- commands ----
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
-  // The context menu; with run false it is returned unshown (tests).
-  QMenu* ContextMenu(const QPoint& globalPos, bool run = true);
+  QMenu* ContextMenu(const QPoint& globalPos, bool run = true) override;
   // The close check of the live frame: true when the view may close.
   bool CanClose();
   // Save as; true when the recording was saved.
@@ -78,8 +67,6 @@ class CRCView : public views::RecordView, public CommandTarget {
   void RefreshFrameTexts(bool menuToo) override;
 
   charts::CLiveChart* Chart() const { return chart_; }
-  charts::CTimeScroller* Scroller() const { return scroller_; }
-  charts::CChnlPanel* Panel() const { return panel_; }
   LiveSession& Session() { return session_; }
   // The timer that appends a record every interval.
   QTimer* RecordTimer() { return &timer_; }
@@ -90,12 +77,9 @@ class CRCView : public views::RecordView, public CommandTarget {
   int recording = 0;
   int startedOk = 0;
   int saved = 1;
-  int groupIndex = 0;
-  int sidePanel = 0;
 
  protected:
-  void resizeEvent(QResizeEvent*) override;
-  void mouseReleaseEvent(QMouseEvent*) override;
+  bool Showing() const override { return startedOk != 0; }
 
  private:
   void StartRecording();
@@ -107,17 +91,12 @@ class CRCView : public views::RecordView, public CommandTarget {
   // let go of the old file first, the controls take the new one.
   void BeginRecording();
   void AfterAppend();
-  void ApplyShown(const uint8_t* flags, int newGroupIndex);
-  void ToggleSidePanel();
   void OpenSide(int id);
-  // Prints, or previews, the chart's current window.
-  void PrintWindow(bool preview);
-  bool HasSelection() const;
+  // The side window of a command made anew; its frame, or null.
+  QWidget* NewSide(int id);
 
   LiveSession session_;
-  charts::CTimeScroller* scroller_;
   charts::CLiveChart* chart_;
-  charts::CChnlPanel* panel_;
   QTimer timer_;
   QPointer<QWidget> sideFrames_[5];
   // While the set-up thread fills the session, nothing else touches it.

@@ -14,6 +14,8 @@ class CXFile;
 
 namespace views {
 
+class ViewHost;
+
 class RecordView : public QWidget {
   Q_OBJECT
  public:
@@ -27,6 +29,8 @@ class RecordView : public QWidget {
   // The frame's status panes, and with menuToo its channel menu, show this
   // view's recording (a side window of it became active).
   virtual void RefreshFrameTexts(bool menuToo) = 0;
+  // The host the view's windows go into.
+  virtual ViewHost& Host() const = 0;
 
  signals:
   // A record was appended; records is the count now.

@@ -23,9 +23,11 @@
 
 #include "data/cxfile.h"
 #include "data/records.h"
+#include "platform/ui/postto.h"
 #include "platform/appconfig.h"
 #include "platform/localspan.h"
 #include "platform/localtime.h"
+#include "platform/ui/dialogfields.h"
 #include "platform/ui/msgbox.h"
 #include "tables/recordexport.h"
 
@@ -176,18 +178,6 @@ ExportWnd::ExportWnd(int language, CXFile* file, time_t start, time_t end, QWidg
 
 ExportWnd::~ExportWnd() { StopWorker(); }
 
-void ExportWnd::SetPickers(QDateEdit* date, QTimeEdit* time, time_t t) {
-  const QDateTime dt = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(t));
-  date->setDate(dt.date());
-  time->setTime(dt.time());
-}
-
-time_t ExportWnd::PickerTime(QDateEdit* date, QTimeEdit* time) const {
-  const QDate d = date->date();
-  const QTime t = time->time();
-  return platform::LocalTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
 void ExportWnd::Message(const QString& text, bool information, const char* caption) {
   QMessageBox box(information ? QMessageBox::Information : QMessageBox::Warning,
                   QString::fromUtf8(caption ? caption : Texts(language_).messageCaption), text, QMessageBox::Ok, this);
@@ -219,9 +209,9 @@ QString ExportWnd::AskTarget() {
 void ExportWnd::OnExport() {
   if (!file_ || Exporting()) return;
   const WindowTexts& t = Texts(language_);
-  const time_t start = platform::WithinSpan(PickerTime(startDate_, startTime_), file_->GetStartTime(),
+  const time_t start = platform::WithinSpan(PickedTime(startDate_, startTime_), file_->GetStartTime(),
                                             file_->GetEndTime(), platform::SpanEdge::Start);
-  const time_t end = platform::WithinSpan(PickerTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
+  const time_t end = platform::WithinSpan(PickedTime(endDate_, endTime_), file_->GetStartTime(), file_->GetEndTime(),
                                           platform::SpanEdge::End);
   if (start > end) return Message(QString::fromUtf8(t.startAfterEnd), false);
   if (start < file_->GetStartTime()) return Message(QString::fromUtf8(t.outOfStart), false);
@@ -246,16 +236,12 @@ void ExportWnd::OnExport() {
     tables::ExportHooks hooks;
     hooks.cancel = &cancel_flag_;
     hooks.progress = [this](int64_t done, int64_t) {
-      QMetaObject::invokeMethod(
-          this, [this, done] { progress_->setValue(static_cast<int>(std::min<int64_t>(done, INT32_MAX))); },
-          Qt::QueuedConnection);
+      platform::PostTo(this, [this, done] { progress_->setValue(static_cast<int>(std::min<int64_t>(done, INT32_MAX))); });
     };
     std::string error;
     const tables::ExportResult r = tables::ExportXlsx(*file, request, path, hooks, &error);
     const QString message = QString::fromStdString(error);
-    QMetaObject::invokeMethod(
-        this, [this, r, message, target] { Finished(static_cast<int>(r), message, target); },
-        Qt::QueuedConnection);
+    platform::PostTo(this, [this, r, message, target] { Finished(static_cast<int>(r), message, target); });
   });
 }
 

@@ -64,8 +64,6 @@ class ExportWnd : public QDialog {
   void reject() override;
 
  private:
-  void SetPickers(QDateEdit* date, QTimeEdit* time, time_t t);
-  time_t PickerTime(QDateEdit* date, QTimeEdit* time) const;
   void Message(const QString& text, bool information, const char* caption = nullptr);
   void StopWorker();
   void Finished(int result, const QString& error, const QString& path);

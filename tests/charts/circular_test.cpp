@@ -20,6 +20,7 @@
 #include "charts/printui.h"
 #include "common/modal.h"
 #include "common/testenv.h"
+#include "common/testhost.h"
 #include "data/cxfile.h"
 #include "pdfpages.h"
 #include "platform/ui/commandids.h"
@@ -495,12 +496,13 @@ TEST_F(Circular, RangeViewPrintsOneLandscapePageWithoutAPrinter) {
   r.records = 2000;
   auto f = Recording(r);
   ASSERT_TRUE(f);
-  CRangeView view;
+  testenv::TestHost host;
+  CRangeView view(host);
   view.SetRecord(f.get());
   view.SetSpan(f->GetStartTime(), f->GetEndTime());
   view.SetChannel(1);
   const std::string pdf = testenv::NewDir("p") + "chnl.pdf";
-  SetPdfPathAsk([&](QWidget*) { return QString::fromStdString(pdf); });
+  host.pdfPath = [&] { return QString::fromStdString(pdf); };
   int asked = 0;
   SetMsgBoxAnswerer([&](const MsgBoxRequest& m) {
     if (m.buttons & QMessageBox::Yes) ++asked;  // the question; then where the file went
@@ -514,7 +516,6 @@ TEST_F(Circular, RangeViewPrintsOneLandscapePageWithoutAPrinter) {
   }
   EXPECT_EQ(asked, 2);
   SetMsgBoxAnswerer(nullptr);
-  SetPdfPathAsk(nullptr);
 }
 
 TEST_F(Circular, RectoolPrintsTheCircularReport) {

@@ -19,6 +19,7 @@
 #include "charts/curveprint.h"
 #include "common/modal.h"
 #include "common/testenv.h"
+#include "common/testhost.h"
 #include "data/cxfile.h"
 #include "pdfpages.h"
 #include "platform/ui/commandids.h"
@@ -352,7 +353,7 @@ class ViewPrint : public ::testing::Test {
     auto f = OpenRecording(path_);
     ASSERT_TRUE(f);
     file_ = f.get();
-    view_ = std::make_unique<CHCView>();
+    view_ = std::make_unique<CHCView>(host_);
     view_->resize(900, 600);
     view_->SetRecord(f.release());
     SetMsgBoxAnswerer([this](const MsgBoxRequest& m) {
@@ -360,15 +361,13 @@ class ViewPrint : public ::testing::Test {
       return QMessageBox::Yes;
     });
     pdf_ = testenv::NewDir("out") + "view.pdf";
-    CHCView::SetPdfPathAsk([this](QWidget*) { return QString::fromStdString(pdf_); });
+    host_.pdfPath = [this] { return QString::fromStdString(pdf_); };
   }
   void TearDown() override {
     SetMsgBoxAnswerer(nullptr);
-    CHCView::SetPdfPathAsk(nullptr);
-    CHCView::SetPrintRangeAsk(nullptr);
   }
   void AskRange(time_t start, time_t end, int mode) {
-    CHCView::SetPrintRangeAsk([=](QWidget*, CXFile* f, time_t* s, time_t* e, int* pages, int* m) {
+    host_.printRange = [=](CXFile* f, time_t* s, time_t* e, int* pages, int* m) {
       PrintRange range;
       if (!SnapPrintRange(*f, start, end, &range)) return false;
       *s = range.start;
@@ -376,10 +375,11 @@ class ViewPrint : public ::testing::Test {
       *pages = range.pages;
       *m = mode;
       return true;
-    });
+    };
   }
   std::string path_, pdf_;
   CXFile* file_ = nullptr;
+  testenv::TestHost host_;
   std::unique_ptr<CHCView> view_;
   std::vector<QString> messages_;
 };
@@ -421,16 +421,16 @@ TEST_F(ViewPrint, PreviewShowsEveryPageOfTheRange) {
 }
 
 TEST_F(ViewPrint, DeclinedRangeOrFileLeavesEverythingAsItWas) {
-  CHCView::SetPrintRangeAsk([](QWidget*, CXFile*, time_t*, time_t*, int*, int*) { return false; });
+  host_.printRange = [](CXFile*, time_t*, time_t*, int*, int*) { return false; };
   ASSERT_TRUE(view_->OnCommand(ID_PRINT_PREVIEW_ALL));
   EXPECT_EQ(view_->rangeMode, 0);
   EXPECT_EQ(PdfPageCount(pdf_), -1);
   // The file dialog cancelled: nothing is written.
-  CHCView::SetPdfPathAsk([](QWidget*) { return QString(); });
+  host_.pdfPath = [] { return QString(); };
   ASSERT_TRUE(view_->OnCommand(ID_LIST_PRINT));
   EXPECT_EQ(PdfPageCount(pdf_), -1);
   // An unwritable place: a message that says so, and no file.
-  CHCView::SetPdfPathAsk([](QWidget*) { return QString("/nonexistent-dir/x.pdf"); });
+  host_.pdfPath = [] { return QString("/nonexistent-dir/x.pdf"); };
   messages_.clear();
   ASSERT_TRUE(view_->OnCommand(ID_LIST_PRINT));
   ASSERT_EQ(messages_.size(), 2u);

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,8 +35,13 @@ bool SimProcess::Start(const std::vector<std::string>& args) {
   std::vector<char*> argv;
   for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
+  const pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
+    // The simulator goes with the test, also when the test dies: else it
+    // would keep the test runner's output open.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);

@@ -47,8 +47,8 @@ class PrintRange : public ::testing::Test {
   }
   void Pick(tables::CPrintRangeDlg& dlg, time_t start, time_t end) {
     // End first, so the span never passes through a state the test did not mean.
-    charts::SetPickers(Ctl<QDateEdit>(&dlg, 1054), Ctl<QTimeEdit>(&dlg, 1055), end);
-    charts::SetPickers(Ctl<QDateEdit>(&dlg, 1052), Ctl<QTimeEdit>(&dlg, 1053), start);
+    SetPickers(Ctl<QDateEdit>(&dlg, 1054), Ctl<QTimeEdit>(&dlg, 1055), end);
+    SetPickers(Ctl<QDateEdit>(&dlg, 1052), Ctl<QTimeEdit>(&dlg, 1053), start);
   }
   std::vector<QString> messages_;
 };

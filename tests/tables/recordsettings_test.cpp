@@ -27,7 +27,7 @@
 #include "tables/colorbutton.h"
 #include "tables/recordsettingsdlg.h"
 #include "viewcfg/viewdef.h"
-#include "views/framehooks.h"
+#include "common/testhost.h"
 #include "views/hcview.h"
 
 using tables::CRecordSettingsDlg;
@@ -368,22 +368,16 @@ class RecordSettingsInView : public RecordSettings {
  protected:
   void SetUp() override {
     RecordSettings::SetUp();
-    charts::FrameHooks hooks;
-    hooks.setPaneText = [this](int pane, const QString& t) { panes_[pane] = t; };
-    hooks.channelMenu = [this] { return &channelMenu_; };
-    charts::SetFrameHooks(hooks);
-    view_ = std::make_unique<charts::CHCView>();
+    view_ = std::make_unique<charts::CHCView>(host_);
     view_->resize(900, 500);
     view_->SetRecord(file_.release());
   }
   void TearDown() override {
     view_.reset();
-    charts::SetFrameHooks({});
     RecordSettings::TearDown();
   }
   CXFile* File() { return view_->file; }
-  QMenu channelMenu_;
-  QString panes_[5];
+  testenv::TestHost host_;
   std::unique_ptr<charts::CHCView> view_;
 };
 
@@ -448,9 +442,9 @@ TEST_F(RecordSettingsInView, EverythingEditedIsWrittenAndReadBackByAFreshOpen) {
   // The rings are set anew on every load; in memory they are what was typed.
   EXPECT_EQ(File()->Head().tagByte, 6);
   // The channel menu and the status bar show the new names.
-  ASSERT_EQ(channelMenu_.actions().size(), 4);
-  EXPECT_EQ(channelMenu_.actions()[1]->text(), "温度");
-  EXPECT_EQ(panes_[1], lang::String(59143) + "锅炉 2");
+  ASSERT_EQ(host_.channelMenu.actions().size(), 4);
+  EXPECT_EQ(host_.channelMenu.actions()[1]->text(), "温度");
+  EXPECT_EQ(host_.panes[1], lang::String(59143) + "锅炉 2");
   // Channel 2 is hidden in the chart's layout as well.
   CommandState toggle;
   view_->OnUpdateCommand(ID_CHNL_TOGGLE + 1, toggle);

@@ -26,7 +26,7 @@
 #include "platform/ui/commandids.h"
 #include "platform/ui/lang.h"
 #include "platform/ui/msgbox.h"
-#include "views/framehooks.h"
+#include "common/testhost.h"
 #include "views/hcview.h"
 
 using namespace charts;
@@ -67,15 +67,13 @@ class HCView : public ::testing::Test {
     auto f = OpenRecording(path_);
     ASSERT_TRUE(f);
     file_ = f.get();
-    SetFrameHooks({[this](int pane, const QString& t) { panes_[pane] = t; }, nullptr, nullptr, nullptr});
-    view_ = std::make_unique<CHCView>();
+    view_ = std::make_unique<CHCView>(host_);
     view_->resize(1000, 600);
     view_->SetRecord(f.release());
     t0_ = file_->GetStartTime();
   }
   void TearDown() override {
     SetMsgBoxAnswerer(nullptr);
-    SetFrameHooks({});
   }
   std::vector<int> Shown() {
     std::vector<int> v;
@@ -98,11 +96,11 @@ class HCView : public ::testing::Test {
 
   std::string path_;
   CXFile* file_ = nullptr;
+  testenv::TestHost host_;
   std::unique_ptr<CHCView> view_;
   time_t t0_ = 0;
   std::vector<QString> messages_;
   QMessageBox::StandardButton answer_ = QMessageBox::Yes;
-  QString panes_[5];
 };
 
 TEST_F(HCView, ControlsByIdAndStatusPanes) {
@@ -114,11 +112,11 @@ TEST_F(HCView, ControlsByIdAndStatusPanes) {
   EXPECT_EQ(chart->geometry(), QRect(2, 2, 1000 - 4, 600 - 22 - 2));
   EXPECT_EQ(view_->Scroller()->geometry(), QRect(2, 600 - 20, 1000 - 4, 18));
   EXPECT_GT(view_->Scroller()->y(), chart->geometry().bottom());
-  EXPECT_EQ(panes_[1], lang::String(59143) + "Boiler");
-  EXPECT_EQ(panes_[2], lang::String(59144) + "10");
-  EXPECT_EQ(panes_[3], lang::String(59145) + QString::fromStdString(FormatTime(t0_)) + " => " +
+  EXPECT_EQ(host_.panes[1], lang::String(59143) + "Boiler");
+  EXPECT_EQ(host_.panes[2], lang::String(59144) + "10");
+  EXPECT_EQ(host_.panes[3], lang::String(59145) + QString::fromStdString(FormatTime(t0_)) + " => " +
                            QString::fromStdString(FormatTime(t0_ + 99)));
-  EXPECT_EQ(panes_[4], lang::String(59146) + "1S");
+  EXPECT_EQ(host_.panes[4], lang::String(59146) + "1S");
 }
 
 TEST_F(HCView, TheChartFoundByIdAnswersMouseAndKeys) {
@@ -443,7 +441,7 @@ TEST_F(HCView, ExportAndStatisticsOpenOnTheViewsFile) {
   EXPECT_TRUE(State(ID_EXPORT_EXCEL).enabled);
   EXPECT_TRUE(State(ID_STATISTICS).enabled);
   CXFile* statsFile = nullptr;
-  SetFrameHooks({nullptr, nullptr, nullptr, [&](QWidget*, CXFile* f) { statsFile = f; }});
+  host_.statistics = [&](CXFile* f) { statsFile = f; };
   EXPECT_TRUE(view_->OnCommand(ID_STATISTICS));
   EXPECT_EQ(statsFile, file_);
   // Without a selection the export window offers the whole file, in the

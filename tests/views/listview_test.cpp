@@ -26,6 +26,7 @@
 #include "charts/pdfpages.h"
 #include "charts/printui.h"
 #include "common/modal.h"
+#include "common/testhost.h"
 #include "common/testenv.h"
 #include "data/cxfile.h"
 #include "platform/ui/commandids.h"
@@ -60,9 +61,8 @@ class ListView : public ::testing::Test {
     for (int ch = 0; ch < channels; ++ch) f->Head().channels[ch].rangeHigh = {255, 1};
     ASSERT_TRUE(f->PutHead());
     file_ = f.get();
-    owner_ = std::make_unique<charts::CHCView>();
+    owner_ = std::make_unique<charts::CHCView>(host_);
     owner_->SetRecord(f.release());
-    charts::CHCView::SetOpener(ID_OPEN_LIST, OpenListView);
     ASSERT_TRUE(owner_->OnCommand(ID_OPEN_LIST));
     list_ = qobject_cast<CXListView*>(owner_->listFrame);
     ASSERT_NE(list_, nullptr);
@@ -72,7 +72,6 @@ class ListView : public ::testing::Test {
   }
   void TearDown() override {
     SetMsgBoxAnswerer(nullptr);
-    charts::CHCView::SetOpener(ID_OPEN_LIST, nullptr);
     delete list_;
   }
   // Red pixels in a rectangle of what the grid shows.
@@ -96,6 +95,7 @@ class ListView : public ::testing::Test {
 
   std::string path_;
   CXFile* file_ = nullptr;
+  testenv::TestHost host_;
   std::unique_ptr<charts::CHCView> owner_;
   CXListView* list_ = nullptr;
   CXGridCtrl* grid_ = nullptr;
@@ -344,7 +344,7 @@ TEST_F(ListView, GoToTimeRoundsDownToARow) {
   Open(100);
   grid_->SetRowStep(3);
   testenv::OnModal([this](QWidget* w) {
-    charts::SetPickers(w->findChild<QDateEdit*>("1052"), w->findChild<QTimeEdit*>("1053"), t0_ + 8);
+    SetPickers(w->findChild<QDateEdit*>("1052"), w->findChild<QTimeEdit*>("1053"), t0_ + 8);
     static_cast<QDialog*>(w)->accept();
   });
   ASSERT_TRUE(list_->OnCommand(ID_GOTO_TIME));
@@ -513,14 +513,13 @@ TEST_F(ListView, PrintingWithoutAPrinterWritesThePdfTheUserNames) {
   Open(200);
   if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a printer is installed here";
   const QString pdf = QString::fromStdString(testenv::Home()) + "named.pdf";
-  charts::SetPdfPathAsk([&](QWidget*) { return pdf; });
+  host_.pdfPath = [&] { return pdf; };
   SetMsgBoxAnswerer([this](const MsgBoxRequest& r) {
     messages_.push_back(r.text);
     return QMessageBox::Yes;
   });
   grid_->GoToTime(t0_ + 50);
   ASSERT_TRUE(list_->OnCommand(ID_LIST_PRINT));  // print mode 0: the page at the top row
-  charts::SetPdfPathAsk(nullptr);
   ASSERT_EQ(messages_.size(), 2u);
   EXPECT_EQ(messages_[0], lang::String(62811));
   EXPECT_TRUE(messages_[1].contains("named.pdf")) << messages_[1].toStdString();
@@ -579,6 +578,7 @@ class LiveOwner : public views::RecordView {
   CXFile* File() override { return file_; }
   uint64_t DevWord(int) const override { return 0; }
   void RefreshFrameTexts(bool) override { ++refreshed; }
+  views::ViewHost& Host() const override { return views::ViewHost::Standalone(); }
   int refreshed = 0;
 
  private:
