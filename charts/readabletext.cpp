@@ -48,11 +48,15 @@ void DrawOutlinedText(QPainter& p, const QRect& rect, int flags, const QString& 
       return qHashMulti(0, k.text, k.font, k.colour, k.background, k.size.width(), k.size.height(), k.flags);
     }
   };
-  static std::unordered_map<Key, QImage, KeyHash> tiles;
+  struct Tile {
+    QImage image;  // the pixels the text set, the rest transparent
+    QPoint at;     // its place from the rectangle's top-left corner
+  };
+  static std::unordered_map<Key, Tile, KeyHash> tiles;
   const Key key{text, p.font().key(), colour.rgb(), background.rgb(), rect.size(), flags};
   auto it = tiles.find(key);
   if (it == tiles.end()) {
-    if (tiles.size() > 1024) tiles.clear();
+    if (tiles.size() > 512) tiles.clear();
     QImage drawn(rect.width() + 2 * kMargin, rect.height() + 2 * kMargin, QImage::Format_RGB32);
     drawn.fill(background);
     {
@@ -63,14 +67,19 @@ void DrawOutlinedText(QPainter& p, const QRect& rect, int flags, const QString& 
     }
     QImage tile(drawn.size(), QImage::Format_ARGB32_Premultiplied);
     const QRgb plain = background.rgb() | 0xFF000000u;
+    QRect set;  // the pixels the text set
     for (int y = 0; y < drawn.height(); ++y) {
       const QRgb* from = reinterpret_cast<const QRgb*>(drawn.constScanLine(y));
       QRgb* to = reinterpret_cast<QRgb*>(tile.scanLine(y));
-      for (int x = 0; x < drawn.width(); ++x) to[x] = (from[x] | 0xFF000000u) == plain ? 0 : from[x] | 0xFF000000u;
+      for (int x = 0; x < drawn.width(); ++x) {
+        to[x] = (from[x] | 0xFF000000u) == plain ? 0 : from[x] | 0xFF000000u;
+        if (to[x]) set |= QRect(x, y, 1, 1);
+      }
     }
-    it = tiles.emplace(key, std::move(tile)).first;
+    it = tiles.emplace(key, Tile{set.isEmpty() ? QImage() : tile.copy(set), set.topLeft() - QPoint(kMargin, kMargin)})
+             .first;
   }
-  p.drawImage(rect.topLeft() - QPoint(kMargin, kMargin), it->second);
+  if (!it->second.image.isNull()) p.drawImage(rect.topLeft() + it->second.at, it->second.image);
 }
 
 QPixmap ColourSwatch(const QColor& colour, int size) {
