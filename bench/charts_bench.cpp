@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     for (auto& [key, f] : g_charts) {
       const auto& [records, width, live] = key;
       f.chart->RedrawAll();
-      f.chart->BackImage()->save(QString("%1/%2-%3-%4.png").arg(shots).arg(live ? "live" : "history").arg(width).arg(records));
+      const QString name = QString("%1/%2-%3-%4.png").arg(shots, live ? "live" : "history").arg(width).arg(records);
+      f.chart->BackImage()->save(name);
     }
   }
   return 0;

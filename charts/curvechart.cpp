@@ -745,7 +745,8 @@ void CCurveChart::RestorePlot() {
   // The pixels the cursor, the read-out or the band covered, put back in the
   // reverse order of their covering.
   QImage& dst = backBuffer->Image();
-  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) CopyImage(dst, it->pixels, QPoint(it->rect.left, it->rect.top));
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+    CopyImage(dst, it->pixels, QPoint(it->rect.left, it->rect.top));
   saved_.clear();
 }
 
@@ -924,7 +925,6 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
     QRgb colour;
     bool alarm;
     QString text;
-    bool operator==(const Row&) const = default;
   };
   std::vector<Row> shownRows;
   for (int ch = 0; ch < n && int(shownRows.size()) < rows - 2; ++ch) {

@@ -76,8 +76,8 @@ void DrawOutlinedText(QPainter& p, const QRect& rect, int flags, const QString& 
         if (to[x]) set |= QRect(x, y, 1, 1);
       }
     }
-    it = tiles.emplace(key, Tile{set.isEmpty() ? QImage() : tile.copy(set), set.topLeft() - QPoint(kMargin, kMargin)})
-             .first;
+    Tile kept{set.isEmpty() ? QImage() : tile.copy(set), set.topLeft() - QPoint(kMargin, kMargin)};
+    it = tiles.emplace(key, std::move(kept)).first;
   }
   if (!it->second.image.isNull()) p.drawImage(rect.topLeft() + it->second.at, it->second.image);
 }
