@@ -58,7 +58,7 @@ debug:
 
 asan:
 	$(MAKE) build BUILD=build-asan TYPE=Debug CMAKE_FLAGS="-DRECVIEW_SANITIZE=ON"
-	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	cd build-asan && LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp" ctest --output-on-failure -j $(JOBS)
 
 # The threaded work (live recording with its side windows and a restart,
 # download, export, find) under ThreadSanitizer; any report fails. Qt itself
