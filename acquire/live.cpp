@@ -98,6 +98,14 @@ LiveSession::LiveSession() : file_(std::make_unique<CXFile>()) {
 LiveSession::~LiveSession() {
   Stop();
   Discard();
+  if (flusher_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(flushLock_);
+      flushQuit_ = true;
+    }
+    flushWanted_.notify_one();
+    flusher_.join();
+  }
 }
 
 bool LiveSession::Cancelled(const SetupObserver& observer) const {
@@ -263,6 +271,7 @@ LiveStatus LiveSession::Setup(const _tagComParam& param, const _tagViewDef& view
 bool LiveSession::StartAcquisition(time_t now) {
   if (!next_ || !driver_ || !link_.IsOpen() || recording_) return false;
   // The stopped recording goes only now, and the fresh store takes its name.
+  WaitForFlush();
   file_->Close();
   file_ = std::move(next_);
   file_->RenameTemp("temp.tmp");
@@ -270,7 +279,7 @@ bool LiveSession::StartAcquisition(time_t now) {
     devWords_[ch].store(0);
     storedWords_[ch] = 0;
   }
-  flushed_ = 0;
+  flushed_.store(0);
   stop_.Reset();
   firstPass_.Reset();
   {
@@ -348,9 +357,47 @@ void LiveSession::StoreDevWords() {
   }
 }
 
-void LiveSession::Flush() {
-  if (file_->FlushStore(flushed_)) flushed_ = records_;
+void LiveSession::Flush(bool wait) {
   flushedAt_ = std::chrono::steady_clock::now();
+  if (wait) {
+    WaitForFlush();
+    if (file_->FlushStore(flushed_.load())) flushed_.store(records_);
+    return;
+  }
+  // From the last record known on the disk: a flush that failed is tried
+  // again with the next one.
+  std::function<bool()> job = file_->StoreFlushJob(flushed_.load());
+  if (!job) return;
+  if (!flusher_.joinable()) flusher_ = std::thread([this] { FlushLoop(); });
+  {
+    std::lock_guard<std::mutex> lock(flushLock_);
+    flushJob_ = std::move(job);  // a job not yet begun is covered by this one
+    flushTo_ = records_;
+  }
+  flushWanted_.notify_one();
+}
+
+void LiveSession::FlushLoop() {
+  std::unique_lock<std::mutex> lock(flushLock_);
+  for (;;) {
+    flushWanted_.wait(lock, [this] { return flushQuit_ || flushJob_; });
+    if (!flushJob_) return;
+    const std::function<bool()> job = std::move(flushJob_);
+    flushJob_ = nullptr;
+    const int to = flushTo_;
+    flushBusy_ = true;
+    lock.unlock();
+    const bool ok = job();
+    lock.lock();
+    flushBusy_ = false;
+    if (ok && to > flushed_.load()) flushed_.store(to);
+    flushDone_.notify_all();
+  }
+}
+
+void LiveSession::WaitForFlush() {
+  std::unique_lock<std::mutex> lock(flushLock_);
+  flushDone_.wait(lock, [this] { return !flushJob_ && !flushBusy_; });
 }
 
 AppendStatus LiveSession::Append(bool first, time_t now) {
@@ -370,7 +417,7 @@ AppendStatus LiveSession::Append(bool first, time_t now) {
   // To the disk with the first record, then once a period: the cost of a
   // flush is paid a few times a minute, not at every record.
   const auto period = std::chrono::seconds(std::max(kFlushSeconds, file_->GetInterval()));
-  if (first || std::chrono::steady_clock::now() - flushedAt_ >= period) Flush();
+  if (first || std::chrono::steady_clock::now() - flushedAt_ >= period) Flush(first);
   const int slots = std::min<int>(file_->Head().capacity, file_->GetSlotCount());
   return records_ >= slots ? AppendStatus::Full : AppendStatus::Appended;
 }
@@ -397,8 +444,9 @@ void LiveSession::Stop() {
   }
   if (HasStore() && recording_) {
     file_->SetEndTime(0);
-    Flush();
+    Flush(true);
   }
+  WaitForFlush();
   DropSetUp();
   if (driver_) driver_->SetLink(nullptr);
   FreeDriver(library_);
@@ -411,17 +459,19 @@ void LiveSession::Stop() {
 
 bool LiveSession::SaveAs(const std::string& path) {
   if (!HasStore() || records_ <= 0) return false;
+  WaitForFlush();
   return file_->SaveAs(path);
 }
 
 void LiveSession::Discard() {
+  WaitForFlush();
   if (HasStore()) file_->Close();
   DropSetUp();
 }
 
 void LiveSession::KeepForRecovery() {
   if (!HasStore()) return;
-  Flush();
+  Flush(true);
   // The store deletes its file when it closes: a second name keeps the data,
   // and takes the store's name again once it is closed.
   const std::string path = TempStorePath();

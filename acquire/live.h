@@ -13,6 +13,7 @@
 // Tick, Stop, SaveAs, File) belongs to the thread that owns the session.
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -155,7 +156,7 @@ class LiveSession {
   // True while File() is a store (recording, or stopped and not discarded).
   bool HasStore() const { return file_->GetState() == CXFile::State::kLiveStore; }
   // Records of this recording that have been written to the disk.
-  int FlushedRecords() const { return flushed_; }
+  int FlushedRecords() const { return flushed_.load(); }
   int Records() const { return records_; }
   // True for the interleaved family (values as floats, model letter 'P').
   bool Interleaved() const { return interleaved_; }
@@ -180,7 +181,14 @@ class LiveSession {
   void StoreDevWords();
   // Drops a fresh store not begun; releases the store lock when no store is left.
   void DropSetUp();
-  void Flush();
+  // Writes the new records and the header to the disk. The flush of a period
+  // is handed to the flush thread (the owner does not wait for the disk, a
+  // slow one included); `wait` writes them now, after any flush under way.
+  void Flush(bool wait);
+  void FlushLoop();
+  // Returns once no flush is waiting or under way (before the store is
+  // closed, saved or replaced).
+  void WaitForFlush();
 
   RecorderLink link_;
   std::unique_ptr<CXFile> file_;
@@ -192,9 +200,17 @@ class LiveSession {
   bool interleaved_ = true;
   bool recording_ = false;
   int records_ = 0;
-  // Records on the disk, and when they were written there.
-  int flushed_ = 0;
+  // Records on the disk, and when they were last handed over to be written.
+  std::atomic<int> flushed_{0};
   std::chrono::steady_clock::time_point flushedAt_{};
+  // The flush thread and the job it is given: the records up to flushTo_.
+  std::thread flusher_;
+  std::mutex flushLock_;
+  std::condition_variable flushDone_, flushWanted_;
+  std::function<bool()> flushJob_;
+  int flushTo_ = 0;
+  bool flushBusy_ = false;
+  bool flushQuit_ = false;
   int chnlCount_ = 0;
   int valueWidth_ = 2;
   int devWordBytes_ = 4;

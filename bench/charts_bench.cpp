@@ -41,12 +41,13 @@ struct Fixture {
 
 // The chart (a live one when live is set) of a recording of `records`
 // records, width pixels wide.
+std::map<std::tuple<int, int, bool>, Fixture> g_charts;
+
 Fixture& Chart(int records, int width = 1600, bool live = false) {
-  static std::map<std::tuple<int, int, bool>, Fixture> charts;
   const auto key = std::make_tuple(records, width, live);
-  auto it = charts.find(key);
-  if (it != charts.end()) return it->second;
-  Fixture& f = charts[key];
+  auto it = g_charts.find(key);
+  if (it != g_charts.end()) return it->second;
+  Fixture& f = g_charts[key];
   if (!f.file->Open(MakeFile(records))) std::abort();
   if (live)
     f.chart = std::make_unique<charts::CLiveChart>();
@@ -131,5 +132,15 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  // RECVIEW_BENCH_SHOTS=<folder>: the charts as last drawn, as PNG files, to
+  // look at (and compare) after a change of the drawing code.
+  if (const char* shots = std::getenv("RECVIEW_BENCH_SHOTS")) {
+    for (auto& [key, f] : g_charts) {
+      const auto& [records, width, live] = key;
+      f.chart->RedrawAll();
+      const QString name = QString("%1/%2-%3-%4.png").arg(shots, live ? "live" : "history").arg(width).arg(records);
+      f.chart->BackImage()->save(name);
+    }
+  }
   return 0;
 }

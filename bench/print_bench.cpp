@@ -65,7 +65,7 @@ void BM_PrintRangeToPdf(benchmark::State& state) {
   }
   state.counters["pages"] = job.pages;
 }
-BENCHMARK(BM_PrintRangeToPdf)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PrintRangeToPdf)->Arg(8)->Arg(64)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_PrintOnePage(benchmark::State& state) {
   charts::CurvePrintJob job = RangeJob();

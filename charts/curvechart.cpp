@@ -212,11 +212,10 @@ void CCurveChart::LayoutRects() {
   // 3. Fresh layers.
   readoutRect = Rect{};
   backBuffer = std::make_unique<CBufferDC>(nullptr, clientRect);
-  plotLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), plotRect);
   markerLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), markerRect);
   frameLayer = std::make_unique<CBufferDC>(&backBuffer->Image(), clientRect);
   // 4.
-  plotDirty_.assign(1, plotRect);
+  saved_.clear();
   drawn_ = {};
   plotWidth = timeRect.Width();
   xPitch = xGrids > 0 ? plotWidth / xGrids : 0;
@@ -262,16 +261,24 @@ void CCurveChart::ComputeValueScale() {
   viewBottom = float(refValue - perPixel * (std::abs(refOffset) + plotHeight));
 }
 
-int CCurveChart::RowOfValue(double v) const {
-  const double span = double(viewTop) - viewBottom;
-  if (span == 0) return v > viewTop ? -1 : (v < viewTop ? plotHeight : plotHeight / 2);
-  const double h = plotHeight;
+namespace {
+
+// The plot row of a value with viewTop at the top edge and viewBottom at the
+// bottom edge of a plot `height` rows high.
+inline int RowIn(double v, double viewTop, double viewBottom, int height) {
+  const double span = viewTop - viewBottom;
+  if (span == 0) return v > viewTop ? -1 : (v < viewTop ? height : height / 2);
+  const double h = height;
   const double y = h - h * (v - viewBottom) / span;
   // Within reach of an int, so a far-off value becomes a row far outside the plot.
   if (!(y > -1.0e6)) return -1000000;
   if (y > 1.0e6) return 1000000;
   return int(y);
 }
+
+}  // namespace
+
+int CCurveChart::RowOfValue(double v) const { return RowIn(v, viewTop, viewBottom, plotHeight); }
 
 // ---------------------------------------------------------------- drawing
 
@@ -322,7 +329,7 @@ void CCurveChart::PresentScrolled() {
     changed += r.ToQRect();
     changed += r.ToQRect().translated(-k, 0);
   }
-  for (const Rect& r : plotDirty_) changed += r.ToQRect();
+  for (const Saved& s : saved_) changed += s.rect.ToQRect();
   update(changed);
 }
 
@@ -465,10 +472,12 @@ void CCurveChart::DrawTimeAxis() {
 }
 
 void CCurveChart::DrawPlot(int /*flag*/) {
-  if (!plotLayer) return;
+  if (!backBuffer) return;
+  // The plot is drawn where it is shown, over whatever covered it.
+  saved_.clear();
   if (file) {
     const _tagDataHead& h = file->Head();
-    QImage& img = plotLayer->Image();
+    QImage img = PlotView();
     img.fill(FromColorRef(h.clrBack));
     QPainter p(&img);
     const int n = std::min(chnlCount, kMaxChannels);
@@ -528,8 +537,6 @@ void CCurveChart::DrawPlot(int /*flag*/) {
   }
   // The plot covers its own rectangle of the frame.
   frameLayer->PresentAround(plotRect);
-  plotLayer->Present();
-  plotDirty_.clear();
   drawn_ = file ? DrawnPlotNow() : DrawnPlot{};
 }
 
@@ -568,9 +575,23 @@ void CCurveChart::DrawGridAndCurves(QImage& img, QPainter& p, int a, int b) {
       from = std::clamp(a - 1, 0, cols);
       to = std::clamp(b + 1, from, cols);
     }
+    // The rows of the run first, in a plain loop the compiler vectorises
+    // (RowIn without its branch for an empty span): the division is most of
+    // the cost of a point.
+    rows_.resize(size_t(std::max(to - from, 0)));
+    int* const row = rows_.data() - from;
+    if (viewTop != viewBottom) {
+      const double top = viewTop, bottom = viewBottom, h = plotHeight, span = top - bottom;
+      for (int i = from; i < to; ++i) {
+        const double y = h - h * (double(drawn[i]) - bottom) / span;
+        row[i] = !(y > -1.0e6) ? -1000000 : (y > 1.0e6 ? 1000000 : int(y));
+      }
+    } else {
+      for (int i = from; i < to; ++i) row[i] = RowOfValue(drawn[i]);
+    }
     points_.clear();
     for (int i = from; i < to; ++i)
-      if (ok[i]) points_.emplace_back(i, RowOfValue(drawn[i]));
+      if (ok[i]) points_.emplace_back(i, row[i]);
     if (points_.empty()) continue;
     if (def.penWidth <= 1) {
       Polyline1(img, points_, FromColorRef(def.colour).rgb(), whole ? 0 : a, whole ? (1 << 30) : b);
@@ -621,7 +642,7 @@ CCurveChart::DrawnPlot CCurveChart::DrawnPlotNow() const {
 
 bool CCurveChart::ScrollPlot() {
   scrolled_.columns = 0;
-  if (!file || !plotLayer || !backBuffer || !drawn_.valid || plotWidth < 8) return false;
+  if (!file || !backBuffer || !drawn_.valid || plotWidth < 8) return false;
   const DrawnPlot now = DrawnPlotNow();
   // Everything but the window as drawn, and the window moved on by whole
   // records at one record per column.
@@ -663,23 +684,19 @@ bool CCurveChart::ScrollPlot() {
   }
 
   // What the cursor, the read-out or the band covered goes first.
-  std::vector<Rect> overlays = plotDirty_;
+  std::vector<Rect> overlays;
+  for (const Saved& s : saved_) overlays.push_back(s.rect);
   RestorePlot();
-  QImage& img = plotLayer->Image();
+  QImage img = PlotView();
   QImage& back = backBuffer->Image();
   const int rows = img.height();
   const size_t moveBytes = size_t(w - k) * 4;
-  // Each row of the plot moved, then copied to the back buffer while it is
-  // still in the cache (the columns drawn anew follow below).
+  // Each row of the plot moved (the columns drawn anew follow below).
   uchar* const plotBits = img.bits();
   const qsizetype plotStride = img.bytesPerLine();
-  uchar* const backBits = back.bits() + qsizetype(plotRect.top) * back.bytesPerLine() +
-                          qsizetype(plotRect.left) * 4;
-  const qsizetype backStride = back.bytesPerLine();
   for (int y = 0; y < rows; ++y) {
     uchar* line = plotBits + y * plotStride;
     std::memmove(line, line + size_t(k) * 4, moveBytes);
-    std::memcpy(backBits + y * backStride, line, moveBytes);
   }
   // The columns drawn anew: the first (no neighbour on its left any more),
   // the newest ones and the grid lines, where they were and where they are.
@@ -698,13 +715,6 @@ bool CCurveChart::ScrollPlot() {
       DrawGridAndCurves(img, p, a, b);
     }
   }
-  // The bands into the back buffer.
-  for (const auto& [a, b] : bands) {
-    const size_t bytes = size_t(b - a) * 4;
-    for (int y = 0; y < rows; ++y)
-      std::memcpy(backBits + y * backStride + size_t(a) * 4, plotBits + y * plotStride + size_t(a) * 4,
-                  bytes);
-  }
   // The time axis, the only part of the frame that changes.
   {
     const QImage& frame = frameLayer->Image();
@@ -718,27 +728,37 @@ bool CCurveChart::ScrollPlot() {
   return true;
 }
 
-void CCurveChart::RestorePlot() {
-  // The plot layer copied back over what the cursor, the read-out or the
-  // band covered: the same as copying all of it, at a fraction of the cost.
-  const QImage& src = plotLayer->Image();
-  QImage& dst = backBuffer->Image();
-  for (Rect r : plotDirty_) {
-    r.left = std::max(r.left, plotRect.left);
-    r.top = std::max(r.top, plotRect.top);
-    r.right = std::min(r.right, plotRect.right);
-    r.bottom = std::min(r.bottom, plotRect.bottom);
-    if (r.IsEmpty()) continue;
-    const size_t bytes = size_t(r.Width()) * 4;
-    for (int y = r.top; y < r.bottom; ++y)
-      std::memcpy(dst.scanLine(y) + size_t(r.left) * 4,
-                  src.constScanLine(y - plotRect.top) + size_t(r.left - plotRect.left) * 4, bytes);
-  }
-  plotDirty_.clear();
+QImage CCurveChart::PlotView() {
+  QImage& back = backBuffer->Image();
+  const Rect r{std::max(plotRect.left, 0), std::max(plotRect.top, 0), std::min(plotRect.right, back.width()),
+               std::min(plotRect.bottom, back.height())};
+  // A plot too small to hold a pixel is drawn nowhere.
+  if (r.IsEmpty()) return QImage(1, 1, QImage::Format_RGB32);
+  // bits() first: the buffer is the chart's own (a copy taken of it is left
+  // as it is), and the view lies in it.
+  uchar* bits = back.bits();
+  return QImage(bits + qsizetype(r.top) * back.bytesPerLine() + qsizetype(r.left) * 4, r.Width(), r.Height(),
+                back.bytesPerLine(), QImage::Format_RGB32);
 }
 
-void CCurveChart::AddDirty(const Rect& r) {
-  if (!r.IsEmpty()) plotDirty_.push_back(r);
+void CCurveChart::RestorePlot() {
+  // The pixels the cursor, the read-out or the band covered, put back in the
+  // reverse order of their covering.
+  QImage& dst = backBuffer->Image();
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+    CopyImage(dst, it->pixels, QPoint(it->rect.left, it->rect.top));
+  saved_.clear();
+}
+
+void CCurveChart::SaveUnder(Rect r) {
+  // Only the plot is given back: what a read-out wider than the plot covers
+  // of the frame stays covered until the frame is drawn again.
+  r.left = std::max(r.left, plotRect.left);
+  r.top = std::max(r.top, plotRect.top);
+  r.right = std::min(r.right, plotRect.right);
+  r.bottom = std::min(r.bottom, plotRect.bottom);
+  if (r.IsEmpty() || !backBuffer) return;
+  saved_.push_back({r, backBuffer->Image().copy(r.ToQRect())});
 }
 
 void CCurveChart::InvalidateSamples() {
@@ -849,8 +869,8 @@ void CCurveChart::DrawCursor() {
   if (cursorX < plotRect.left || cursorX > plotRect.right - 1 || cursorTime < windowStart ||
       cursorTime > windowEnd)
     return;
+  SaveUnder(Rect{cursorX, plotRect.top, cursorX + 1, plotRect.bottom});
   MergePenNotColumn(backBuffer->Image(), cursorX, plotRect.top, plotRect.bottom, InverseOf(file->Head().clrBack));
-  AddDirty(Rect{cursorX, plotRect.top, cursorX + 1, plotRect.bottom});
   markerLayer->Fill(SystemColors().face);
   {
     QPainter p(&markerLayer->Image());
@@ -885,18 +905,12 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
   }
   readoutRect = box;
   if (rows <= 0) return;
-  AddDirty(box);
-  // 4. Box with an etched edge.
-  const SysColors& sc = SystemColors();
-  QPainter p(&backBuffer->Image());
-  p.fillRect(box.ToQRect(), sc.face);
-  Draw3dRect(p, box, sc.shadow, sc.light);
-  Draw3dRect(p, box.Deflated(1), sc.light, sc.shadow);
-  p.setFont(CellFont(lang::String(IDS_TABLE_FONT), 12));
-  // 5. Title and time.
-  p.setPen(Qt::black);
-  p.drawText(QRect(box.left, box.top, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,
-             QString::fromStdString(file->GetTitle()));
+  SaveUnder(box);
+  // What the box shows: title, time, and one row per shown channel with a
+  // value (its number, colour, text and whether it is in alarm).
+  const QFont font = CellFont(lang::String(IDS_TABLE_FONT), 12);
+  const QString title = QString::fromStdString(file->GetTitle());
+  QString timeText;
   if (rows >= 2) {
     struct tm tm = {};
     time_t t = cursorTime;
@@ -904,35 +918,77 @@ void CCurveChart::DrawReadout(int x, int /*y*/) {
     char text[64];
     std::snprintf(text, sizeof text, "%d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
                   tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
-    p.drawText(QRect(box.left, box.top + 18, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,
-               text);
+    timeText = QString::fromLatin1(text);
   }
-  // 6. One row per shown channel with a value.
-  int drawn = 0;
-  for (int ch = 0; ch < n && drawn < rows - 2; ++ch) {
+  struct Row {
+    int ch;
+    QRgb colour;
+    bool alarm;
+    QString text;
+  };
+  std::vector<Row> shownRows;
+  for (int ch = 0; ch < n && int(shownRows.size()) < rows - 2; ++ch) {
     if (!h.channels[ch].shown) continue;
     float value = 0;
     if (!file->GetValue(ch, cursorTime, &value, nullptr)) continue;
+    const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
+    shownRows.push_back({ch, FromColorRef(h.channels[ch].colour).rgb(), (value < lo || value > hi) && hi > lo,
+                         QString::fromStdString(file->GetChnlName(ch)) + ": " +
+                             QString::fromStdString(file->FormatValue(ch, value)) + " " +
+                             QString::fromStdString(file->GetChnlUnit(ch))});
+  }
+  // The same box as the last one drawn (the plot moved under a cursor that
+  // stayed, as at every record of a live recording): its pixels again.
+  QImage& back = backBuffer->Image();
+  ReadoutKey key{box, font.key(), title, timeText, std::vector<std::pair<int, QRgb>>(), QStringList(), 0};
+  uint64_t alarms = 0;
+  for (size_t i = 0; i < shownRows.size(); ++i) {
+    key.rows.emplace_back(shownRows[i].ch, shownRows[i].colour);
+    key.texts << shownRows[i].text;
+    alarms |= uint64_t(shownRows[i].alarm) << i;
+  }
+  key.alarms = alarms;
+  if (key == readoutKey_ && readoutImage_.size() == box.ToQRect().size()) {
+    CopyImage(back, readoutImage_, QPoint(box.left, box.top));
+    return;
+  }
+  // 4. Box with an etched edge.
+  const SysColors& sc = SystemColors();
+  QPainter p(&back);
+  p.fillRect(box.ToQRect(), sc.face);
+  Draw3dRect(p, box, sc.shadow, sc.light);
+  Draw3dRect(p, box.Deflated(1), sc.light, sc.shadow);
+  p.setFont(font);
+  // 5. Title and time.
+  p.setPen(Qt::black);
+  p.drawText(QRect(box.left, box.top, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine, title);
+  if (rows >= 2)
+    p.drawText(QRect(box.left, box.top + 18, box.Width(), 18), Qt::AlignCenter | Qt::TextSingleLine,
+               timeText);
+  // 6. The rows.
+  int drawn = 0;
+  for (const Row& row : shownRows) {
     const int top = box.top + 18 * (2 + drawn);
     const int left = box.left + 10, right = box.right - 10;
-    const QColor colour = FromColorRef(h.channels[ch].colour);
+    const QColor colour = QColor::fromRgb(row.colour);
     // The channel's colour as a framed swatch and as its number, outlined so
     // that white or yellow channels read on the grey box.
     p.drawPixmap(left - 2, top + 3, ColourSwatch(colour, 12));
     char num[16];
-    std::snprintf(num, sizeof num, "%02d ", ch + 1);
+    std::snprintf(num, sizeof num, "%02d ", row.ch + 1);
     DrawOutlinedText(p, QRect(left + 15, top, right - left - 15, 18),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, num, colour);
-    const float lo = file->GetLimit(ch, 3), hi = file->GetLimit(ch, 4);
-    p.setPen((value < lo || value > hi) && hi > lo ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    QString text = QString::fromStdString(file->GetChnlName(ch)) + ": " + QString::fromStdString(file->FormatValue(ch, value)) +
-                   " " + QString::fromStdString(file->GetChnlUnit(ch));
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, num, colour, sc.face);
+    p.setPen(row.alarm ? QColor(255, 0, 0) : QColor(0, 0, 0));
     p.drawText(QRect(left + 33, top, right - left - 33, 18), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               text);
+               row.text);
     p.setPen(sc.shadow);
     p.drawLine(left, top, right - 1, top);
     ++drawn;
   }
+  p.end();
+  // Texts are kept inside their rectangles: the box holds all it drew.
+  readoutImage_ = back.copy(box.ToQRect());
+  readoutKey_ = std::move(key);
 }
 
 void CCurveChart::DrawSelection(int /*x*/, int /*y*/) {
@@ -950,6 +1006,7 @@ void CCurveChart::DrawSelection(int /*x*/, int /*y*/) {
   band.left = std::max(band.left, plotRect.left - 1);
   band.right = std::min(band.right, plotRect.right);
   if (band.right < band.left) return;
+  SaveUnder(band);
   {
     // A rectangle with the black pen and the band brush, both XORed: the edge
     // stays as it was and the inside is inverted against the brush.
@@ -958,7 +1015,6 @@ void CCurveChart::DrawSelection(int /*x*/, int /*y*/) {
     QRect inside(band.left + 1, band.top + 1, band.Width() - 2, band.Height() - 2);
     if (inside.width() > 0 && inside.height() > 0) p.fillRect(inside, QColor(0, 80, 80));
   }
-  AddDirty(band);
   markerLayer->Fill(SystemColors().face);
   {
     QPainter p(&markerLayer->Image());
@@ -971,7 +1027,14 @@ void CCurveChart::DrawSelection(int /*x*/, int /*y*/) {
 }
 
 const QImage* CCurveChart::BackImage() const { return backBuffer ? &backBuffer->Image() : nullptr; }
-const QImage* CCurveChart::PlotImage() const { return plotLayer ? &plotLayer->Image() : nullptr; }
+const QImage* CCurveChart::PlotImage() const {
+  if (!backBuffer) return nullptr;
+  // The plot as drawn, without what covers it.
+  plotCopy_ = backBuffer->Image().copy(plotRect.ToQRect());
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+    CopyImage(plotCopy_, it->pixels, QPoint(it->rect.left - plotRect.left, it->rect.top - plotRect.top));
+  return &plotCopy_;
+}
 
 // ---------------------------------------------------------------- moving the window
 
@@ -1044,14 +1107,14 @@ void CCurveChart::CenterOnTime(time_t t) {
 }
 
 bool CCurveChart::CopySelectionToClipboard() {
-  if (!plotLayer || !(windowStart <= selStart && selEnd <= windowEnd)) return false;
+  if (!backBuffer || !(windowStart <= selStart && selEnd <= windowEnd)) return false;
   int a = ColumnOfTime(selStart, plotWidth);
   int b = ColumnOfTime(selEnd, plotWidth) + 1;
   if (a > b) std::swap(a, b);
   a = std::max(a, 0);
   b = std::min(b, plotWidth);
   if (b <= a) return false;
-  const QImage& img = plotLayer->Image();
+  const QImage& img = *PlotImage();
   QApplication::clipboard()->clear();
   QApplication::clipboard()->setImage(img.copy(a, 0, b - a, img.height()));
   return true;

@@ -4,6 +4,8 @@
 // band, marks and two reference lines. It owns no samples; everything is read
 // through the recording it is given.
 #include <QCursor>
+#include <QImage>
+#include <QStringList>
 #include <QWidget>
 #include <ctime>
 #include <memory>
@@ -135,7 +137,9 @@ class CCurveChart : public QWidget {
   int axisWidth = 50;
   int timeAxisHeight = 24;
   Rect markerRect, axisRect, timeRect, clientRect, plotRect;
-  std::unique_ptr<CBufferDC> frameLayer, plotLayer, markerLayer, backBuffer;
+  // The plot has no layer of its own: it is drawn in the back buffer, and
+  // what covers it there keeps the pixels it covered (saved_).
+  std::unique_ptr<CBufferDC> frameLayer, markerLayer, backBuffer;
   int selStartX = 0, selEndX = 0;
   time_t selEnd = 0, selStart = 0;
   int selecting = 0;
@@ -218,16 +222,36 @@ class CCurveChart : public QWidget {
   };
   DrawnPlot DrawnPlotNow() const;
   DrawnPlot drawn_;
-  // What the cursor, the read-out and the band drew over the plot in the back
-  // buffer since the plot layer was last copied there.
-  std::vector<Rect> plotDirty_;
+  // What the cursor, the read-out and the band covered of the plot in the
+  // back buffer since the plot was drawn, in the order they covered it.
+  struct Saved {
+    Rect rect;
+    QImage pixels;
+  };
+  std::vector<Saved> saved_;
   void RestorePlot();
-  void AddDirty(const Rect& r);
+  // Keeps the pixels of the plot inside r before something is drawn over them.
+  void SaveUnder(Rect r);
+  // The plot's rectangle of the back buffer as an image drawn into in place.
+  QImage PlotView();
+  mutable QImage plotCopy_;
   std::vector<time_t> columnTimes_;  // TimeAtColumn of every plot column, per drawing
   std::vector<time_t> sampleTimes_;  // the column times the samples were read at
   std::vector<float> sampleValue_, samplePercent_;
   std::vector<uint8_t> sampleOk_;
   SampleKey sampleKey_;
+  // The read-out box last drawn and what it showed.
+  struct ReadoutKey {
+    Rect box;
+    QString font, title, time;
+    std::vector<std::pair<int, QRgb>> rows;  // channel and colour
+    QStringList texts;
+    uint64_t alarms = 0;
+    bool operator==(const ReadoutKey&) const = default;
+  };
+  ReadoutKey readoutKey_;
+  QImage readoutImage_;
+  std::vector<int> rows_;
   std::vector<QPoint> points_;
 };
 

@@ -684,28 +684,43 @@ bool CXFile::RenameTemp(const std::string& name) {
 }
 
 bool CXFile::FlushStore(int fromSlot) {
-  if (state_ != State::kLiveStore || !view_ || layout_ == 3) return false;
+  const std::function<bool()> job = StoreFlushJob(fromSlot);
+  return job && job();
+}
+
+std::function<bool()> CXFile::StoreFlushJob(int fromSlot) const {
+  if (state_ != State::kLiveStore || !view_ || layout_ == 3) return {};
   const int64_t page = ::sysconf(_SC_PAGESIZE);
-  auto sync = [this, page](int64_t from, int64_t to) {
-    to = std::min<int64_t>(to, static_cast<int64_t>(view_.size()));
-    from -= from % page;
-    if (to <= from) return true;
-    return ::msync(view_.data() + from, static_cast<size_t>(to - from), MS_SYNC) == 0;
+  const int64_t size = static_cast<int64_t>(view_.size());
+  // Page-aligned spans of the mapping: the records, then the header.
+  struct Span {
+    int64_t from, to;
+  };
+  auto span = [page, size](int64_t from, int64_t to) {
+    return Span{from - from % page, std::min<int64_t>(to, size)};
   };
   const int64_t n = head_.chnlCount, vw = head_.valueWidth, cap = head_.capacity;
   const int64_t first = std::clamp<int64_t>(fromSlot, 0, cap);
   const int64_t last = std::clamp<int64_t>(recordCount_, first, cap);
-  bool ok = true;
+  Span records{0, 0};
+  // Record-major files hold the new records in one run; channel-major ones
+  // in a run per channel, which one sync of the span covers (only the pages
+  // written go out).
   if (last > first) {
-    // Record-major files hold the new records in one run; channel-major ones
-    // in a run per channel, which one sync of the span covers (only the pages
-    // written go out).
     if (layout_ == 0)
-      ok = sync(DataOffset() + vw * first, DataOffset() + vw * ((n - 1) * cap + last));
+      records = span(DataOffset() + vw * first, DataOffset() + vw * ((n - 1) * cap + last));
     else
-      ok = sync(DataOffset() + n * vw * first, DataOffset() + n * vw * last);
+      records = span(DataOffset() + n * vw * first, DataOffset() + n * vw * last);
   }
-  return sync(0, DataOffset()) && ok;
+  const Span head = span(0, DataOffset());
+  uint8_t* const base = view_.data();
+  return [base, records, head] {
+    auto sync = [base](const Span& s) {
+      return s.to <= s.from || ::msync(base + s.from, static_cast<size_t>(s.to - s.from), MS_SYNC) == 0;
+    };
+    const bool ok = sync(records);
+    return sync(head) && ok;
+  };
 }
 
 bool CXFile::ReopenTemp() {

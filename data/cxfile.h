@@ -109,6 +109,10 @@ class CXFile {
   // to the disk (in that order, so that the header never counts a record the
   // disk does not hold). False when the disk refused them.
   bool FlushStore(int fromSlot);
+  // The same as a job that may run on another thread: the parts of the
+  // mapping to write are fixed now, the job writes them (empty when there is
+  // no store). The store must stay open until the job has run.
+  std::function<bool()> StoreFlushJob(int fromSlot) const;
   // True when what is open has valid start and end times and holds 1 to
   // capacity records: a recording worth keeping.
   bool HoldsRecords() const;

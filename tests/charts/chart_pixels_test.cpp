@@ -215,6 +215,11 @@ TEST_F(ChartPixels, CursorLineTriangleAndReadout) {
   EXPECT_EQ(redIn(0), 0);
   EXPECT_GT(redIn(1), 5);
   EXPECT_EQ(redIn(2), 0);
+  // Drawn again where it stands after the alarm limits changed: the box shows
+  // the new state, not the one it showed before.
+  file_->Head().channels[1].limit4 = {1000, 1};
+  chart_->RedrawAll();
+  EXPECT_EQ(redIn(1), 0);
 }
 
 TEST_F(ChartPixels, ReadoutStopsAtTheRowLimit) {
