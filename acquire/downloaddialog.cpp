@@ -81,19 +81,8 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::function<void(const QString
 
   whole_ = new QCheckBox(lang::String(kWholeSpan), this);
   whole_->setObjectName("1021");
-  startDate_ = new QDateEdit(this);
-  startDate_->setObjectName("1022");
-  startTime_ = new QTimeEdit(this);
-  startTime_->setObjectName("1023");
-  endDate_ = new QDateEdit(this);
-  endDate_->setObjectName("1024");
-  endTime_ = new QTimeEdit(this);
-  endTime_->setObjectName("1025");
-  for (QDateEdit* d : {startDate_, endDate_}) {
-    d->setDisplayFormat("yyyy-MM-dd");
-    d->setCalendarPopup(true);
-  }
-  for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat("HH:mm:ss");
+  NewPickers(this, &startDate_, &startTime_, "1022", "1023");
+  NewPickers(this, &endDate_, &endTime_, "1024", "1025");
   spanText_ = new QLabel(this);
   spanText_->setObjectName("1026");
   // Room for the two times, and for the few lines of the waiting or failure text.

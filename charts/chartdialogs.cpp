@@ -36,17 +36,6 @@ QString S(int id) { return lang::String(id); }
 
 }  // namespace
 
-static void NewPickers(QWidget* parent, QDateEdit** date, QTimeEdit** time, const char* dateId,
-                       const char* timeId) {
-  *date = new QDateEdit(parent);
-  (*date)->setObjectName(dateId);
-  (*date)->setDisplayFormat("yyyy-MM-dd");
-  (*date)->setCalendarPopup(true);
-  *time = new QTimeEdit(parent);
-  (*time)->setObjectName(timeId);
-  (*time)->setDisplayFormat("HH:mm:ss");
-}
-
 QTableWidget* NewMarkList(QWidget* parent) {
   auto* list = new QTableWidget(0, 2, parent);
   list->setObjectName("1090");

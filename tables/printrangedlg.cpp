@@ -22,16 +22,6 @@ namespace {
 
 QString S(int id) { return lang::String(id); }
 
-void NewPickers(QWidget* parent, QDateEdit** date, QTimeEdit** time, const char* dateId, const char* timeId) {
-  *date = new QDateEdit(parent);
-  (*date)->setObjectName(dateId);
-  (*date)->setDisplayFormat("yyyy-MM-dd");
-  (*date)->setCalendarPopup(true);
-  *time = new QTimeEdit(parent);
-  (*time)->setObjectName(timeId);
-  (*time)->setDisplayFormat("HH:mm:ss");
-}
-
 QString SpanLabel(time_t first, time_t last) {
   struct tm a = {}, b = {};
   localtime_r(&first, &a);

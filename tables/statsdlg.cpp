@@ -67,19 +67,8 @@ CStatisticsDlg::CStatisticsDlg(QWidget* parent) : QDialog(parent) {
   progress_->setRange(0, 100);
   progress_->setValue(0);
 
-  startDate_ = new QDateEdit(this);
-  startDate_->setObjectName("1052");
-  startTime_ = new QTimeEdit(this);
-  startTime_->setObjectName("1053");
-  endDate_ = new QDateEdit(this);
-  endDate_->setObjectName("1054");
-  endTime_ = new QTimeEdit(this);
-  endTime_->setObjectName("1055");
-  for (QDateEdit* d : {startDate_, endDate_}) {
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
-  }
-  for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  NewPickers(this, &startDate_, &startTime_, "1052", "1053");
+  NewPickers(this, &endDate_, &endTime_, "1054", "1055");
   span_ = new QLabel(this);
   span_->setObjectName("1004");
 

@@ -175,18 +175,8 @@ CCumuShowView::CCumuShowView(views::ViewHost& host, QWidget* parent) : QWidget(p
     options_[i]->setObjectName(QString::number(1107 + i));
     options_[i]->setChecked(i < 3);
   }
-  startDate_ = new QDateEdit(this);
-  startTime_ = new QTimeEdit(this);
-  endDate_ = new QDateEdit(this);
-  endTime_ = new QTimeEdit(this);
-  const char* ids[4] = {"1111", "1112", "1113", "1114"};
-  QWidget* pickers[4] = {startDate_, startTime_, endDate_, endTime_};
-  for (int i = 0; i < 4; ++i) pickers[i]->setObjectName(ids[i]);
-  for (QDateEdit* d : {startDate_, endDate_}) {
-    d->setDisplayFormat("yyyy-MM-dd");
-    d->setCalendarPopup(true);
-  }
-  for (QTimeEdit* t : {startTime_, endTime_}) t->setDisplayFormat("HH:mm:ss");
+  NewPickers(this, &startDate_, &startTime_, "1111", "1112");
+  NewPickers(this, &endDate_, &endTime_, "1113", "1114");
   auto* show = new QPushButton(S(IDS_CUM_SHOW), this);
   show->setObjectName("1115");
   show->setDefault(true);

@@ -93,19 +93,8 @@ ExportWnd::ExportWnd(int language, CXFile* file, time_t start, time_t end, QWidg
 
   auto* group = new QGroupBox(QString::fromUtf8(t.timeSetting), this);
   auto* grid = new QGridLayout(group);
-  startDate_ = new QDateEdit(group);
-  startDate_->setObjectName("12000");
-  startTime_ = new QTimeEdit(group);
-  startTime_->setObjectName("12001");
-  endDate_ = new QDateEdit(group);
-  endDate_->setObjectName("12003");
-  endTime_ = new QTimeEdit(group);
-  endTime_->setObjectName("12004");
-  for (QDateEdit* d : {startDate_, endDate_}) {
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
-  }
-  for (QTimeEdit* e : {startTime_, endTime_}) e->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  NewPickers(group, &startDate_, &startTime_, "12000", "12001");
+  NewPickers(group, &endDate_, &endTime_, "12003", "12004");
   auto* first = new QPushButton(QStringLiteral("|<-"), group);
   first->setObjectName("12002");
   auto* last = new QPushButton(QStringLiteral("->|"), group);

@@ -19,8 +19,21 @@ bool ReadFloat(const QLineEdit* edit, float* out);
 // A float as the dialogs show it (up to 7 significant digits).
 QString FloatText(float v);
 
-// Local time from a date and a time of day, and back. Inline: the export
-// module, which has no share in the program's dialogs, uses them too.
+// A moment's two pickers, named `dateId` and `timeId` ("yyyy-MM-dd" with a
+// calendar, "HH:mm:ss"). Inline, as the two below: the export module, which
+// has no share in the program's dialogs, uses them too.
+inline void NewPickers(QWidget* parent, QDateEdit** date, QTimeEdit** time, const char* dateId,
+                       const char* timeId) {
+  *date = new QDateEdit(parent);
+  (*date)->setObjectName(dateId);
+  (*date)->setDisplayFormat("yyyy-MM-dd");
+  (*date)->setCalendarPopup(true);
+  *time = new QTimeEdit(parent);
+  (*time)->setObjectName(timeId);
+  (*time)->setDisplayFormat("HH:mm:ss");
+}
+
+// Local time from a date and a time of day, and back.
 inline time_t PickedTime(const QDateEdit* date, const QTimeEdit* time) {
   const QDate d = date->date();
   const QTime t = time->time();
